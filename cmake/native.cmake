@@ -1,0 +1,31 @@
+# The native build: the plug-in with portable stand-ins, the stand-in host, tests, benchmarks,
+# fuzz targets and the console.
+file(GLOB PORTABLE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/portable*.cpp)
+add_library(torvane_plugin STATIC ${TORVANE_SOURCES} ${PORTABLE_SOURCES}
+            ${PROJECT_SOURCE_DIR}/src/text/utf8.cpp)
+target_include_directories(torvane_plugin PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+
+# The stand-in host: every host/ file but the Windows-only ones and the front ends.
+file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
+list(FILTER HOST_SOURCES EXCLUDE REGEX "/host/(.*_win32|takecmd_.*|console.*|runner.*)\\.cpp$")
+add_library(torvane_host STATIC ${HOST_SOURCES})
+target_link_libraries(torvane_host PUBLIC torvane_plugin)
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(torvane_tests ${UNIT_TESTS})
+target_link_libraries(torvane_tests PRIVATE torvane_host GTest::gtest GTest::gtest_main)
+gtest_discover_tests(torvane_tests DISCOVERY_TIMEOUT 60)
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
+  include(${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
+endif()
+
+find_package(benchmark QUIET)
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+if(benchmark_FOUND AND BENCH_SOURCES AND NOT TORVANE_SANITIZE)
+  add_executable(torvane_bench ${BENCH_SOURCES})
+  target_link_libraries(torvane_bench PRIVATE torvane_host benchmark::benchmark benchmark::benchmark_main)
+endif()

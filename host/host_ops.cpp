@@ -1,0 +1,167 @@
+// The seven host operations the plug-in imports, over the stand-in host's state.
+#include <cstdarg>
+#include <cstdio>
+#include <map>
+
+#include "host/host_control.h"
+#include "plugin/host.h"
+#include "text/utf8.h"
+#include "text/wtext.h"
+
+namespace {
+
+// The stand-in does not know the caller's buffer size; every buffer the plug-in passes holds at
+// least this many characters.
+constexpr size_t kExpandCapacity = 1024;
+constexpr size_t kFormatCapacity = 0x10000 + 1024;
+
+std::map<std::u16string, std::u16string> variables;
+std::u16string capturedStdout;
+std::u16string capturedStderr;
+bool echo = false;
+int32_t cursorRow = 0;
+std::vector<const char16_t*> clearedAt;
+char16_t formatBuffer[kFormatCapacity];
+
+void SetDefaultVariables() {
+    variables.clear();
+    variables[u"_4ver"] = u"23";
+    variables[u"_transient"] = u"0";
+    variables[u"_pipe"] = u"0";
+    variables[u"_batch"] = u"0";
+}
+
+void Write(int stream, const char16_t* text, size_t length) {
+    if (stream == 0) return;
+    (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
+    if (echo) {
+        std::string bytes = ToUtf8(text, length);
+        FILE* out = stream == 2 ? stderr : stdout;
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fflush(out);
+    }
+}
+
+bool IsNameChar(char16_t ch) {
+    return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') ||
+           ch == u'_' || ch == u'$';
+}
+
+// Expands %[name], %name% and %_name (internal variables end at the first non-name character).
+// Unknown %[name] expands to nothing; other unknown references stay as they are.
+std::u16string Expand(const std::u16string& in) {
+    std::u16string out;
+    size_t i = 0;
+    while (i < in.size()) {
+        if (in[i] != u'%') {
+            out += in[i++];
+            continue;
+        }
+        if (i + 1 < in.size() && in[i + 1] == u'[') {
+            size_t close = in.find(u']', i + 2);
+            if (close != std::u16string::npos) {
+                const std::u16string* value = HostVariable(in.substr(i + 2, close - i - 2));
+                if (value != nullptr) out += *value;
+                i = close + 1;
+                continue;
+            }
+        }
+        size_t end = i + 1;
+        while (end < in.size() && IsNameChar(in[end])) ++end;
+        std::u16string name = in.substr(i + 1, end - i - 1);
+        const std::u16string* value = name.empty() ? nullptr : HostVariable(name);
+        if (value != nullptr && name[0] == u'_') {
+            out += *value;
+            i = end;
+        } else if (value != nullptr && end < in.size() && in[end] == u'%') {
+            out += *value;
+            i = end + 1;
+        } else {
+            out += in[i++];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+void HostReset() {
+    SetDefaultVariables();
+    capturedStdout.clear();
+    capturedStderr.clear();
+    echo = false;
+    cursorRow = 0;
+    clearedAt.clear();
+}
+
+void HostSetVariable(const std::u16string& name, const std::u16string& value) {
+    if (variables.empty()) SetDefaultVariables();
+    variables[name] = value;
+}
+
+void HostUnsetVariable(const std::u16string& name) {
+    if (variables.empty()) SetDefaultVariables();
+    variables.erase(name);
+}
+
+const std::u16string* HostVariable(const std::u16string& name) {
+    if (variables.empty()) SetDefaultVariables();
+    auto it = variables.find(name);
+    return it == variables.end() ? nullptr : &it->second;
+}
+
+const std::u16string& HostStdout() { return capturedStdout; }
+const std::u16string& HostStderr() { return capturedStderr; }
+void HostClearOutput() {
+    capturedStdout.clear();
+    capturedStderr.clear();
+}
+void HostSetEcho(bool on) { echo = on; }
+void HostSetCursorRow(int32_t row) { cursorRow = row; }
+const std::vector<const char16_t*>& HostClearedAt() { return clearedAt; }
+
+extern "C" {
+
+int Printf(const char16_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    size_t n = FormatTextV(formatBuffer, kFormatCapacity, format, args);
+    va_end(args);
+    Write(1, formatBuffer, n);
+    return static_cast<int>(n);
+}
+
+int Qprintf(void* handle, const char16_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    size_t n = FormatTextV(formatBuffer, kFormatCapacity, format, args);
+    va_end(args);
+    Write(HostStreamForHandle(handle), formatBuffer, n);
+    return static_cast<int>(n);
+}
+
+int QPuts(const char16_t* text) {
+    size_t n = TextLength(text);
+    Write(1, text, n);
+    return 0;
+}
+
+int CrLf() {
+    Write(1, u"\r\n", 2);
+    return 0;
+}
+
+int ExpandVariables(char16_t* buffer, int /*flag*/) {
+    std::u16string in(buffer, TextLengthBounded(buffer, kExpandCapacity - 1));
+    CopyText(buffer, kExpandCapacity, Expand(in).c_str());
+    return 0;
+}
+
+int GetAbsCursorPosition(int32_t* row, int32_t* column) {
+    *row = cursorRow;
+    *column = 0;
+    return 0;
+}
+
+void ClearEditLine(char16_t* cursor) { clearedAt.push_back(cursor); }
+}

@@ -1,0 +1,86 @@
+// Stand-ins for the Windows services on the native build: they behave as the real ones do as
+// far as the plug-in can see, and tests steer and observe them through portable_control.h.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/portable_control.h"
+#include "text/utf8.h"
+
+namespace {
+
+int modifierState = 0;
+std::vector<uint32_t> soundsPlayed;
+bool captureConsole = true;
+bool consoleMissing = false;
+bool bellForSounds = false;
+std::u16string consoleText;
+FILE* consoleDevice = nullptr;
+bool consoleTried = false;
+bool failAllocations = false;
+
+} // namespace
+
+void PortableReset() {
+    modifierState = 0;
+    soundsPlayed.clear();
+    captureConsole = true;
+    consoleMissing = false;
+    consoleText.clear();
+    failAllocations = false;
+}
+
+void PortableSetModifiers(int state) { modifierState = state; }
+const std::vector<uint32_t>& PortableSoundsPlayed() { return soundsPlayed; }
+void PortableCaptureConsole(bool capture) { captureConsole = capture; }
+const std::u16string& PortableConsoleText() { return consoleText; }
+void PortableSetConsoleMissing(bool missing) { consoleMissing = missing; }
+void PortableSetBellForSounds(bool bell) { bellForSounds = bell; }
+void PortableFailAllocations(bool fail) { failAllocations = fail; }
+
+bool PlatformIsSpace(char16_t ch) {
+    // The Unicode White_Space characters above U+00FF.
+    return ch == 0x1680 || (ch >= 0x2000 && ch <= 0x200A) || ch == 0x2028 || ch == 0x2029 ||
+           ch == 0x202F || ch == 0x205F || ch == 0x3000;
+}
+
+bool PlatformKeyHeld(int virtualKey) {
+    switch (virtualKey) {
+    case kVkShift: return (modifierState & 1) != 0;
+    case kVkControl: return (modifierState & 2) != 0;
+    case kVkMenu: return (modifierState & 4) != 0;
+    default: return false;
+    }
+}
+
+void PlatformPlaySound(uint32_t aliasId) {
+    soundsPlayed.push_back(aliasId);
+    if (bellForSounds) {
+        std::fputs("\a", stderr);
+        std::fflush(stderr);
+    }
+}
+
+void PlatformWriteConsole(const char16_t* text, size_t length) {
+    if (consoleMissing) return;
+    if (captureConsole) {
+        consoleText.append(text, length);
+        return;
+    }
+    // Like the console device: opened on first use, never tried again when it is not there.
+    if (!consoleTried) {
+        consoleTried = true;
+        consoleDevice = std::fopen("/dev/tty", "w");
+    }
+    if (consoleDevice == nullptr) return;
+    std::string bytes = ToUtf8(text, length);
+    std::fwrite(bytes.data(), 1, bytes.size(), consoleDevice);
+    std::fflush(consoleDevice);
+}
+
+void* PlatformAllocate(size_t bytes) { return failAllocations ? nullptr : std::malloc(bytes); }
+void PlatformRelease(void* block) { std::free(block); }
+
+// The host stand-in reads handle 2 as its standard error stream.
+void* PlatformStdErrorHandle() { return reinterpret_cast<void*>(static_cast<uintptr_t>(2)); }

@@ -1,0 +1,27 @@
+// Test and console controls of the native build's stand-ins for the Windows services.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Puts every stand-in of this header back into its state at start.
+void PortableReset();
+
+// The modifier keys held: Shift = 1, Ctrl = 2, Alt = 4.
+void PortableSetModifiers(int state);
+
+// Every sound alias played since the last reset, in order.
+const std::vector<uint32_t>& PortableSoundsPlayed();
+
+// When the console device writes are captured they are kept here instead of reaching the
+// terminal. Capturing is on after a reset.
+void PortableCaptureConsole(bool capture);
+const std::u16string& PortableConsoleText();
+// Makes the console device unavailable, as when a process has no console.
+void PortableSetConsoleMissing(bool missing);
+// Makes the terminal bell ring for every sound (the console's choice).
+void PortableSetBellForSounds(bool bell);
+
+// Makes every allocation fail until switched back.
+void PortableFailAllocations(bool fail);

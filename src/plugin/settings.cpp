@@ -1,0 +1,3 @@
+#include "plugin/settings.h"
+
+SettingsRecord Settings = kLoadTimeSettings;

@@ -1,0 +1,22 @@
+// Argument capture on Enter and recall on the hotkey.
+#pragma once
+
+#include "plugin/host.h"
+
+// The captured arguments: one heap string of exactly their length, or null. Never empty.
+extern char16_t* SavedArgs;
+
+// Characters in the work line where a recall assembles the new edit line, terminator included.
+constexpr size_t kWorkLineSize = 0x10000;
+
+// First character of the arguments in line (after the command word and its blanks), or null.
+const char16_t* FindArgs(const char16_t* line);
+
+int CaptureArgs(KeystrokeRecord* record);
+int RecallSavedArgs(KeystrokeRecord* record);
+
+// After a trace line: the edit line starts again at column 0 of the cursor's current row.
+int ResetLinePosition(KeystrokeRecord* record);
+
+// Releases SavedArgs and leaves none.
+void ReleaseSavedArgs();

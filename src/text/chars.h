@@ -1,0 +1,24 @@
+// The character rules of the whole plug-in, in one place. They never depend on a locale.
+#pragma once
+
+#include "platform/platform.h"
+
+// A blank: U+0009 to U+000D, U+0020, U+00A0, and above U+00FF what the system calls a space.
+inline bool IsBlank(char16_t ch) {
+    if (ch <= 0xFF) return (ch >= 0x09 && ch <= 0x0D) || ch == 0x20 || ch == 0xA0;
+    return PlatformIsSpace(ch);
+}
+
+// Folds only A to Z to a to z: comparisons of names ignore ASCII case and nothing else.
+inline char16_t FoldAscii(char16_t ch) { return (ch >= u'A' && ch <= u'Z') ? ch + 0x20 : ch; }
+
+// Upper-cases only a to z; every other character stays as it is.
+inline char16_t UpperAscii(char16_t ch) { return (ch >= u'a' && ch <= u'z') ? ch - 0x20 : ch; }
+
+// Whole-string comparison that treats A to Z as equal to a to z.
+inline bool EqualsIgnoreCase(const char16_t* a, const char16_t* b) {
+    for (;; ++a, ++b) {
+        if (FoldAscii(*a) != FoldAscii(*b)) return false;
+        if (*a == 0) return true;
+    }
+}

@@ -1,0 +1,317 @@
+#include <cstring>
+
+#include "world.h"
+
+namespace {
+
+struct FindArgsCase {
+    std::u16string line;
+    int breakAtSlash;
+    const char16_t* args; // null: none
+};
+
+TEST_F(World, FindArgsTable) {
+    const FindArgsCase cases[] = {
+        {u"copy a.txt b.txt", 1, u"a.txt b.txt"},
+        {u"   dir   /w  ", 1, u"/w  "},
+        {u"dir/w /s", 1, u"/w /s"},
+        {u"dir/w /s", 0, u"/s"},
+        {u"/x/y z", 1, u"z"},
+        {u"\"my prog\" -v", 1, u"-v"},
+        {u"\"c:/my prog\"/q", 1, u"/q"},
+        {u"\"a/b\"c d", 1, u"d"},
+        {u"cls", 1, nullptr},
+        {u"cls   ", 1, nullptr},
+        {u"", 1, nullptr},
+        {u" \t ", 1, nullptr},
+        {u"echo\t\"x y\" \"", 1, u"\"x y\" \""},
+        {u"a\u00A0b", 1, u"b"},
+        {u"a\u3000b", 1, u"b"},
+        {u"a\u00E9b c", 1, u"c"},
+        {u"\"unclosed quote", 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        Settings.breakAtSlash = c.breakAtSlash;
+        const char16_t* found = FindArgs(c.line.c_str());
+        if (c.args == nullptr) {
+            EXPECT_EQ(found, nullptr) << "line: " << ToUtf8(c.line);
+        } else {
+            ASSERT_NE(found, nullptr) << "line: " << ToUtf8(c.line);
+            EXPECT_EQ(std::u16string(found), c.args) << "line: " << ToUtf8(c.line);
+        }
+    }
+    EXPECT_EQ(FindArgs(nullptr), nullptr);
+}
+
+struct RecallCase {
+    std::u16string before; // '|' marks the cursor
+    int overwrite;
+    std::u16string after;
+};
+
+TEST_F(World, RecallInsertsOrOverwritesAtTheCursor) {
+    const RecallCase cases[] = {
+        {u"copy", 0, u"copy a.txt b.txt|"},
+        {u"copy", 1, u"copy a.txt b.txt|"},
+        {u"notepad ", 0, u"notepad a.txt b.txt|"},
+        {u"notepad ", 1, u"notepad a.txt b.txt|"},
+        {u"copy |x", 0, u"copy a.txt b.txt |x"},
+        {u"copy |x", 1, u"copy a.txt b.txt|"},
+        {u"|x", 0, u"a.txt b.txt |x"},
+        {u"copy|x", 0, u"copy a.txt b.txt |x"},
+        {u"|", 0, u"a.txt b.txt|"},
+        {u"copy | x", 0, u"copy a.txt b.txt| x"},
+        {u"copy |very long tail text", 1, u"copy a.txt b.txt|"},
+        {u"copy\t|", 0, u"copy\ta.txt b.txt|"},
+    };
+    Enter(u"copy a.txt b.txt");
+    for (const auto& c : cases) {
+        Settings.overwrite = c.overwrite;
+        EditLine line(c.before, 0x1003D);
+        EXPECT_EQ(key(&line.record), 0);
+        EXPECT_EQ(line.Shown(), c.after) << "before: " << ToUtf8(c.before);
+        EXPECT_EQ(line.record.keyCode, 0);
+        EXPECT_EQ(line.record.redraw, 1);
+        EXPECT_EQ(line.record.startRow, 7) << "a recall leaves the rows alone";
+    }
+    EXPECT_EQ(std::u16string(SavedArgs), u"a.txt b.txt");
+}
+
+TEST_F(World, RecallClearsTheShownLineFromTheCursorBeforeRewriting) {
+    Enter(u"copy a.txt b.txt");
+    EditLine line(u"copy |x", 0x1003D);
+    char16_t* cursor = line.record.cursorPos;
+    key(&line.record);
+    ASSERT_EQ(HostClearedAt().size(), 1u);
+    EXPECT_EQ(HostClearedAt()[0], cursor);
+}
+
+TEST_F(World, TrailingBlanksAreSavedAndSuppressTheSpaceAfter) {
+    Enter(u"echo a  ");
+    EditLine line(u"x |y", 0x1003D);
+    key(&line.record);
+    EXPECT_EQ(line.Shown(), u"x a  |y");
+}
+
+TEST_F(World, TwoRecallsInsertTwice) {
+    Enter(u"copy a b");
+    EditLine line(u"x", 0x1003D);
+    key(&line.record);
+    line.record.keyCode = 0x1003D;
+    key(&line.record);
+    EXPECT_EQ(line.Shown(), u"x a b a b|");
+    EXPECT_EQ(std::u16string(SavedArgs), u"a b");
+}
+
+TEST_F(World, LinesWithoutArgumentsClearOrKeep) {
+    Enter(u"copy a b");
+    Settings.keepOldArgs = 1;
+    Enter(u"cls");
+    ASSERT_NE(SavedArgs, nullptr);
+    EXPECT_EQ(std::u16string(SavedArgs), u"a b");
+    Settings.keepOldArgs = 0;
+    Enter(u"");
+    EXPECT_EQ(SavedArgs, nullptr);
+
+    EditLine line(u"x|y", 0x1003D);
+    line.record.redraw = 5;
+    key(&line.record);
+    EXPECT_EQ(line.Shown(), u"x|y");
+    EXPECT_EQ(line.record.keyCode, 0) << "the hotkey is consumed even with nothing saved";
+    EXPECT_EQ(line.record.redraw, 5);
+    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
+    EXPECT_TRUE(HostClearedAt().empty());
+}
+
+TEST_F(World, NoSoundsWithoutBeepOnError) {
+    Settings.beepOnError = 0;
+    EditLine line(u"x", 0x1003D);
+    key(&line.record);
+    PortableFailAllocations(true);
+    Enter(u"copy a b");
+    EXPECT_TRUE(PortableSoundsPlayed().empty());
+}
+
+TEST_F(World, FailedAllocationDropsTheOldArgsAndPlaysTheHandSound) {
+    Enter(u"copy a b");
+    PortableFailAllocations(true);
+    Enter(u"copy c d");
+    EXPECT_EQ(SavedArgs, nullptr);
+    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemHand});
+}
+
+TEST_F(World, CaptureLeavesTheRecordForTheHostToRun) {
+    EditLine line(u"copy a| b", 13);
+    line.record.redraw = 0;
+    KeystrokeRecord before = line.record;
+    key(&line.record);
+    EXPECT_EQ(std::memcmp(&before, &line.record, sizeof before), 0);
+    EXPECT_EQ(std::u16string(SavedArgs), u"a b") << "the whole line, wherever the cursor is";
+
+    KeystrokeRecord empty{};
+    empty.keyCode = 13;
+    key(&empty); // a null line: nothing happens
+    EXPECT_EQ(std::u16string(SavedArgs), u"a b");
+    EXPECT_EQ(key(nullptr), 0);
+}
+
+struct TraceCase {
+    const char* what;
+    int keepOldArgs;
+    bool savedBefore;
+    bool failAllocation;
+    std::u16string line;
+    std::u16string trace;
+};
+
+TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
+    const TraceCase cases[] = {
+        {"saving", 0, false, false, u"copy a b",
+         u"\r\n\u25BA Saving args \u201Ca b\u201D.\r\n"},
+        {"clearing", 0, true, false, u"cls", u"\r\n\u25BA No args found; clearing old args.\r\n"},
+        {"keeping", 1, true, false, u"cls",
+         u"\r\n\u25BA No args found; keeping old args \u201Cx y\u201D.\r\n"},
+        {"keeping nothing", 1, false, false, u"cls",
+         u"\r\n\u25BA No args found; keeping old args \u201C(NULL)\u201D.\r\n"},
+        {"no memory", 0, false, true, u"copy a b", u"\r\n\u25BA Can\u2019t allocate memory!\r\n"},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        if (c.savedBefore) Enter(u"copy x y");
+        Settings.traceMessages = 1;
+        Settings.keepOldArgs = c.keepOldArgs;
+        PortableFailAllocations(c.failAllocation);
+        HostSetCursorRow(12);
+        EditLine line(c.line, 13);
+        key(&line.record);
+        EXPECT_EQ(PortableConsoleText(), c.trace) << c.what;
+        EXPECT_EQ(line.record.startRow, 12) << c.what;
+        EXPECT_EQ(line.record.cursorRow, 12) << c.what;
+        EXPECT_EQ(line.record.startColumn, 0) << c.what;
+        EXPECT_EQ(line.record.cursorColumn, 0) << c.what;
+        EXPECT_TRUE(HostStdout().empty()) << c.what;
+    }
+}
+
+TEST_F(World, TraceLinesAreDroppedWithoutAConsole) {
+    Settings.traceMessages = 1;
+    PortableSetConsoleMissing(true);
+    Enter(u"copy a b");
+    EXPECT_TRUE(PortableConsoleText().empty());
+    EXPECT_EQ(std::u16string(SavedArgs), u"a b");
+}
+
+struct DispatchCase {
+    int32_t keyCode;
+    int modifiers; // Shift 1, Ctrl 2, Alt 4
+    int32_t hotkey;
+    bool extended;
+    const char* expect; // "capture", "recall" or "none"
+};
+
+TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
+    const DispatchCase cases[] = {
+        {13, 0, 0x1003D, false, "capture"},
+        {13, 1, 0x1003D, false, "capture"},
+        {13, 2, 0x1003D, false, "capture"},
+        {13, 4, 0x1003D, false, "capture"},
+        {13, 5, 0x1003D, false, "capture"},
+        {13, 3, 0x1003D, false, "none"},
+        {13, 6, 0x1003D, false, "none"},
+        {13, 3, 0x2000D, false, "recall"},
+        {13, 6, 0x4000D, false, "recall"},
+        {13, 7, 0x1003D, false, "capture"},
+        {13, 7, 0x1003D, true, "none"},
+        {13, 0, 13, false, "capture"},
+        {0x1003D, 0, 0x1003D, false, "recall"},
+        {0x1003D, 3, 0x1003D, false, "none"},
+        {0x10056, 3, 0x30056, false, "recall"},
+        {0x10060, 6, 0x50060, false, "recall"},
+        {0x30056, 3, 0x30056, false, "recall"},
+        {0x1005E, 7, 0x1005E, false, "recall"},
+        {0x1005E, 7, 0x7005E, true, "recall"},
+        {0x7005E, 7, 0x7005E, true, "recall"},
+        {0x1003D, 0, 0x1003E, false, "none"},
+        {0x1003D, 5, 0x1003D, false, "recall"},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        Enter(u"copy a b");
+        Settings.hotkey = c.hotkey;
+        extendedKeys = c.extended;
+        PortableSetModifiers(c.modifiers);
+        EditLine line(u"run x y", c.keyCode);
+        EXPECT_EQ(key(&line.record), 0);
+        std::string got = line.Text() == u"run x y a b" ? "recall"
+                          : std::u16string(SavedArgs) == u"x y" ? "capture"
+                                                                : "none";
+        EXPECT_EQ(got, c.expect) << "code 0x" << std::hex << c.keyCode << " modifiers "
+                                 << c.modifiers << " hotkey 0x" << c.hotkey;
+    }
+}
+
+TEST_F(World, HotkeyZeroDisablesEverything) {
+    Settings.hotkey = 0;
+    EditLine line(u"copy a b", 13);
+    EXPECT_EQ(key(&line.record), 0);
+    EXPECT_EQ(SavedArgs, nullptr);
+}
+
+TEST_F(World, KeyCodeZeroIsIgnoredOnOlderHosts) {
+    Enter(u"copy a b");
+    EditLine line(u"x", 0);
+    line.SetName(u"F3");
+    KeystrokeRecord before = line.record;
+    key(&line.record);
+    EXPECT_EQ(std::memcmp(&before, &line.record, sizeof before), 0);
+    EXPECT_EQ(line.Text(), u"x");
+    EXPECT_EQ(std::u16string(line.name), u"F3");
+}
+
+TEST_F(World, RecallEmptiesTheKeyNameOnExtendedHostsOnly) {
+    Enter(u"copy a b");
+    EditLine older(u"x", 0x1003D);
+    older.SetName(u"F3");
+    key(&older.record);
+    EXPECT_EQ(std::u16string(older.name), u"F3");
+
+    extendedKeys = true;
+    EditLine newer(u"x", 0x1003D);
+    newer.SetName(u"F3");
+    key(&newer.record);
+    EXPECT_EQ(newer.name[0], 0);
+    EXPECT_EQ(newer.Text(), u"x a b");
+}
+
+TEST_F(World, RecallThatWouldOverflowTheLineChangesNothing) {
+    std::u16string args(40000, u'a');
+    Enter(u"cmd " + args);
+    ASSERT_EQ(TextLength(SavedArgs), 40000u);
+    std::u16string tail(30000, u'b');
+    EditLine line(u"x |" + tail, 0x1003D);
+    std::u16string before = line.Text();
+    char16_t* cursor = line.record.cursorPos;
+    key(&line.record);
+    EXPECT_EQ(line.Text(), before);
+    EXPECT_EQ(line.record.cursorPos, cursor);
+    EXPECT_EQ(line.record.redraw, 0);
+    EXPECT_EQ(line.record.keyCode, 0);
+    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
+    EXPECT_TRUE(HostClearedAt().empty());
+
+    // Exactly 65535 characters still fit.
+    std::u16string fits(65535 - 3 - 40000, u'c'); // prefix, saved args, one space
+    EditLine full(u"x |" + fits, 0x1003D);
+    key(&full.record);
+    EXPECT_EQ(full.Text().size(), 65535u);
+    EXPECT_EQ(full.record.redraw, 1);
+}
+
+TEST_F(World, ShutdownReleasesSavedArgs) {
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    Enter(u"copy a b");
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    EXPECT_EQ(SavedArgs, nullptr);
+}
+
+} // namespace

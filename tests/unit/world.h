@@ -1,0 +1,71 @@
+// Puts the plug-in and every stand-in back into the state of a freshly loaded library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/host_control.h"
+#include "platform/portable_control.h"
+#include "plugin/lifecycle.h"
+#include "plugin/settings.h"
+#include "recall/recall.h"
+#include "text/utf8.h"
+#include "text/wtext.h"
+
+inline void ResetWorld() {
+    PortableReset();
+    HostReset();
+    Settings = kLoadTimeSettings;
+    HostVersion = 0;
+    extendedKeys = false;
+    ReleaseSavedArgs();
+}
+
+// Base fixture: every test starts from a fresh library.
+class World : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetWorld(); }
+    void TearDown() override { ResetWorld(); }
+};
+
+// An edit line of the host's size with a cursor, as the host hands it to key.
+struct EditLine {
+    std::u16string buffer = std::u16string(kLineBufferSize, u'\0');
+    char16_t name[64] = {};
+    KeystrokeRecord record{};
+
+    // The cursor goes where the '|' stands in text ('|' itself is not part of the line); at the
+    // end when there is none.
+    explicit EditLine(std::u16string text, int32_t keyCode = 0) {
+        size_t cursor = text.find(u'|');
+        if (cursor == std::u16string::npos) cursor = text.size();
+        else text.erase(cursor, 1);
+        buffer.replace(0, text.size(), text);
+        record.keyCode = keyCode;
+        record.startRow = record.cursorRow = 7;
+        record.startColumn = 2;
+        record.cursorColumn = 2 + static_cast<int32_t>(cursor);
+        record.lineStart = buffer.data();
+        record.cursorPos = buffer.data() + cursor;
+    }
+
+    std::u16string Text() const { return std::u16string(buffer.c_str()); }
+    size_t Cursor() const { return static_cast<size_t>(record.cursorPos - record.lineStart); }
+    // The line with '|' at the cursor.
+    std::u16string Shown() const {
+        std::u16string t = Text();
+        return t.insert(Cursor(), u"|");
+    }
+    void SetName(const std::u16string& keyName) {
+        keyName.copy(name, 63);
+        name[keyName.size() < 63 ? keyName.size() : 63] = 0;
+        record.keyName = name;
+    }
+};
+
+// Presses Enter on a line: the plug-in captures its arguments.
+inline void Enter(const std::u16string& text) {
+    EditLine line(text, 13);
+    key(&line.record);
+}
