@@ -19,3 +19,15 @@ struct SettingsRecord {
 constexpr SettingsRecord kLoadTimeSettings = {0x1003D, 0, 1, 0, 1, 0};
 
 extern SettingsRecord Settings;
+
+// Where the settings live under either root.
+constexpr const char16_t* SettingsKeyPath = u"Software\\Varnholt\\Torvane";
+
+// Resets every field but breakAtSlash to its default.
+void SetDefaultSettings();
+
+// Applies the settings stored under root: 0 when applied, 1 when nothing was applied.
+int LoadSettings(RegistryKey root);
+
+// Stores the settings under root: 0, or the Windows error code of the failure.
+int SaveSettings(RegistryKey root);

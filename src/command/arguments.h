@@ -1,0 +1,20 @@
+// The command's words, split from its argument text by TokenizeArguments.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kMaxArgs = 1024;
+constexpr int MAX_ARG_LEN = 8192;
+
+struct ArgumentListRecord {
+    char16_t* words[kMaxArgs];  // start of each word in pool; null beyond the last
+    int32_t lengths[kMaxArgs];  // length of each word after trimming; 0 beyond the last
+    char16_t pool[MAX_ARG_LEN]; // all words, each followed by a zero
+    int32_t count;              // words found by the last successful call; 0 after a failure
+};
+
+extern ArgumentListRecord ArgumentList;
+
+// Splits text into upper-cased words without quotes: the word count, or -1 for a null text or
+// after reporting a pool overflow.
+int32_t TokenizeArguments(const char16_t* text);

@@ -1,0 +1,16 @@
+// The command's help text, shown by /? and /??, handed to the host as usage, and shown in a box.
+#pragma once
+
+extern const char16_t HelpText[];
+
+struct HelpEntry {
+    const char16_t* name;
+    const char16_t* text;
+};
+
+// The names that have help; the keystroke handler has none.
+extern const HelpEntry HelpTable[];
+extern const int kHelpTableSize;
+
+// Prints the help text and the current hotkey, with the version line when asked; returns 0.
+int ShowCommandHelp(bool showVersion);
