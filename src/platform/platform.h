@@ -8,6 +8,9 @@
 // True when the system's character-type data mark ch (above U+00FF) as a space.
 bool PlatformIsSpace(char16_t ch);
 
+// True when the system's character-type data mark ch (above U+007F) as a letter.
+bool PlatformIsAlpha(char16_t ch);
+
 // Virtual-key codes of the modifier keys, as the keyboard-state query takes them.
 constexpr int kVkShift = 0x10;
 constexpr int kVkControl = 0x11;

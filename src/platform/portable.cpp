@@ -31,13 +31,27 @@ void PortableReset() {
     failAllocations = false;
 }
 
-void PortableSetModifiers(int state) { modifierState = state; }
-const std::vector<uint32_t>& PortableSoundsPlayed() { return soundsPlayed; }
-void PortableCaptureConsole(bool capture) { captureConsole = capture; }
-const std::u16string& PortableConsoleText() { return consoleText; }
-void PortableSetConsoleMissing(bool missing) { consoleMissing = missing; }
-void PortableSetBellForSounds(bool bell) { bellForSounds = bell; }
-void PortableFailAllocations(bool fail) { failAllocations = fail; }
+void PortableSetModifiers(int state) {
+    modifierState = state;
+}
+const std::vector<uint32_t>& PortableSoundsPlayed() {
+    return soundsPlayed;
+}
+void PortableCaptureConsole(bool capture) {
+    captureConsole = capture;
+}
+const std::u16string& PortableConsoleText() {
+    return consoleText;
+}
+void PortableSetConsoleMissing(bool missing) {
+    consoleMissing = missing;
+}
+void PortableSetBellForSounds(bool bell) {
+    bellForSounds = bell;
+}
+void PortableFailAllocations(bool fail) {
+    failAllocations = fail;
+}
 
 bool PlatformIsSpace(char16_t ch) {
     // The Unicode White_Space characters above U+00FF.
@@ -45,12 +59,25 @@ bool PlatformIsSpace(char16_t ch) {
            ch == 0x202F || ch == 0x205F || ch == 0x3000;
 }
 
+bool PlatformIsAlpha(char16_t ch) {
+    // Latin-1 letters, and the larger alphabetic blocks a stand-in needs to know.
+    if (ch <= 0xFF)
+        return ch == 0xAA || ch == 0xB5 || ch == 0xBA || (ch >= 0xC0 && ch != 0xD7 && ch != 0xF7);
+    return (ch >= 0x100 && ch <= 0x24F) ||
+           (ch >= 0x370 && ch <= 0x3FF && ch != 0x37E && ch != 0x387) ||
+           (ch >= 0x400 && ch <= 0x52F) || (ch >= 0x4E00 && ch <= 0x9FFF);
+}
+
 bool PlatformKeyHeld(int virtualKey) {
     switch (virtualKey) {
-    case kVkShift: return (modifierState & 1) != 0;
-    case kVkControl: return (modifierState & 2) != 0;
-    case kVkMenu: return (modifierState & 4) != 0;
-    default: return false;
+    case kVkShift:
+        return (modifierState & 1) != 0;
+    case kVkControl:
+        return (modifierState & 2) != 0;
+    case kVkMenu:
+        return (modifierState & 4) != 0;
+    default:
+        return false;
     }
 }
 
@@ -79,8 +106,14 @@ void PlatformWriteConsole(const char16_t* text, size_t length) {
     std::fflush(consoleDevice);
 }
 
-void* PlatformAllocate(size_t bytes) { return failAllocations ? nullptr : std::malloc(bytes); }
-void PlatformRelease(void* block) { std::free(block); }
+void* PlatformAllocate(size_t bytes) {
+    return failAllocations ? nullptr : std::malloc(bytes);
+}
+void PlatformRelease(void* block) {
+    std::free(block);
+}
 
 // The host stand-in reads handle 2 as its standard error stream.
-void* PlatformStdErrorHandle() { return reinterpret_cast<void*>(static_cast<uintptr_t>(2)); }
+void* PlatformStdErrorHandle() {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(2));
+}

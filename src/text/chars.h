@@ -9,6 +9,12 @@ inline bool IsBlank(char16_t ch) {
     return PlatformIsSpace(ch);
 }
 
+// A letter: A to Z, a to z, and beyond ASCII what the system calls alphabetic.
+inline bool IsLetter(char16_t ch) {
+    if (ch < 0x80) return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');
+    return PlatformIsAlpha(ch);
+}
+
 // Folds only A to Z to a to z: comparisons of names ignore ASCII case and nothing else.
 inline char16_t FoldAscii(char16_t ch) { return (ch >= u'A' && ch <= u'Z') ? ch + 0x20 : ch; }
 
