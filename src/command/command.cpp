@@ -1,0 +1,290 @@
+// The TORVANE command: reads every word first, applies the choices only when all are valid, then
+// shows the settings and saves them when asked.
+#include "command/command.h"
+
+#include "command/arguments.h"
+#include "command/errors.h"
+#include "command/help.h"
+#include "keys/key_names.h"
+#include "platform/platform.h"
+#include "plugin/host.h"
+#include "plugin/identity.h"
+#include "plugin/settings.h"
+#include "text/chars.h"
+#include "text/wtext.h"
+
+namespace {
+
+// What the options of one command line ask for, before anything is applied.
+struct CommandChoices {
+    int32_t hotkey = 0; // 0: no key name given
+    int32_t breakAtSlash = -1;
+    int32_t beepOnError = -1;
+    int32_t keepOldArgs = -1;
+    int32_t overwrite = -1; // -1: not given
+    bool defaults = false;
+    bool list = false;
+    bool quiet = false;
+    bool restore = false;
+    int saveTarget = 0; // 0 none, 1 the user key, 2 the machine key
+};
+
+enum class Option {
+    Help,
+    Trace,
+    BreakAtSlash,
+    BeepOnError,
+    Defaults,
+    KeepOldArgs,
+    List,
+    Overwrite,
+    Quiet,
+    Restore,
+    SaveUser,
+    SaveMachine
+};
+
+// The options in the order they are tried. Options with a value match on their first two
+// characters; the others must match the whole word.
+struct OptionRule {
+    const char16_t* text;
+    bool firstTwo;
+    Option option;
+};
+
+// clang-format off
+constexpr OptionRule kOptionRules[] = {
+    {u"/?",  true,  Option::Help},
+    {u"/$",  true,  Option::Trace},
+    {u"/A",  true,  Option::BreakAtSlash},
+    {u"/B",  true,  Option::BeepOnError},
+    {u"/D",  false, Option::Defaults},
+    {u"/K",  true,  Option::KeepOldArgs},
+    {u"/L",  false, Option::List},
+    {u"/O",  true,  Option::Overwrite},
+    {u"/Q",  false, Option::Quiet},
+    {u"/R",  false, Option::Restore},
+    {u"/S",  false, Option::SaveUser},
+    {u"/S!", false, Option::SaveMachine},
+};
+// clang-format on
+
+// The registry roots by save target, and the short names the messages show for them.
+constexpr RegistryKey kTargetRoots[] = {0, kRootCurrentUser, kRootLocalMachine};
+constexpr const char16_t* kTargetNames[] = {u"", u"HKCU", u"HKLM"};
+
+bool Matches(const OptionRule& rule, const char16_t* word) {
+    if (rule.firstTwo) return word[0] == rule.text[0] && word[1] == rule.text[1];
+    return TextEquals(word, rule.text);
+}
+
+const OptionRule* FindOption(const char16_t* word) {
+    for (const OptionRule& rule : kOptionRules) {
+        if (Matches(rule, word)) return &rule;
+    }
+    return nullptr;
+}
+
+// One error line: the prefix, then the message with the word in place of %s.
+void ReportError(const char16_t* message, const char16_t* word = u"") {
+    WriteErrorPrefix();
+    Qprintf(PlatformStdErrorHandle(), message, word);
+}
+
+const char16_t* YesNo(int32_t value) {
+    return value != 0 ? u"Yes" : u"No";
+}
+
+void ShowSettingsReport(char16_t* text) {
+    Printf(u"\r\n       %s v%u.%u.%u (%s) settings:\r\n\r\n", kPluginName, kVersionMajor,
+           kVersionMinor, kVersionBuild, kPlatformName);
+    FormatHotkey(text);
+    Printf(u"Hotkey . . . . . . . . . . . . . . .     %s\r\n", text);
+    Printf(u"Break at first unquoted slash  . . . /A: %s\r\n", YesNo(Settings.breakAtSlash));
+    Printf(u"Beep on errors . . . . . . . . . . . /B: %s\r\n", YesNo(Settings.beepOnError));
+    Printf(u"Keep old arguments . . . . . . . . . /K: %s\r\n", YesNo(Settings.keepOldArgs));
+    Printf(u"Overwrite text right of cursor . . . /O: %s\r\n", YesNo(Settings.overwrite));
+}
+
+// Reads a key name into the choices; false after reporting why it cannot be the hotkey.
+bool ChooseHotkey(CommandChoices& choices, const char16_t* word) {
+    if (choices.hotkey != 0) {
+        ReportError(u"Syntax error: \"%s\"\r\n", word);
+        return false;
+    }
+    int32_t code = ParseKeyName(word);
+    if (code == 0) {
+        ReportError(u"Unknown key name: \"%s\"\r\n", word);
+    } else if (code == -1) {
+        ReportError(u"Invalid hotkey: \"%s\"\r\n", word);
+    } else if (code == -2) {
+        ReportError(u"Key not allowed: \"%s\"\r\n", word);
+    } else {
+        choices.hotkey = code;
+        return true;
+    }
+    return false;
+}
+
+// Stores a yes/no value in a choice; false after ParseYesNo reported a bad value.
+bool ChooseYesNo(int32_t& choice, const char16_t* word) {
+    int value = ParseYesNo(word);
+    if (value < 0) return false;
+    choice = value;
+    return true;
+}
+
+// Loads the user's settings, else the machine's, and says which unless quiet. 0 when either
+// key supplied settings, 2 when neither did.
+int RestoreSettings(bool quiet) {
+    int target = 1;
+    if (LoadSettings(kRootCurrentUser) != 0) {
+        target = LoadSettings(kRootLocalMachine) == 0 ? 2 : 0;
+    }
+    if (target == 0) {
+        if (!quiet) QPuts(u"Settings not found in the registry.\r\n");
+        return 2;
+    }
+    if (!quiet) {
+        Printf(u"Settings restored from the registry (%s\\%s).\r\n", kTargetNames[target],
+               SettingsKeyPath);
+    }
+    return 0;
+}
+
+void ApplyChoices(const CommandChoices& choices) {
+    if (choices.hotkey != 0) Settings.hotkey = choices.hotkey;
+    if (choices.overwrite != -1) Settings.overwrite = choices.overwrite;
+    if (choices.breakAtSlash != -1) Settings.breakAtSlash = choices.breakAtSlash;
+    if (choices.keepOldArgs != -1) Settings.keepOldArgs = choices.keepOldArgs;
+    if (choices.beepOnError != -1) Settings.beepOnError = choices.beepOnError;
+}
+
+// Saves to the chosen key; on failure writes the two error lines and returns 2.
+int SaveChosenSettings(int target, bool quiet, char16_t* text) {
+    const char16_t* rootName = kTargetNames[target];
+    int code = SaveSettings(kTargetRoots[target]);
+    if (code != 0) {
+        GetSystemErrorText(static_cast<uint32_t>(code), text);
+        CrLf();
+        WriteErrorPrefix();
+        Qprintf(PlatformStdErrorHandle(), u"Error saving settings to the registry (%s\\%s) :\r\n",
+                rootName, SettingsKeyPath);
+        Qprintf(PlatformStdErrorHandle(), u"%s\r\n", text);
+        return 2;
+    }
+    if (!quiet) {
+        Printf(u"\r\nSettings saved to the registry (%s\\%s).\r\n", rootName, SettingsKeyPath);
+    }
+    return 0;
+}
+
+} // namespace
+
+int ParseYesNo(const char16_t* word) {
+    if (word == nullptr) return -1;
+    const char16_t* p = word;
+    if (*p == u'/') ++p;
+    if (IsLetter(*p) || *p == u'$') ++p;
+    if (*p == u':' || *p == u'=') ++p;
+    switch (UpperAscii(*p)) {
+    case u'N':
+        return 0;
+    case u'Y':
+        return 1;
+    default:
+        ReportError(u"Expected Y or N: \"%s\"\r\n", word);
+        return -1;
+    }
+}
+
+extern "C" int Torvane(const char16_t* arguments) {
+    if (arguments == nullptr) return 1;
+    CommandChoices choices;
+    char16_t text[kKeyNameBufferSize] = {};
+    // An argument text too long for the word pool was reported by the tokenizer: a command
+    // line error like any other, with nothing applied.
+    if (TokenizeArguments(arguments) < 0) return 1;
+
+    for (int32_t n = 0; n < ArgumentList.count; ++n) {
+        const char16_t* word = ArgumentList.words[n];
+        const OptionRule* rule = FindOption(word);
+        if (rule == nullptr) {
+            if (word[0] == u'/') {
+                ReportError(u"Unknown option: \"%s\"\r\n", word);
+                return 1;
+            }
+            if (!ChooseHotkey(choices, word)) return 1;
+            continue;
+        }
+        bool valid = true;
+        switch (rule->option) {
+        case Option::Help:
+            return ShowCommandHelp(TextEquals(word, u"/??"));
+        case Option::Trace: {
+            // Takes effect at once; a bad value leaves the trace lines as they were.
+            int value = ParseYesNo(word);
+            if (value < 0) return 1;
+            Settings.traceMessages = value;
+            break;
+        }
+        case Option::BreakAtSlash:
+            valid = ChooseYesNo(choices.breakAtSlash, word);
+            break;
+        case Option::BeepOnError:
+            valid = ChooseYesNo(choices.beepOnError, word);
+            break;
+        case Option::KeepOldArgs:
+            valid = ChooseYesNo(choices.keepOldArgs, word);
+            break;
+        case Option::Overwrite:
+            valid = ChooseYesNo(choices.overwrite, word);
+            break;
+        case Option::Defaults:
+            choices.defaults = true;
+            break;
+        case Option::List:
+            choices.list = true;
+            break;
+        case Option::Quiet:
+            choices.quiet = true;
+            break;
+        case Option::Restore:
+            choices.restore = true;
+            break;
+        case Option::SaveUser:
+            choices.saveTarget = 1;
+            break;
+        case Option::SaveMachine:
+            choices.saveTarget = 2;
+            break;
+        }
+        if (!valid) return 1;
+    }
+
+    if (choices.list) {
+        if (choices.saveTarget != 0 || choices.restore || choices.defaults || choices.hotkey != 0) {
+            ReportError(u"Can\u2019t combine /L with other options\r\n");
+            return 1;
+        }
+        return ListHotkeys();
+    }
+
+    int result = 0;
+    if (choices.defaults) {
+        if (choices.restore) {
+            ReportError(u"Can\u2019t combine /D and /R\r\n");
+            return 1;
+        }
+        SetDefaultSettings();
+        if (!choices.quiet) QPuts(u"Default plugin settings have been restored.\r\n");
+    } else if (choices.restore) {
+        result = RestoreSettings(choices.quiet);
+    }
+
+    ApplyChoices(choices);
+    if (!choices.quiet) ShowSettingsReport(text);
+    if (choices.saveTarget == 0) return result;
+    int saved = SaveChosenSettings(choices.saveTarget, choices.quiet, text);
+    return saved != 0 ? saved : result;
+}
