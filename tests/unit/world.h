@@ -7,6 +7,7 @@
 
 #include "host/host_control.h"
 #include "platform/portable_control.h"
+#include "platform/portable_registry.h"
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
@@ -15,6 +16,7 @@
 
 inline void ResetWorld() {
     PortableReset();
+    PortableRegistryReset();
     HostReset();
     Settings = kLoadTimeSettings;
     HostVersion = 0;

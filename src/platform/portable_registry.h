@@ -1,0 +1,91 @@
+// Controls of the native build's registry stand-in: two roots held in memory, steered and
+// observed by tests, and kept in a plain text file for the console.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Windows system error codes the stand-in returns.
+constexpr int32_t kErrorFileNotFound = 2;
+constexpr int32_t kErrorAccessDenied = 5;
+constexpr int32_t kErrorInvalidHandle = 6;
+constexpr int32_t kErrorMoreData = 234;
+constexpr int32_t kErrorRegistryIoFailed = 1016;
+
+// Empties both roots, forgets every switch, handle and logged call, and stops persistence.
+void PortableRegistryReset();
+
+// Sets a value (creating its key and the missing parents) without logging a call.
+void PortableRegistrySetValue(RegistryKey root, const std::u16string& path,
+                              const std::u16string& name, uint32_t type, const std::string& bytes);
+void PortableRegistrySetDword(RegistryKey root, const std::u16string& path,
+                              const std::u16string& name, uint32_t value);
+// Creates a key (and its missing parents) with no values.
+void PortableRegistryCreateKey(RegistryKey root, const std::u16string& path);
+
+// A stored value as the stand-in holds it.
+struct PortableRegistryValue {
+    bool exists = false;
+    uint32_t type = 0;
+    std::string bytes;
+};
+PortableRegistryValue PortableRegistryGetValue(RegistryKey root, const std::u16string& path,
+                                               const std::u16string& name);
+bool PortableRegistryKeyExists(RegistryKey root, const std::u16string& path);
+// Names of the values in a key, in the order they were first written.
+std::vector<std::u16string> PortableRegistryValueNames(RegistryKey root,
+                                                       const std::u16string& path);
+
+// Failure switches; code 0 switches the failure off again.
+void PortableRegistryFailOpen(RegistryKey root, int32_t code);
+void PortableRegistryFailCreate(RegistryKey root, int32_t code);
+void PortableRegistryFailQuery(const std::u16string& name, int32_t code);
+void PortableRegistryFailWrite(const std::u16string& name, int32_t code);
+
+// One call of a registry function, with the arguments as they were on entry.
+struct PortableRegistryCall {
+    std::string function; // "open", "query", "create", "set" or "close"
+    std::u16string key;   // root and path, e.g. u"HKCU\\Software\\Varnholt\\Torvane"
+    uint32_t access = 0;  // open and create
+    std::u16string name;  // query and set
+    uint32_t type = 0;    // query: the type word on entry; set: the type written
+    uint32_t size = 0;    // query: the size word on entry; set: the bytes written
+    uint32_t data = 0;    // query: the data word on entry; set: the first four bytes written
+    int32_t result = 0;
+};
+const std::vector<PortableRegistryCall>& PortableRegistryCalls();
+void PortableRegistryClearCalls();
+// One line for a call, e.g. "query Hotkey type=0 size=4 data=0xFFFFFFFF -> 0".
+std::string PortableRegistryCallText(const PortableRegistryCall& call);
+
+// Handles opened or created and not yet closed.
+size_t PortableRegistryOpenHandles();
+
+// Outcome of attaching a file.
+enum class PortableRegistryFileStatus {
+    kLoaded,     // the file was read
+    kNew,        // there was no file; it is written on the first change
+    kCorrupt,    // the file could not be understood; it is moved aside before the first save
+    kUnreadable, // the file could not be read; it is moved aside before the first save
+};
+
+// Replaces the registry by the contents of the file at path and saves every later change
+// there. A corrupt or unreadable file leaves the registry empty; message then says so.
+PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
+                                                      std::string* message);
+// Writes the registry to the attached file now; false (with a message) when that failed.
+bool PortableRegistrySaveFile(std::string* message);
+// The file a corrupt or unreadable one was moved to, empty until that happened.
+const std::string& PortableRegistryBackupPath();
+
+// The file format, one value a line under its key:
+//   [HKCU\Software\Varnholt\Torvane]
+//   "Hotkey"=dword:0001003d
+//   "Text"=hex(1):46,00,33,00
+std::string PortableRegistryToText();
+// False (and line, the 1-based number of the first bad line) when the text is not understood;
+// the registry is then left unchanged.
+bool PortableRegistryFromText(const std::string& text, int* line);
