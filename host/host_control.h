@@ -26,6 +26,9 @@ void HostSetEcho(bool echo);
 // The row that GetAbsCursorPosition reports.
 void HostSetCursorRow(int32_t row);
 
+// The texts of the QPuts calls since the last clear, one entry per call.
+const std::vector<std::u16string>& HostPutsCalls();
+
 // The positions ClearEditLine was called with, in order.
 const std::vector<const char16_t*>& HostClearedAt();
 

@@ -21,6 +21,7 @@ std::u16string capturedStderr;
 bool echo = false;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
+std::vector<std::u16string> putsCalls;
 char16_t formatBuffer[kFormatCapacity];
 
 void SetDefaultVariables() {
@@ -92,6 +93,7 @@ void HostReset() {
     echo = false;
     cursorRow = 0;
     clearedAt.clear();
+    putsCalls.clear();
 }
 
 void HostSetVariable(const std::u16string& name, const std::u16string& value) {
@@ -115,10 +117,12 @@ const std::u16string& HostStderr() { return capturedStderr; }
 void HostClearOutput() {
     capturedStdout.clear();
     capturedStderr.clear();
+    putsCalls.clear();
 }
 void HostSetEcho(bool on) { echo = on; }
 void HostSetCursorRow(int32_t row) { cursorRow = row; }
 const std::vector<const char16_t*>& HostClearedAt() { return clearedAt; }
+const std::vector<std::u16string>& HostPutsCalls() { return putsCalls; }
 
 extern "C" {
 
@@ -142,6 +146,7 @@ int Qprintf(void* handle, const char16_t* format, ...) {
 
 int QPuts(const char16_t* text) {
     size_t n = TextLength(text);
+    putsCalls.emplace_back(text, n);
     Write(1, text, n);
     return 0;
 }
