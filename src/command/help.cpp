@@ -1,0 +1,46 @@
+// The command's help text, the table of names that have help, and the /? and /?? display.
+#include "command/help.h"
+
+#include "keys/key_names.h"
+#include "plugin/host.h"
+#include "plugin/identity.h"
+
+// The line after the first ends in CR LF on purpose: the usage text starts right after it.
+const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.\n"
+                            u"\n"
+                            u"TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n"
+                            u"\n"
+                            u"\t/A:\tbreak at first unquoted slash (Y or N)\n"
+                            u"\t/B:\tbeep on errors (Y or N)\n"
+                            u"\t/D\trestore original plugin defaults\n"
+                            u"\t/K:\tkeep old arguments (Y or N)\n"
+                            u"\t/L\tlist all supported hotkeys\n"
+                            u"\t/O:\toverwrite any text right of the cursor (Y or N)  \n"
+                            u"\t/Q\tquietly\n"
+                            u"\t/R\trestore saved settings from the registry\n"
+                            u"\t/S\tsave settings to the registry as the new default  \n"
+                            u"\n"
+                            u"Examples of valid keys are F3, Ctrl-Q, Alt-A, or Shift-F10.  The\n"
+                            u"default is F3.  /D and /R cannot be used together; /L cannot be\n"
+                            u"combined with any other option.\n"
+                            u"\n"
+                            u"TORVANE with no options displays the current settings.\n";
+
+static_assert(sizeof(HelpText) / sizeof(HelpText[0]) == 659 + 1);
+
+const HelpEntry HelpTable[] = {
+    {u"torvane", HelpText},
+};
+const int kHelpTableSize = sizeof(HelpTable) / sizeof(HelpTable[0]);
+
+int ShowCommandHelp(bool showVersion) {
+    char16_t hotkeyName[kKeyNameBufferSize] = {};
+    FormatHotkey(hotkeyName);
+    QPuts(HelpText);
+    Printf(u"\r\nThe current hotkey is %s.\r\n", hotkeyName);
+    if (showVersion) {
+        Printf(u"\r\n\t\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor, kVersionMinor,
+               kVersionBuild, kVersionRevision, kPlatformName);
+    }
+    return 0;
+}

@@ -1,0 +1,52 @@
+// The exports through which the host asks for a name's usage text and its help box.
+#include "command/help.h"
+#include "platform/platform.h"
+#include "plugin/host.h"
+#include "plugin/identity.h"
+#include "text/chars.h"
+#include "text/wtext.h"
+
+namespace {
+
+// The caller's usage buffer and the box title, in characters.
+constexpr size_t kUsageSize = 1024;
+constexpr size_t kTitleSize = 1024;
+
+// The first entry whose name equals name, ignoring ASCII case; null when there is none.
+const HelpEntry* FindHelpEntry(const char16_t* name) {
+    if (name == nullptr) return nullptr;
+    for (int n = 0; n < kHelpTableSize; ++n) {
+        if (EqualsIgnoreCase(name, HelpTable[n].name)) return &HelpTable[n];
+    }
+    return nullptr;
+}
+
+// The help text without its first line and the line feeds that follow that line.
+const char16_t* UsagePart(const char16_t* text) {
+    while (*text != 0 && *text != u'\n')
+        ++text;
+    while (*text == u'\n')
+        ++text;
+    return text;
+}
+
+} // namespace
+
+extern "C" int Usage(const char16_t* name, char16_t* out) {
+    if (name == nullptr || out == nullptr) return 0;
+    // The host's function and internal-variable names (@name, _name) are never commands.
+    if (name[0] == u'@' || name[0] == u'_') return 0;
+    const HelpEntry* entry = FindHelpEntry(name);
+    if (entry == nullptr) return 0;
+    CopyText(out, kUsageSize, UsagePart(entry->text));
+    return 1;
+}
+
+extern "C" int Help(const char16_t* name) {
+    char16_t title[kTitleSize];
+    FormatText(title, kTitleSize, u"%s Plugin Help", kPluginName);
+    const HelpEntry* entry = FindHelpEntry(name);
+    if (entry == nullptr) return 0;
+    PlatformMessageBox(entry->text, title);
+    return 1;
+}

@@ -1,0 +1,23 @@
+// Test and console controls of the native stand-ins for the message box and the system error
+// texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RecordedMessageBox {
+    std::u16string text;
+    std::u16string title;
+};
+
+// Boxes back to recording, none recorded, the system's error texts as they were.
+void PortableUiReset();
+
+// While recording (the state at start and after a reset) a box is kept here and closes at once;
+// otherwise it is drawn on the terminal and waits for Enter.
+void PortableRecordMessageBoxes(bool record);
+const std::vector<RecordedMessageBox>& PortableMessageBoxes();
+
+// Makes the system report text for code instead of its usual one, until the next reset.
+void PortableSetSystemErrorText(uint32_t code, const std::u16string& text);
