@@ -32,5 +32,8 @@ const std::vector<std::u16string>& HostPutsCalls();
 // The positions ClearEditLine was called with, in order.
 const std::vector<const char16_t*>& HostClearedAt();
 
+// Also calls hook (null: none) from ClearEditLine, so a front end can clear the shown line.
+void HostSetClearEditLineHook(void (*hook)(char16_t* cursor));
+
 // Where output for a Qprintf handle goes: 1 standard output, 2 standard error, 0 nowhere.
 int HostStreamForHandle(void* handle);

@@ -21,6 +21,7 @@ std::u16string capturedStderr;
 bool echo = false;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
+void (*clearEditLineHook)(char16_t* cursor) = nullptr;
 std::vector<std::u16string> putsCalls;
 char16_t formatBuffer[kFormatCapacity];
 
@@ -69,6 +70,8 @@ std::u16string Expand(const std::u16string& in) {
         }
         size_t end = i + 1;
         while (end < in.size() && IsNameChar(in[end])) ++end;
+        // %_? is the result of the last internal command.
+        if (end == i + 2 && in[i + 1] == u'_' && end < in.size() && in[end] == u'?') ++end;
         std::u16string name = in.substr(i + 1, end - i - 1);
         const std::u16string* value = name.empty() ? nullptr : HostVariable(name);
         if (value != nullptr && name[0] == u'_') {
@@ -93,6 +96,7 @@ void HostReset() {
     echo = false;
     cursorRow = 0;
     clearedAt.clear();
+    clearEditLineHook = nullptr;
     putsCalls.clear();
 }
 
@@ -122,6 +126,7 @@ void HostClearOutput() {
 void HostSetEcho(bool on) { echo = on; }
 void HostSetCursorRow(int32_t row) { cursorRow = row; }
 const std::vector<const char16_t*>& HostClearedAt() { return clearedAt; }
+void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) { clearEditLineHook = hook; }
 const std::vector<std::u16string>& HostPutsCalls() { return putsCalls; }
 
 extern "C" {
@@ -168,5 +173,8 @@ int GetAbsCursorPosition(int32_t* row, int32_t* column) {
     return 0;
 }
 
-void ClearEditLine(char16_t* cursor) { clearedAt.push_back(cursor); }
+void ClearEditLine(char16_t* cursor) {
+    clearedAt.push_back(cursor);
+    if (clearEditLineHook != nullptr) clearEditLineHook(cursor);
+}
 }
