@@ -301,16 +301,23 @@ bool WriteFile(const std::string& path, const std::string& contents) {
     return ok;
 }
 
+// True only when nothing at all is at path; a path that cannot be looked at is not missing.
+bool Missing(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() ==
+           std::filesystem::file_type::not_found;
+}
+
 // Moves the file that could not be loaded to the first free FILE.bad, FILE.bad.1, ...
 bool MoveAside(std::string* message) {
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(filePath, ec))) {
+    if (Missing(filePath)) {
         backupPending = false; // gone meanwhile: nothing left to keep
         return true;
     }
     for (int i = 0; i < 100; ++i) {
         std::string candidate = filePath + ".bad" + (i == 0 ? "" : "." + std::to_string(i));
-        if (std::filesystem::exists(std::filesystem::symlink_status(candidate, ec))) continue;
+        if (!Missing(candidate)) continue;
         if (std::rename(filePath.c_str(), candidate.c_str()) != 0) break;
         backupPath = candidate;
         backupPending = false;
@@ -438,15 +445,14 @@ PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
     backupPath.clear();
     message->clear();
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)) && !ec)
-        return PortableRegistryFileStatus::kNew;
+    if (Missing(path)) return PortableRegistryFileStatus::kNew;
     std::string contents;
     if (!ReadFile(path, &contents)) {
         backupPending = true;
         *message = "The registry file " + path + " cannot be read (" +
                    std::strerror(errno != 0 ? errno : EIO) +
                    "); starting with an empty registry. The file will be moved aside to " + path +
-                   ".bad before anything is saved.";
+                   ".bad (or the next free .bad.N) before anything is saved.";
         return PortableRegistryFileStatus::kUnreadable;
     }
     int line = 0;
@@ -454,7 +460,7 @@ PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
         backupPending = true;
         *message = "The registry file " + path + " is corrupt (line " + std::to_string(line) +
                    "); starting with an empty registry. The file will be moved aside to " + path +
-                   ".bad before anything is saved.";
+                   ".bad (or the next free .bad.N) before anything is saved.";
         return PortableRegistryFileStatus::kCorrupt;
     }
     return PortableRegistryFileStatus::kLoaded;

@@ -1,0 +1,278 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "world.h"
+
+namespace {
+
+const std::u16string kPath = u"Software\\Varnholt\\Torvane";
+
+std::string Bytes(std::initializer_list<int> list) {
+    std::string out;
+    for (int b : list)
+        out += static_cast<char>(b);
+    return out;
+}
+
+struct QueryCase {
+    const char* what;
+    bool exists;
+    uint32_t storedType;
+    std::string stored;
+    int32_t result;
+    uint32_t type; // the type word after the query (preset 0)
+    uint32_t size; // the size word after the query (preset 4)
+    uint32_t data; // the data word after the query (preset 0xFFFFFFFF)
+};
+
+TEST_F(World, QueryAnswersAsWindowsDoes) {
+    const QueryCase cases[] = {
+        {"missing value", false, 0, "", 2, 0, 4, 0xFFFFFFFF},
+        {"dword", true, kRegDword, Bytes({0x3D, 0, 1, 0}), 0, 4, 4, 0x1003D},
+        {"short dword", true, kRegDword, Bytes({0x3D, 0}), 0, 4, 2, 0xFFFF003D},
+        {"empty binary", true, 3, "", 0, 3, 0, 0xFFFFFFFF},
+        {"eight bytes", true, kRegDword, Bytes({1, 2, 3, 4, 5, 6, 7, 8}), 234, 4, 8, 0x04030201},
+        {"text", true, kRegSz, Bytes({'F', 0, '3', 0, 0, 0}), 234, 1, 6, 0x00330046},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        PortableRegistryCreateKey(kRootCurrentUser, kPath);
+        if (c.exists)
+            PortableRegistrySetValue(kRootCurrentUser, kPath, u"V", c.storedType, c.stored);
+        RegistryKey key = 0;
+        ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
+        uint32_t type = 0, size = 4, data = 0xFFFFFFFF;
+        EXPECT_EQ(PlatformRegQueryValue(key, u"V", &type, &data, &size), c.result) << c.what;
+        EXPECT_EQ(type, c.type) << c.what;
+        EXPECT_EQ(size, c.size) << c.what;
+        EXPECT_EQ(data, c.data) << c.what;
+        PlatformRegCloseKey(key);
+    }
+}
+
+struct OpenCase {
+    RegistryKey root;
+    const char16_t* path;
+    int32_t result;
+};
+
+TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
+    RegistryKey created = 0;
+    ASSERT_EQ(
+        PlatformRegCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Torvane", kKeyWrite, &created),
+        0);
+    ASSERT_EQ(PlatformRegSetValue(created, u"Hotkey", kRegDword, "\x11\0\0\0", 4), 0);
+    PlatformRegCloseKey(created);
+    const OpenCase cases[] = {
+        {kRootCurrentUser, u"Software\\Varnholt\\Torvane", 0},
+        {kRootCurrentUser, u"SOFTWARE\\varnholt\\TORVANE", 0},
+        {kRootCurrentUser, u"Software\\Varnholt", 0},
+        {kRootCurrentUser, u"Software", 0},
+        {kRootCurrentUser, u"Software\\Varnholt\\Torvan", 2},
+        {kRootCurrentUser, u"Software\\V\u00C4rnholt\\Torvane", 2},
+        {kRootLocalMachine, u"Software\\Varnholt\\Torvane", 2},
+        {0x80000003, u"Software", 6},
+    };
+    for (const auto& c : cases) {
+        RegistryKey key = 0;
+        EXPECT_EQ(PlatformRegOpenKey(c.root, c.path, kKeyRead, &key), c.result) << ToUtf8(c.path);
+        if (c.result == 0) PlatformRegCloseKey(key);
+    }
+    EXPECT_EQ(
+        PortableRegistryGetValue(kRootCurrentUser, u"software\\VARNHOLT\\torvane", u"HOTKEY").bytes,
+        std::string("\x11\0\0\0", 4));
+    EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+}
+
+TEST_F(World, HandlesKeepTheirAccessRights) {
+    PortableRegistryCreateKey(kRootCurrentUser, kPath);
+    RegistryKey reader = 0, writer = 0;
+    ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &reader), 0);
+    ASSERT_EQ(PlatformRegCreateKey(kRootCurrentUser, kPath.c_str(), kKeyWrite, &writer), 0);
+    uint32_t word = 1, type = 0, size = 4;
+    EXPECT_EQ(PlatformRegSetValue(reader, u"A", kRegDword, &word, 4), 5);
+    EXPECT_EQ(PlatformRegSetValue(writer, u"A", kRegDword, &word, 4), 0);
+    EXPECT_EQ(PlatformRegQueryValue(writer, u"A", &type, &word, &size), 5);
+    EXPECT_EQ(PlatformRegQueryValue(reader, u"A", &type, &word, &size), 0);
+    PlatformRegCloseKey(reader);
+    PlatformRegCloseKey(writer);
+    EXPECT_EQ(PlatformRegQueryValue(reader, u"A", &type, &word, &size), 6) << "closed";
+    EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+}
+
+TEST_F(World, TextFormRoundTrips) {
+    PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
+    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
+                             Bytes({'F', 0, '3', 0, 0, 0}));
+    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
+    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
+    PortableRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
+    PortableRegistryCreateKey(kRootLocalMachine, u"Software\\Empty key");
+    const std::string text = PortableRegistryToText();
+    const std::string expected =
+        "; Registry of the Torvane console: one value a line under its key.\n"
+        "[HKCU]\n"
+        "[HKCU\\Software]\n"
+        "[HKCU\\Software\\Varnholt]\n"
+        "[HKCU\\Software\\Varnholt\\Torvane]\n"
+        "\"Hotkey\"=dword:0001003d\n"
+        "\"Text\"=hex(1):46,00,33,00,00,00\n"
+        "\"Empty\"=hex(3):\n"
+        "\"Long\"=hex(4):01,02,03,04,05\n"
+        "\"odd %22%25%0A\\ \xC3\xA9\"=dword:00000007\n"
+        "[HKLM]\n"
+        "[HKLM\\Software]\n"
+        "[HKLM\\Software\\Empty key]\n";
+    EXPECT_EQ(text, expected);
+    ResetWorld();
+    int line = 0;
+    ASSERT_TRUE(PortableRegistryFromText(text, &line));
+    EXPECT_EQ(PortableRegistryToText(), expected);
+}
+
+struct CorruptCase {
+    std::string text;
+    int line;
+};
+
+TEST_F(World, CorruptTextIsRefusedWhole) {
+    const CorruptCase cases[] = {
+        {"\"Hotkey\"=dword:00000001\n", 1},
+        {"[HKCU\\A]\n\"x\"=dword:1\n", 2},
+        {"[HKCU\\A]\n\"x\"=dword:000000011\n", 2},
+        {"[HKCU\\A]\n\"x\"=hex(4):1,2\n", 2},
+        {"[HKCU\\A]\n\"x\"=hex(4):01,\n", 2},
+        {"[HKCU\\A]\n\"x\"=qword:01\n", 2},
+        {"[HKCU\\A]\r\n; note\r\n\r\n\"x\" = dword:00000001\r\n", 4},
+        {"[HKCU\\A]\n\"x=dword:00000001\n", 2},
+        {"[HKCU\\A]\n\"%4\"=dword:00000001\n", 2},
+        {"[HKCR\\A]\n", 1},
+        {"[HKCU\\\\A]\n", 1},
+        {"[HKCU\\A\\]\n", 1},
+        {"[HKCU\\A\n", 1},
+        {"[]\n", 1},
+        {"\x01\x02garbage", 1},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        PortableRegistrySetDword(kRootCurrentUser, kPath, u"Keep", 1);
+        int line = 0;
+        EXPECT_FALSE(PortableRegistryFromText(c.text, &line)) << c.text;
+        EXPECT_EQ(line, c.line) << c.text;
+        EXPECT_TRUE(PortableRegistryGetValue(kRootCurrentUser, kPath, u"Keep").exists) << c.text;
+    }
+}
+
+// A scratch directory of its own for each test that uses files.
+class RegistryFile : public World {
+  protected:
+    std::filesystem::path dir;
+    std::string file;
+    void SetUp() override {
+        World::SetUp();
+        dir = std::filesystem::temp_directory_path() /
+              ("torvane-registry-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        file = (dir / "registry.txt").string();
+    }
+    void TearDown() override {
+        World::TearDown();
+        std::filesystem::remove_all(dir);
+    }
+    static std::string Read(const std::string& path) {
+        std::string out;
+        FILE* f = std::fopen(path.c_str(), "rb");
+        if (f == nullptr) return "(missing)";
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            out.append(buffer, n);
+        std::fclose(f);
+        return out;
+    }
+    static void Write(const std::string& path, const std::string& text) {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+};
+
+TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
+    std::string message;
+    EXPECT_EQ(PortableRegistryAttachFile(file, &message), PortableRegistryFileStatus::kNew);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), "(missing)");
+    Settings.hotkey = 0x11;
+    ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
+    const std::string saved = Read(file);
+    EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
+
+    PortableRegistryFailWrite(u"Overwrite", 5);
+    Settings.hotkey = 0x1003E;
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
+    EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
+
+    ResetWorld();
+    EXPECT_EQ(PortableRegistryAttachFile(file, &message), PortableRegistryFileStatus::kLoaded);
+    EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
+    EXPECT_EQ(Settings.hotkey, 0x1003E);
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+}
+
+struct DamagedCase {
+    const char* what;
+    bool directory;
+    std::string contents;
+    PortableRegistryFileStatus status;
+};
+
+TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
+    const DamagedCase cases[] = {
+        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", PortableRegistryFileStatus::kCorrupt},
+        {"binary", false, std::string("\0\xFF\xFE", 3), PortableRegistryFileStatus::kCorrupt},
+        {"unreadable", true, "", PortableRegistryFileStatus::kUnreadable},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ResetWorld();
+        if (c.directory)
+            std::filesystem::create_directory(file);
+        else
+            Write(file, c.contents);
+        PortableRegistryCreateKey(kRootLocalMachine, u"Before");
+        Write(file + ".bad", "older backup");
+        std::string message;
+        EXPECT_EQ(PortableRegistryAttachFile(file, &message), c.status) << c.what;
+        EXPECT_NE(message.find(file), std::string::npos) << c.what;
+        EXPECT_EQ(PortableRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
+        if (!c.directory) {
+            EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
+        }
+        EXPECT_EQ(PortableRegistryBackupPath(), "");
+
+        ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
+        EXPECT_EQ(PortableRegistryBackupPath(), file + ".bad.1") << c.what;
+        EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
+        if (!c.directory)
+            EXPECT_EQ(Read(file + ".bad.1"), c.contents) << c.what;
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
+        EXPECT_EQ(Read(file), PortableRegistryToText()) << c.what;
+    }
+}
+
+TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
+    std::string message;
+    std::string lost = (dir / "no such dir" / "registry.txt").string();
+    EXPECT_EQ(PortableRegistryAttachFile(lost, &message), PortableRegistryFileStatus::kNew);
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_FALSE(PortableRegistrySaveFile(&message));
+    EXPECT_NE(message.find(lost), std::string::npos);
+}
+
+} // namespace
