@@ -8,6 +8,7 @@
 #include "host/host_control.h"
 #include "platform/portable_control.h"
 #include "platform/portable_registry.h"
+#include "platform/portable_ui.h"
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
@@ -17,6 +18,7 @@
 inline void ResetWorld() {
     PortableReset();
     PortableRegistryReset();
+    PortableUiReset();
     HostReset();
     Settings = kLoadTimeSettings;
     HostVersion = 0;
@@ -41,8 +43,10 @@ struct EditLine {
     // end when there is none.
     explicit EditLine(std::u16string text, int32_t keyCode = 0) {
         size_t cursor = text.find(u'|');
-        if (cursor == std::u16string::npos) cursor = text.size();
-        else text.erase(cursor, 1);
+        if (cursor == std::u16string::npos)
+            cursor = text.size();
+        else
+            text.erase(cursor, 1);
         buffer.replace(0, text.size(), text);
         record.keyCode = keyCode;
         record.startRow = record.cursorRow = 7;

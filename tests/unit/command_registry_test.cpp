@@ -1,0 +1,161 @@
+// The command's restore and save, against the registry stand-in.
+#include "command/command.h"
+#include "world.h"
+
+namespace {
+
+const std::u16string kPath = u"Software\\Varnholt\\Torvane";
+const std::u16string kPrefix = u"Torvane plugin: ";
+
+std::u16string Report(const std::u16string& hotkey, bool a, bool b, bool k, bool o) {
+    auto yn = [](bool v) { return std::u16string(v ? u"Yes" : u"No"); };
+    return u"\r\n       Torvane v1.0.1 (x64) settings:\r\n\r\n"
+           u"Hotkey . . . . . . . . . . . . . . .     " +
+           hotkey + u"\r\nBreak at first unquoted slash  . . . /A: " + yn(a) +
+           u"\r\nBeep on errors . . . . . . . . . . . /B: " + yn(b) +
+           u"\r\nKeep old arguments . . . . . . . . . /K: " + yn(k) +
+           u"\r\nOverwrite text right of cursor . . . /O: " + yn(o) + u"\r\n";
+}
+
+void Store(RegistryKey root, uint32_t hotkey, uint32_t overwrite, uint32_t breakAtSlash,
+           uint32_t keepOldArgs, uint32_t beepOnError) {
+    PortableRegistrySetDword(root, kPath, u"Hotkey", hotkey);
+    PortableRegistrySetDword(root, kPath, u"Overwrite", overwrite);
+    PortableRegistrySetDword(root, kPath, u"Break at slash", breakAtSlash);
+    PortableRegistrySetDword(root, kPath, u"Keep old args", keepOldArgs);
+    PortableRegistrySetDword(root, kPath, u"Beep on error", beepOnError);
+}
+
+uint32_t StoredDword(RegistryKey root, const std::u16string& name) {
+    PortableRegistryValue v = PortableRegistryGetValue(root, kPath, name);
+    EXPECT_TRUE(v.exists) << ToUtf8(name);
+    EXPECT_EQ(v.type, kRegDword) << ToUtf8(name);
+    EXPECT_EQ(v.bytes.size(), 4u) << ToUtf8(name);
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4 && i < v.bytes.size(); ++i) {
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(v.bytes[i])) << (8 * i);
+    }
+    return value;
+}
+
+struct RestoreCase {
+    const char* what;
+    bool user;
+    bool machine;
+    std::u16string arguments;
+    std::u16string out;
+    int result;
+    int32_t hotkey;
+};
+
+TEST_F(World, RestoreNamesTheKeyThatHeldSettings) {
+    const std::u16string fromUser =
+        u"Settings restored from the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
+    const std::u16string fromMachine =
+        u"Settings restored from the registry (HKLM\\Software\\Varnholt\\Torvane).\r\n";
+    const std::u16string notFound = u"Settings not found in the registry.\r\n";
+    const RestoreCase cases[] = {
+        {"user key", true, true, u"/R", fromUser + Report(u"Ctrl-Q", false, false, true, true), 0,
+         0x11},
+        {"machine key", false, true, u"/R",
+         fromMachine + Report(u"Alt-A", true, true, false, false), 0, 0x1001E},
+        {"neither", false, false, u"/R", notFound + Report(u"F3", true, true, false, false), 2,
+         0x1003D},
+        {"neither, quietly", false, false, u"/R /Q", u"", 2, 0x1003D},
+        {"user key, quietly", true, false, u"/q /r", u"", 0, 0x11},
+        {"with a hotkey after it", true, false, u"/R F4",
+         fromUser + Report(u"F4", false, false, true, true), 0, 0x1003E},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        if (c.user) Store(kRootCurrentUser, 0x11, 1, 0, 1, 0);
+        if (c.machine) Store(kRootLocalMachine, 0x1001E, 0, 1, 0, 1);
+        EXPECT_EQ(Torvane(c.arguments.c_str()), c.result) << c.what;
+        EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << c.what;
+        EXPECT_TRUE(HostStderr().empty()) << c.what;
+        EXPECT_EQ(Settings.hotkey, c.hotkey) << c.what;
+    }
+}
+
+TEST_F(World, RestoreThatFindsNothingKeepsTheCurrentSettings) {
+    Settings = {0x11, 1, 0, 1, 0, 1};
+    EXPECT_EQ(Torvane(u"/R /Q"), 2);
+    EXPECT_EQ(Settings.hotkey, 0x11);
+    EXPECT_EQ(Settings.overwrite, 1);
+    EXPECT_EQ(Settings.traceMessages, 1);
+}
+
+TEST_F(World, SaveWritesEveryValueButTheTraceSwitch) {
+    const std::u16string saved =
+        u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
+    EXPECT_EQ(Torvane(u"ctrl-q /o:y /a:n /k:y /b:n /$:y /S"), 0);
+    EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", false, false, true, true) + saved);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x11u);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Overwrite"), 1u);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Break at slash"), 0u);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Keep old args"), 1u);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Beep on error"), 0u);
+    EXPECT_EQ(PortableRegistryValueNames(kRootCurrentUser, kPath).size(), 5u);
+    EXPECT_FALSE(PortableRegistryKeyExists(kRootLocalMachine, kPath));
+
+    HostClearOutput();
+    EXPECT_EQ(Torvane(u"/S! /Q"), 0);
+    EXPECT_TRUE(HostStdout().empty());
+    EXPECT_EQ(StoredDword(kRootLocalMachine, u"Hotkey"), 0x11u);
+
+    HostClearOutput();
+    EXPECT_EQ(Torvane(u"/s /s!"), 0) << "the later save target wins";
+    EXPECT_NE(HostStdout().find(u"(HKLM\\Software"), std::u16string::npos);
+}
+
+TEST_F(World, RestoreAfterSaveBringsTheSettingsBack) {
+    EXPECT_EQ(Torvane(u"alt-f3 /o:y /Q /S"), 0);
+    Settings = kLoadTimeSettings;
+    EXPECT_EQ(Torvane(u"/R /Q"), 0);
+    EXPECT_EQ(Settings.hotkey, 0x1006A);
+    EXPECT_EQ(Settings.overwrite, 1);
+}
+
+struct SaveFailureCase {
+    const char* what;
+    std::u16string arguments;
+    bool failCreate;
+    std::u16string failValue; // a value whose write fails, or empty
+    std::u16string out;
+    std::u16string err;
+};
+
+TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
+    const std::u16string report = Report(u"F3", true, true, false, false);
+    const std::u16string hklm = u"Error saving settings to the registry "
+                                u"(HKLM\\Software\\Varnholt\\Torvane) :\r\nAccess is denied.\r\n";
+    const std::u16string hkcu = u"Error saving settings to the registry "
+                                u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nAccess is denied.\r\n";
+    const SaveFailureCase cases[] = {
+        {"no rights on the machine key", u"/S!", true, u"", report + u"\r\n", kPrefix + hklm},
+        {"quietly", u"/S! /Q", true, u"", u"\r\n", kPrefix + hklm},
+        {"one write fails", u"/S", false, u"Keep old args", report + u"\r\n", kPrefix + hkcu},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        if (c.failCreate) PortableRegistryFailCreate(kRootLocalMachine, kErrorAccessDenied);
+        if (!c.failValue.empty()) PortableRegistryFailWrite(c.failValue, kErrorAccessDenied);
+        EXPECT_EQ(Torvane(c.arguments.c_str()), 2) << c.what;
+        EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << c.what;
+        EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err)) << c.what;
+    }
+}
+
+TEST_F(World, UnknownSystemErrorsShowTheirNumber) {
+    PortableRegistryFailWrite(u"Hotkey", 1234);
+    EXPECT_EQ(Torvane(u"/S /Q"), 2);
+    EXPECT_EQ(HostStderr(), kPrefix + u"Error saving settings to the registry "
+                                      u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nError 1234\r\n");
+}
+
+TEST_F(World, QuotedSaveOptionIsTheOption) {
+    EXPECT_EQ(Torvane(u"\"/s\" /q"), 0);
+    EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x1003Du);
+}
+
+} // namespace

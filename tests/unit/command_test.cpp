@@ -1,0 +1,211 @@
+#include "command/command.h"
+
+#include "command/help.h"
+#include "world.h"
+
+namespace {
+
+const std::u16string kPrefix = u"Torvane plugin: ";
+
+// The settings report as the command prints it.
+std::u16string Report(const std::u16string& hotkey, bool a, bool b, bool k, bool o) {
+    auto yn = [](bool v) { return std::u16string(v ? u"Yes" : u"No"); };
+    return u"\r\n       Torvane v1.0.1 (x64) settings:\r\n\r\n"
+           u"Hotkey . . . . . . . . . . . . . . .     " +
+           hotkey + u"\r\nBreak at first unquoted slash  . . . /A: " + yn(a) +
+           u"\r\nBeep on errors . . . . . . . . . . . /B: " + yn(b) +
+           u"\r\nKeep old arguments . . . . . . . . . /K: " + yn(k) +
+           u"\r\nOverwrite text right of cursor . . . /O: " + yn(o) + u"\r\n";
+}
+
+const std::u16string kDefaultReport = Report(u"F3", true, true, false, false);
+
+struct CommandCase {
+    std::u16string arguments;
+    std::u16string out;
+    std::u16string err; // without the prefix; empty: no error line
+    int result;
+    SettingsRecord after;
+};
+
+constexpr SettingsRecord kStart = kLoadTimeSettings;
+
+void Check(const CommandCase& c) {
+    EXPECT_EQ(Torvane(c.arguments.c_str()), c.result) << ToUtf8(c.arguments);
+    EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << ToUtf8(c.arguments);
+    EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err.empty() ? c.err : kPrefix + c.err))
+        << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.hotkey, c.after.hotkey) << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.overwrite, c.after.overwrite) << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.breakAtSlash, c.after.breakAtSlash) << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.keepOldArgs, c.after.keepOldArgs) << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.beepOnError, c.after.beepOnError) << ToUtf8(c.arguments);
+    EXPECT_EQ(Settings.traceMessages, c.after.traceMessages) << ToUtf8(c.arguments);
+}
+
+void CheckAll(std::initializer_list<CommandCase> cases) {
+    for (const auto& c : cases) {
+        ResetWorld();
+        Check(c);
+    }
+}
+
+TEST_F(World, ReportAndOptionSpellings) {
+    const SettingsRecord aOff = {0x1003D, 0, 0, 0, 1, 0};
+    CheckAll({
+        {u"", kDefaultReport, u"", 0, kStart},
+        {u" \t ", kDefaultReport, u"", 0, kStart},
+        {u"/a:n /o:y", Report(u"F3", false, true, false, true), u"", 0, {0x1003D, 1, 0, 0, 1, 0}},
+        {u"/A:N", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/A=N", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/AN", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/A:NO", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/ANY", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/A:Y", kDefaultReport, u"", 0, kStart},
+        {u"/A:YES", kDefaultReport, u"", 0, kStart},
+        {u"/A:Y /A:N", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/b:n /k:y", Report(u"F3", true, false, true, false), u"", 0, {0x1003D, 0, 1, 1, 0, 0}},
+        {u"ctrl-q", Report(u"Ctrl-Q", true, true, false, false), u"", 0, {0x11, 0, 1, 0, 1, 0}},
+        {u"\"alt-a\" /q", u"", u"", 0, {0x1001E, 0, 1, 0, 1, 0}},
+        {u"/Q /Q /A:N", u"", u"", 0, aOff},
+    });
+}
+
+TEST_F(World, CommandLineErrorsApplyNothing) {
+    CheckAll({
+        {u"F3 F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
+        {u"ctrl-q F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
+        {u"/A:N /X", u"", u"Unknown option: \"/X\"\r\n", 1, kStart},
+        {u"/A:Y /x", u"", u"Unknown option: \"/X\"\r\n", 1, kStart},
+        {u"/DX", u"", u"Unknown option: \"/DX\"\r\n", 1, kStart},
+        {u"/LIST", u"", u"Unknown option: \"/LIST\"\r\n", 1, kStart},
+        {u"/S:", u"", u"Unknown option: \"/S:\"\r\n", 1, kStart},
+        {u"/Q!", u"", u"Unknown option: \"/Q!\"\r\n", 1, kStart},
+        {u"/", u"", u"Unknown option: \"/\"\r\n", 1, kStart},
+        {u"/A", u"", u"Expected Y or N: \"/A\"\r\n", 1, kStart},
+        {u"/A:", u"", u"Expected Y or N: \"/A:\"\r\n", 1, kStart},
+        {u"/A::Y", u"", u"Expected Y or N: \"/A::Y\"\r\n", 1, kStart},
+        {u"/a:maybe", u"", u"Expected Y or N: \"/A:MAYBE\"\r\n", 1, kStart},
+        {u"/O:N /B:X", u"", u"Expected Y or N: \"/B:X\"\r\n", 1, kStart},
+        {u"foo", u"", u"Unknown key name: \"FOO\"\r\n", 1, kStart},
+        {u"Ctrl-C", u"", u"Invalid hotkey: \"CTRL-C\"\r\n", 1, kStart},
+        {u"s-q", u"", u"Key not allowed: \"S-Q\"\r\n", 1, kStart},
+        {u"\" \"", u"", u"Unknown key name: \"\"\r\n", 1, kStart},
+        {u"/L F3", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
+        {u"/L /D", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
+        {u"/R /L", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
+        {u"/L /S", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
+        {u"/S! /L", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
+        {u"/D /R", u"", u"Can\u2019t combine /D and /R\r\n", 1, kStart},
+        {u"/R /D /Q", u"", u"Can\u2019t combine /D and /R\r\n", 1, kStart},
+    });
+    ResetWorld();
+    EXPECT_EQ(Torvane(nullptr), 1);
+    EXPECT_TRUE(HostStdout().empty());
+    EXPECT_TRUE(HostStderr().empty());
+}
+
+TEST_F(World, DefaultsKeepBreakAtSlashAndQuietSilencesThem) {
+    const std::u16string restored = u"Default plugin settings have been restored.\r\n";
+    Settings = {0x11, 1, 0, 1, 0, 1};
+    Check({u"/D",
+           restored + Report(u"F3", false, true, false, false),
+           u"",
+           0,
+           {0x1003D, 0, 0, 0, 1, 0}});
+    Settings = {0x11, 1, 1, 1, 0, 1};
+    HostClearOutput();
+    Check({u"/D /A:N ctrl-q",
+           restored + Report(u"Ctrl-Q", false, true, false, false),
+           u"",
+           0,
+           {0x11, 0, 0, 0, 1, 0}});
+    Settings = {0x11, 1, 1, 1, 0, 0};
+    HostClearOutput();
+    Check({u"/D /Q", u"", u"", 0, {0x1003D, 0, 1, 0, 1, 0}});
+}
+
+TEST_F(World, TraceSwitchTakesEffectAtOnce) {
+    const SettingsRecord traceOn = {0x1003D, 0, 1, 0, 1, 1};
+    CheckAll({
+        {u"/$:Y", kDefaultReport, u"", 0, traceOn},
+        {u"/$Y /Q", u"", u"", 0, traceOn},
+        {u"/$:Y /D", u"Default plugin settings have been restored.\r\n" + kDefaultReport, u"", 0,
+         kStart},
+        {u"/$:Y /X", u"", u"Unknown option: \"/X\"\r\n", 1, traceOn},
+        {u"/$:X", u"", u"Expected Y or N: \"/$:X\"\r\n", 1, kStart},
+        {u"/$", u"", u"Expected Y or N: \"/$\"\r\n", 1, kStart},
+    });
+    // A bad value keeps the trace lines on when they were on.
+    Settings.traceMessages = 1;
+    HostClearOutput();
+    Check({u"/$:MAYBE", u"", u"Expected Y or N: \"/$:MAYBE\"\r\n", 1, traceOn});
+}
+
+TEST_F(World, ListAloneOrWithOptionsItIgnores) {
+    for (const char16_t* args : {u"/L", u"/l /q", u"/L /A:N", u"/L /L /O:Y", u"/$:Y /L"}) {
+        ResetWorld();
+        EXPECT_EQ(Torvane(args), 0) << ToUtf8(args);
+        const std::u16string& out = HostStdout();
+        EXPECT_EQ(out.substr(0, out.find(u"\r\n")),
+                  u"F1 \u00B7 Shift-F1 \u00B7 Ctrl-F1 \u00B7 Alt-F1 \u00B7 Ctrl-Shift-F1 \u00B7 "
+                  u"Ctrl-Alt-F1");
+        size_t lines = 0;
+        for (size_t at = out.find(u"\r\n"); at != std::u16string::npos;
+             at = out.find(u"\r\n", at + 2)) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, 74u) << ToUtf8(args);
+        EXPECT_EQ(out.find(u"settings:"), std::u16string::npos);
+        EXPECT_EQ(Settings.breakAtSlash, 1);
+        EXPECT_EQ(Settings.overwrite, 0);
+        EXPECT_EQ(Settings.traceMessages, args[1] == u'$' ? 1 : 0);
+    }
+}
+
+TEST_F(World, HelpWordsStopTheCommand) {
+    const std::u16string help = std::u16string(HelpText) + u"\r\nThe current hotkey is F3.\r\n";
+    const std::u16string version = u"\r\n\t\t\t\t\tTorvane  1.0.1.1 (x64)\r\n";
+    CheckAll({
+        {u"/?", help, u"", 0, kStart},
+        {u"/?X", help, u"", 0, kStart},
+        {u"/???", help, u"", 0, kStart},
+        {u"/??", help + version, u"", 0, kStart},
+        {u"F4 /A:N /?", help, u"", 0, kStart},
+        {u"/? /X", help, u"", 0, kStart},
+        {u"/X /?", u"", u"Unknown option: \"/X\"\r\n", 1, kStart},
+        {u"F3 F4 /?", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
+    });
+}
+
+TEST_F(World, ArgumentTextTooLongForThePoolIsAnError) {
+    std::u16string text(9000, u'x');
+    EXPECT_EQ(Torvane(text.c_str()), 1);
+    EXPECT_EQ(HostStderr(), kPrefix + u"Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
+    EXPECT_TRUE(HostStdout().empty());
+    EXPECT_EQ(Settings.hotkey, 0x1003D);
+}
+
+TEST_F(World, ParseYesNoSkipsSlashLetterAndSeparator) {
+    struct {
+        const char16_t* word;
+        int value;
+    } const cases[] = {
+        {u"/A:Y", 1}, {u"/A=y", 1},   {u"/AY", 1},       {u"/A:YES", 1},
+        {u"/ANY", 0}, {u"/A:N", 0},   {u"A:Y", 1},       {u"Y", -1},
+        {u":N", 0},   {u"/$=N", 0},   {u"/\u00C9:Y", 1}, {u"/A", -1},
+        {u"/A:", -1}, {u"/A::Y", -1}, {u"/1:Y", -1},     {u"", -1},
+    };
+    for (const auto& c : cases) {
+        HostClearOutput();
+        EXPECT_EQ(ParseYesNo(c.word), c.value) << ToUtf8(c.word);
+        std::u16string expected =
+            c.value < 0 ? kPrefix + u"Expected Y or N: \"" + c.word + u"\"\r\n" : u"";
+        EXPECT_EQ(HostStderr(), expected) << ToUtf8(c.word);
+    }
+    HostClearOutput();
+    EXPECT_EQ(ParseYesNo(nullptr), -1);
+    EXPECT_TRUE(HostStderr().empty());
+}
+
+} // namespace
