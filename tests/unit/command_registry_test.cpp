@@ -1,21 +1,11 @@
 // The command's restore and save, against the registry stand-in.
 #include "command/command.h"
+#include "report.h"
 #include "world.h"
 
 namespace {
 
 const std::u16string kPath = u"Software\\Varnholt\\Torvane";
-const std::u16string kPrefix = u"Torvane plugin: ";
-
-std::u16string Report(const std::u16string& hotkey, bool a, bool b, bool k, bool o) {
-    auto yn = [](bool v) { return std::u16string(v ? u"Yes" : u"No"); };
-    return u"\r\n       Torvane v1.0.1 (x64) settings:\r\n\r\n"
-           u"Hotkey . . . . . . . . . . . . . . .     " +
-           hotkey + u"\r\nBreak at first unquoted slash  . . . /A: " + yn(a) +
-           u"\r\nBeep on errors . . . . . . . . . . . /B: " + yn(b) +
-           u"\r\nKeep old arguments . . . . . . . . . /K: " + yn(k) +
-           u"\r\nOverwrite text right of cursor . . . /O: " + yn(o) + u"\r\n";
-}
 
 void Store(RegistryKey root, uint32_t hotkey, uint32_t overwrite, uint32_t breakAtSlash,
            uint32_t keepOldArgs, uint32_t beepOnError) {
@@ -132,9 +122,9 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
     const std::u16string hkcu = u"Error saving settings to the registry "
                                 u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nAccess is denied.\r\n";
     const SaveFailureCase cases[] = {
-        {"no rights on the machine key", u"/S!", true, u"", report + u"\r\n", kPrefix + hklm},
-        {"quietly", u"/S! /Q", true, u"", u"\r\n", kPrefix + hklm},
-        {"one write fails", u"/S", false, u"Keep old args", report + u"\r\n", kPrefix + hkcu},
+        {"no rights on the machine key", u"/S!", true, u"", report + u"\r\n", kErrorPrefix + hklm},
+        {"quietly", u"/S! /Q", true, u"", u"\r\n", kErrorPrefix + hklm},
+        {"one write fails", u"/S", false, u"Keep old args", report + u"\r\n", kErrorPrefix + hkcu},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -149,8 +139,9 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
 TEST_F(World, UnknownSystemErrorsShowTheirNumber) {
     PortableRegistryFailWrite(u"Hotkey", 1234);
     EXPECT_EQ(Torvane(u"/S /Q"), 2);
-    EXPECT_EQ(HostStderr(), kPrefix + u"Error saving settings to the registry "
-                                      u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nError 1234\r\n");
+    EXPECT_EQ(HostStderr(), kErrorPrefix +
+                                u"Error saving settings to the registry "
+                                u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nError 1234\r\n");
 }
 
 TEST_F(World, QuotedSaveOptionIsTheOption) {

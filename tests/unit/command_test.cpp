@@ -1,22 +1,10 @@
 #include "command/command.h"
 
 #include "command/help.h"
+#include "report.h"
 #include "world.h"
 
 namespace {
-
-const std::u16string kPrefix = u"Torvane plugin: ";
-
-// The settings report as the command prints it.
-std::u16string Report(const std::u16string& hotkey, bool a, bool b, bool k, bool o) {
-    auto yn = [](bool v) { return std::u16string(v ? u"Yes" : u"No"); };
-    return u"\r\n       Torvane v1.0.1 (x64) settings:\r\n\r\n"
-           u"Hotkey . . . . . . . . . . . . . . .     " +
-           hotkey + u"\r\nBreak at first unquoted slash  . . . /A: " + yn(a) +
-           u"\r\nBeep on errors . . . . . . . . . . . /B: " + yn(b) +
-           u"\r\nKeep old arguments . . . . . . . . . /K: " + yn(k) +
-           u"\r\nOverwrite text right of cursor . . . /O: " + yn(o) + u"\r\n";
-}
 
 const std::u16string kDefaultReport = Report(u"F3", true, true, false, false);
 
@@ -33,7 +21,7 @@ constexpr SettingsRecord kStart = kLoadTimeSettings;
 void Check(const CommandCase& c) {
     EXPECT_EQ(Torvane(c.arguments.c_str()), c.result) << ToUtf8(c.arguments);
     EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << ToUtf8(c.arguments);
-    EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err.empty() ? c.err : kPrefix + c.err))
+    EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err.empty() ? c.err : kErrorPrefix + c.err))
         << ToUtf8(c.arguments);
     EXPECT_EQ(Settings.hotkey, c.after.hotkey) << ToUtf8(c.arguments);
     EXPECT_EQ(Settings.overwrite, c.after.overwrite) << ToUtf8(c.arguments);
@@ -181,7 +169,7 @@ TEST_F(World, HelpWordsStopTheCommand) {
 TEST_F(World, ArgumentTextTooLongForThePoolIsAnError) {
     std::u16string text(9000, u'x');
     EXPECT_EQ(Torvane(text.c_str()), 1);
-    EXPECT_EQ(HostStderr(), kPrefix + u"Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
+    EXPECT_EQ(HostStderr(), kErrorPrefix + u"Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
     EXPECT_TRUE(HostStdout().empty());
     EXPECT_EQ(Settings.hotkey, 0x1003D);
 }
@@ -200,7 +188,7 @@ TEST_F(World, ParseYesNoSkipsSlashLetterAndSeparator) {
         HostClearOutput();
         EXPECT_EQ(ParseYesNo(c.word), c.value) << ToUtf8(c.word);
         std::u16string expected =
-            c.value < 0 ? kPrefix + u"Expected Y or N: \"" + c.word + u"\"\r\n" : u"";
+            c.value < 0 ? kErrorPrefix + u"Expected Y or N: \"" + c.word + u"\"\r\n" : u"";
         EXPECT_EQ(HostStderr(), expected) << ToUtf8(c.word);
     }
     HostClearOutput();
