@@ -3,8 +3,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #include "platform/platform.h"
 

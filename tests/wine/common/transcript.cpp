@@ -1,0 +1,196 @@
+#include "tests/wine/common/transcript.h"
+
+#include <windows.h>
+
+#include "text/utf8.h"
+
+namespace {
+
+FILE* transcript = nullptr;
+
+int HexDigit(char16_t ch) {
+    if (ch >= u'0' && ch <= u'9') return ch - u'0';
+    if (ch >= u'a' && ch <= u'f') return ch - u'a' + 10;
+    if (ch >= u'A' && ch <= u'F') return ch - u'A' + 10;
+    return -1;
+}
+
+// Resolves the escape that starts at line[i] (the backslash); false when it is not one.
+bool ReadEscape(const std::u16string& line, size_t* i, std::u16string* out) {
+    if (*i + 1 >= line.size()) return false;
+    char16_t ch = line[*i + 1];
+    *i += 2;
+    switch (ch) {
+    case u'r':
+        *out += u'\r';
+        return true;
+    case u'n':
+        *out += u'\n';
+        return true;
+    case u't':
+        *out += u'\t';
+        return true;
+    case u'\\':
+    case u'"':
+        *out += ch;
+        return true;
+    case u'u': {
+        if (*i + 4 > line.size()) return false;
+        unsigned value = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            int digit = HexDigit(line[*i + k]);
+            if (digit < 0) return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        *i += 4;
+        *out += static_cast<char16_t>(value);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool SplitScenarioLine(const std::u16string& line, std::vector<ScenarioWord>* words,
+                       std::string* reason) {
+    words->clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == u' ' || line[i] == u'\t') {
+            ++i;
+            continue;
+        }
+        ScenarioWord word{u"", line[i] == u'"'};
+        if (!word.quoted) {
+            while (i < line.size() && line[i] != u' ' && line[i] != u'\t')
+                word.text += line[i++];
+            words->push_back(word);
+            continue;
+        }
+        ++i;
+        bool closed = false;
+        while (i < line.size()) {
+            if (line[i] == u'"') {
+                closed = true;
+                ++i;
+                break;
+            }
+            if (line[i] == u'\\') {
+                if (!ReadEscape(line, &i, &word.text)) {
+                    *reason = "bad escape";
+                    return false;
+                }
+                continue;
+            }
+            word.text += line[i++];
+        }
+        if (!closed) {
+            *reason = "unclosed quote";
+            return false;
+        }
+        words->push_back(word);
+    }
+    return true;
+}
+
+bool ReadScenarioFile(const wchar_t* path, std::vector<std::u16string>* lines) {
+    FILE* file = _wfopen(path, L"rb");
+    if (file == nullptr) return false;
+    std::string bytes;
+    char chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, n);
+    std::fclose(file);
+    std::u16string text = FromUtf8(bytes);
+    lines->clear();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(u'\n', start);
+        if (end == std::u16string::npos) end = text.size();
+        std::u16string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == u'\r') line.pop_back();
+        lines->push_back(line);
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string QuoteText(const char16_t* text, size_t length) {
+    std::string out = "\"";
+    size_t plainStart = 0;
+    auto flushPlain = [&](size_t end) {
+        out += ToUtf8(text + plainStart, end - plainStart);
+        plainStart = end + 1;
+    };
+    for (size_t i = 0; i < length; ++i) {
+        char16_t ch = text[i];
+        const char* escape = nullptr;
+        char numeric[8];
+        if (ch == u'\r')
+            escape = "\\r";
+        else if (ch == u'\n')
+            escape = "\\n";
+        else if (ch == u'\t')
+            escape = "\\t";
+        else if (ch == u'\\')
+            escape = "\\\\";
+        else if (ch == u'"')
+            escape = "\\\"";
+        else if (ch < 0x20 || ch == 0x7F) {
+            std::snprintf(numeric, sizeof numeric, "\\u%04X", static_cast<unsigned>(ch));
+            escape = numeric;
+        }
+        if (escape == nullptr) continue;
+        flushPlain(i);
+        out += escape;
+    }
+    if (plainStart < length) out += ToUtf8(text + plainStart, length - plainStart);
+    return out + "\"";
+}
+
+std::string QuoteText(const std::u16string& text) {
+    return QuoteText(text.data(), text.size());
+}
+
+bool ParseScenarioNumber(const std::u16string& text, long long* number) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && text[i] == u'-') {
+        negative = true;
+        ++i;
+    }
+    int base = 10;
+    if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= text.size()) return false;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        int digit = HexDigit(text[i]);
+        if (digit < 0 || digit >= base || value > 0xFFFFFFFFLL) return false;
+        value = value * base + digit;
+    }
+    *number = negative ? -value : value;
+    return true;
+}
+
+bool OpenTranscript(const wchar_t* path) {
+    transcript = path == nullptr ? stdout : _wfopen(path, L"wb");
+    return transcript != nullptr;
+}
+
+void TranscriptLine(const std::string& line) {
+    if (transcript == nullptr) return;
+    std::fwrite(line.data(), 1, line.size(), transcript);
+    std::fputc('\n', transcript);
+    std::fflush(transcript);
+}
+
+void CloseTranscript() {
+    if (transcript != nullptr && transcript != stdout) std::fclose(transcript);
+    transcript = nullptr;
+}
