@@ -92,16 +92,22 @@ template <typename Function> void Find(HMODULE module, const char* name, Functio
     *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// Text the host wrote, one transcript line per line of output.
-void ReportStream(const char* label, const char16_t* text) {
+// One line per line of text, each labelled and quoted, its line end included.
+void AddLines(const std::string& label, const char16_t* text, std::vector<std::string>* lines) {
     std::u16string all = text == nullptr ? u"" : text;
-    size_t start = 0;
-    while (start < all.size()) {
+    for (size_t start = 0; start < all.size();) {
         size_t end = all.find(u'\n', start);
         end = end == std::u16string::npos ? all.size() : end + 1;
-        TranscriptLine(std::string(label) + " " + QuoteText(all.data() + start, end - start));
+        lines->push_back(label + " " + QuoteText(all.data() + start, end - start));
         start = end;
     }
+}
+
+void ReportStream(const char* label, const char16_t* text) {
+    std::vector<std::string> lines;
+    AddLines(label, text, &lines);
+    for (const std::string& line : lines)
+        TranscriptLine(line);
 }
 
 void ReportHostOutput() {
@@ -119,13 +125,7 @@ int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR title, UINT style)
     intercepted.push_back("box title " + QuoteText(units, wcslen(title)) + " style " +
                           Number(style) + " owner " +
                           (owner == GetForegroundWindow() ? "foreground" : "other"));
-    std::u16string all = reinterpret_cast<const char16_t*>(text);
-    for (size_t start = 0; start < all.size();) {
-        size_t end = all.find(u'\n', start);
-        end = end == std::u16string::npos ? all.size() : end + 1;
-        intercepted.push_back("box text " + QuoteText(all.data() + start, end - start));
-        start = end;
-    }
+    AddLines("box text", reinterpret_cast<const char16_t*>(text), &intercepted);
     return IDOK;
 }
 
