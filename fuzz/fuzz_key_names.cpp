@@ -1,0 +1,24 @@
+// Any text parses to a code the table holds, or to 0, and every code it finds formats to a name
+// that parses back to it.
+#include <cstdlib>
+
+#include "fuzz_input.h"
+#include "keys/key_names.h"
+#include "plugin/lifecycle.h"
+#include "plugin/settings.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    extendedKeys = (data[0] & 1) != 0;
+    std::u16string text = TextFromBytes(data + 1, size - 1, 6000);
+    int32_t code = ParseKeyName(text.c_str());
+    if (code < -2) std::abort();
+    if (code > 0) {
+        if (!IsValidHotkey(code)) std::abort();
+        char16_t name[kKeyNameBufferSize];
+        Settings.hotkey = code;
+        if (FormatHotkey(name) != 0 || ParseKeyName(name) != code) std::abort();
+    }
+    if (ParseExtendedKeyName(text.c_str()) < -2) std::abort();
+    return 0;
+}
