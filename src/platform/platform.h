@@ -57,6 +57,6 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
                               uint32_t* size);
 int32_t PlatformRegCreateKey(RegistryKey root, const char16_t* path, uint32_t access,
                              RegistryKey* key);
-int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type,
-                            const void* data, uint32_t size);
+int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data,
+                            uint32_t size);
 void PlatformRegCloseKey(RegistryKey key);

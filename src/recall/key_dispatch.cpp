@@ -31,12 +31,17 @@ int key(KeystrokeRecord* record) {
     // The host reports these combinations with the code of one modifier; the table columns for
     // them hold that code with these bits added.
     switch (ModifierState()) {
-    case 3: code |= kCtrlShiftBit; break;
-    case 6: code |= kCtrlAltBit; break;
+    case 3:
+        code |= kCtrlShiftBit;
+        break;
+    case 6:
+        code |= kCtrlAltBit;
+        break;
     case 7:
         if (extendedKeys) code |= kCtrlAltShiftBits;
         break;
-    default: break;
+    default:
+        break;
     }
 
     if (code == kEnterCode) return CaptureArgs(record);

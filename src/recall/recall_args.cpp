@@ -40,8 +40,8 @@ int RecallSavedArgs(KeystrokeRecord* record) {
     const size_t rightLength = TextLengthBounded(cursor, kLineBufferSize - 1 - prefixLength);
     const bool spaceBefore = prefixLength > 0 && !IsBlank(cursor[-1]);
     const bool insert = Settings.overwrite == 0;
-    const bool spaceAfter = insert && rightLength > 0 && !IsBlank(SavedArgs[savedLength - 1]) &&
-                            !IsBlank(cursor[0]);
+    const bool spaceAfter =
+        insert && rightLength > 0 && !IsBlank(SavedArgs[savedLength - 1]) && !IsBlank(cursor[0]);
     const size_t added = (spaceBefore ? 1 : 0) + (spaceAfter ? 1 : 0);
     const size_t total = prefixLength + added + savedLength + (insert ? rightLength : 0);
     if (total >= kWorkLineSize) {

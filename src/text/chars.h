@@ -16,10 +16,14 @@ inline bool IsLetter(char16_t ch) {
 }
 
 // Folds only A to Z to a to z: comparisons of names ignore ASCII case and nothing else.
-inline char16_t FoldAscii(char16_t ch) { return (ch >= u'A' && ch <= u'Z') ? ch + 0x20 : ch; }
+inline char16_t FoldAscii(char16_t ch) {
+    return (ch >= u'A' && ch <= u'Z') ? ch + 0x20 : ch;
+}
 
 // Upper-cases only a to z; every other character stays as it is.
-inline char16_t UpperAscii(char16_t ch) { return (ch >= u'a' && ch <= u'z') ? ch - 0x20 : ch; }
+inline char16_t UpperAscii(char16_t ch) {
+    return (ch >= u'a' && ch <= u'z') ? ch - 0x20 : ch;
+}
 
 // Whole-string comparison that treats A to Z as equal to a to z.
 inline bool EqualsIgnoreCase(const char16_t* a, const char16_t* b) {

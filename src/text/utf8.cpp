@@ -31,7 +31,9 @@ std::string ToUtf8(const char16_t* text, size_t length) {
     return out;
 }
 
-std::string ToUtf8(const std::u16string& text) { return ToUtf8(text.data(), text.size()); }
+std::string ToUtf8(const std::u16string& text) {
+    return ToUtf8(text.data(), text.size());
+}
 
 std::u16string FromUtf8(const std::string& bytes) {
     std::u16string out;

@@ -4,13 +4,15 @@
 
 size_t TextLength(const char16_t* text) {
     size_t n = 0;
-    while (text[n] != 0) ++n;
+    while (text[n] != 0)
+        ++n;
     return n;
 }
 
 size_t TextLengthBounded(const char16_t* text, size_t cap) {
     size_t n = 0;
-    while (n < cap && text[n] != 0) ++n;
+    while (n < cap && text[n] != 0)
+        ++n;
     return n;
 }
 
@@ -49,7 +51,8 @@ size_t PutNumber(char16_t* out, size_t cap, size_t at, uint32_t value, bool nega
         value /= 10;
     } while (value != 0);
     if (negative) digits[n++] = u'-';
-    while (n > 0 && at + 1 < cap) out[at++] = digits[--n];
+    while (n > 0 && at + 1 < cap)
+        out[at++] = digits[--n];
     return at;
 }
 
@@ -67,7 +70,8 @@ size_t FormatTextV(char16_t* out, size_t cap, const char16_t* format, va_list ar
         if (directive == u's') {
             const char16_t* s = va_arg(args, const char16_t*);
             if (s == nullptr) s = u"(null)";
-            while (*s != 0 && at + 1 < cap) out[at++] = *s++;
+            while (*s != 0 && at + 1 < cap)
+                out[at++] = *s++;
         } else if (directive == u'd') {
             int32_t v = va_arg(args, int32_t);
             uint32_t magnitude = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);

@@ -166,8 +166,7 @@ struct TraceCase {
 
 TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
     const TraceCase cases[] = {
-        {"saving", 0, false, false, u"copy a b",
-         u"\r\n\u25BA Saving args \u201Ca b\u201D.\r\n"},
+        {"saving", 0, false, false, u"copy a b", u"\r\n\u25BA Saving args \u201Ca b\u201D.\r\n"},
         {"clearing", 0, true, false, u"cls", u"\r\n\u25BA No args found; clearing old args.\r\n"},
         {"keeping", 1, true, false, u"cls",
          u"\r\n\u25BA No args found; keeping old args \u201Cx y\u201D.\r\n"},
@@ -211,28 +210,17 @@ struct DispatchCase {
 
 TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
     const DispatchCase cases[] = {
-        {13, 0, 0x1003D, false, "capture"},
-        {13, 1, 0x1003D, false, "capture"},
-        {13, 2, 0x1003D, false, "capture"},
-        {13, 4, 0x1003D, false, "capture"},
-        {13, 5, 0x1003D, false, "capture"},
-        {13, 3, 0x1003D, false, "none"},
-        {13, 6, 0x1003D, false, "none"},
-        {13, 3, 0x2000D, false, "recall"},
-        {13, 6, 0x4000D, false, "recall"},
-        {13, 7, 0x1003D, false, "capture"},
-        {13, 7, 0x1003D, true, "none"},
-        {13, 0, 13, false, "capture"},
-        {0x1003D, 0, 0x1003D, false, "recall"},
-        {0x1003D, 3, 0x1003D, false, "none"},
-        {0x10056, 3, 0x30056, false, "recall"},
-        {0x10060, 6, 0x50060, false, "recall"},
-        {0x30056, 3, 0x30056, false, "recall"},
-        {0x1005E, 7, 0x1005E, false, "recall"},
-        {0x1005E, 7, 0x7005E, true, "recall"},
-        {0x7005E, 7, 0x7005E, true, "recall"},
-        {0x1003D, 0, 0x1003E, false, "none"},
-        {0x1003D, 5, 0x1003D, false, "recall"},
+        {13, 0, 0x1003D, false, "capture"},     {13, 1, 0x1003D, false, "capture"},
+        {13, 2, 0x1003D, false, "capture"},     {13, 4, 0x1003D, false, "capture"},
+        {13, 5, 0x1003D, false, "capture"},     {13, 3, 0x1003D, false, "none"},
+        {13, 6, 0x1003D, false, "none"},        {13, 3, 0x2000D, false, "recall"},
+        {13, 6, 0x4000D, false, "recall"},      {13, 7, 0x1003D, false, "capture"},
+        {13, 7, 0x1003D, true, "none"},         {13, 0, 13, false, "capture"},
+        {0x1003D, 0, 0x1003D, false, "recall"}, {0x1003D, 3, 0x1003D, false, "none"},
+        {0x10056, 3, 0x30056, false, "recall"}, {0x10060, 6, 0x50060, false, "recall"},
+        {0x30056, 3, 0x30056, false, "recall"}, {0x1005E, 7, 0x1005E, false, "recall"},
+        {0x1005E, 7, 0x7005E, true, "recall"},  {0x7005E, 7, 0x7005E, true, "recall"},
+        {0x1003D, 0, 0x1003E, false, "none"},   {0x1003D, 5, 0x1003D, false, "recall"},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -242,7 +230,7 @@ TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
         PortableSetModifiers(c.modifiers);
         EditLine line(u"run x y", c.keyCode);
         EXPECT_EQ(key(&line.record), 0);
-        std::string got = line.Text() == u"run x y a b" ? "recall"
+        std::string got = line.Text() == u"run x y a b"         ? "recall"
                           : std::u16string(SavedArgs) == u"x y" ? "capture"
                                                                 : "none";
         EXPECT_EQ(got, c.expect) << "code 0x" << std::hex << c.keyCode << " modifiers "
