@@ -1,0 +1,297 @@
+// The edit line and its drawing. The line is laid out row by row by the console itself (it never
+// relies on the terminal's own wrapping), so the cursor lands right on any width.
+#include "host/console_editor.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "text/wtext.h"
+
+namespace {
+
+bool IsHighSurrogate(char16_t ch) {
+    return ch >= 0xD800 && ch <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t ch) {
+    return ch >= 0xDC00 && ch <= 0xDFFF;
+}
+
+// Units of the character that starts at index i.
+size_t UnitsAt(const ConsoleLine& line, size_t i) {
+    if (i + 1 < line.length && IsHighSurrogate(line.text[i]) && IsLowSurrogate(line.text[i + 1]))
+        return 2;
+    return 1;
+}
+
+// Units of the character that ends just before index i.
+size_t UnitsBefore(const ConsoleLine& line, size_t i) {
+    if (i >= 2 && IsLowSurrogate(line.text[i - 1]) && IsHighSurrogate(line.text[i - 2])) return 2;
+    return 1;
+}
+
+// Removes count units at index i.
+void RemoveUnits(ConsoleLine* line, size_t i, size_t count) {
+    std::memmove(line->text + i, line->text + i + count,
+                 (line->length - i - count + 1) * sizeof(char16_t));
+    line->length -= count;
+}
+
+bool IsWordBreak(char16_t ch) {
+    return ch == u' ' || ch == u'\t';
+}
+
+void AppendUtf8(std::string* out, char32_t ch) {
+    if (ch < 0x80) {
+        *out += static_cast<char>(ch);
+    } else if (ch < 0x800) {
+        *out += static_cast<char>(0xC0 | (ch >> 6));
+        *out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        *out += static_cast<char>(0xE0 | (ch >> 12));
+        *out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        *out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else {
+        *out += static_cast<char>(0xF0 | (ch >> 18));
+        *out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+        *out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        *out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+}
+
+// One thing drawn: a character, or a control character in caret form such as ^I.
+struct Shown {
+    size_t units; // line units it stands for
+    size_t width; // terminal columns
+    std::string bytes;
+};
+
+// How the character at text[i] is shown on a terminal width columns wide.
+Shown ShowAt(const char16_t* text, size_t length, size_t i, size_t width) {
+    Shown shown{1, 1, {}};
+    char32_t ch = text[i];
+    if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
+        ch = 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        shown.units = 2;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]) || (ch >= 0x80 && ch < 0xA0)) {
+        ch = 0xFFFD;
+    }
+    if (ch < 0x20 || ch == 0x7F) {
+        shown.width = 2;
+        shown.bytes = {'^', static_cast<char>(ch ^ 0x40)};
+    } else {
+        shown.width = CellWidth(ch);
+        AppendUtf8(&shown.bytes, ch);
+    }
+    if (shown.width > width) {
+        shown.width = 1;
+        shown.bytes = "?";
+    }
+    return shown;
+}
+
+// The running place while a line is laid out.
+struct Flow {
+    size_t width;
+    LinePlace at;
+};
+
+// Places an item of w columns: it moves to the next row when it does not fit, and the row ends
+// as soon as it is full. Returns the item's place; *breaks counts the row ends before and after.
+LinePlace Put(Flow* flow, size_t w, int* breaksBefore, int* breaksAfter) {
+    *breaksBefore = *breaksAfter = 0;
+    if (w > 0 && flow->at.column + w > flow->width) {
+        ++flow->at.row;
+        flow->at.column = 0;
+        *breaksBefore = 1;
+    }
+    LinePlace place = flow->at;
+    flow->at.column += w;
+    if (flow->at.column >= flow->width) {
+        ++flow->at.row;
+        flow->at.column = 0;
+        *breaksAfter = 1;
+    }
+    return place;
+}
+
+// Lays out prompt and line; calls visit(lineIndex or SIZE_MAX for the prompt, place, shown,
+// breaksBefore, breaksAfter) per item and returns the place after the last one.
+template <typename Visit>
+LinePlace LayOut(const char16_t* prompt, const ConsoleLine& line, size_t width, Visit visit) {
+    Flow flow{width < 1 ? 1 : width, {0, 0}};
+    size_t promptLength = TextLength(prompt);
+    int before = 0;
+    int after = 0;
+    for (size_t i = 0; i < promptLength;) {
+        Shown shown = ShowAt(prompt, promptLength, i, flow.width);
+        LinePlace place = Put(&flow, shown.width, &before, &after);
+        visit(SIZE_MAX, place, shown, before, after);
+        i += shown.units;
+    }
+    for (size_t i = 0; i < line.length;) {
+        Shown shown = ShowAt(line.text, line.length, i, flow.width);
+        LinePlace place = Put(&flow, shown.width, &before, &after);
+        visit(i, place, shown, before, after);
+        i += shown.units;
+    }
+    return flow.at;
+}
+
+} // namespace
+
+void LineClear(ConsoleLine* line) {
+    line->text[0] = 0;
+    line->length = 0;
+    line->cursor = 0;
+}
+
+void LineSetText(ConsoleLine* line, const char16_t* text, size_t length) {
+    if (length > kMaxLineLength) length = kMaxLineLength;
+    std::memcpy(line->text, text, length * sizeof(char16_t));
+    line->text[length] = 0;
+    line->length = length;
+    line->cursor = length;
+}
+
+bool LineType(ConsoleLine* line, const char16_t* units, size_t count) {
+    size_t replaced = 0;
+    if (line->overwrite && line->cursor < line->length) replaced = UnitsAt(*line, line->cursor);
+    if (line->length - replaced + count > kMaxLineLength) return false;
+    if (replaced > 0) RemoveUnits(line, line->cursor, replaced);
+    std::memmove(line->text + line->cursor + count, line->text + line->cursor,
+                 (line->length - line->cursor + 1) * sizeof(char16_t));
+    std::memcpy(line->text + line->cursor, units, count * sizeof(char16_t));
+    line->length += count;
+    line->cursor += count;
+    return true;
+}
+
+void LineBackspace(ConsoleLine* line) {
+    if (line->cursor == 0) return;
+    size_t units = UnitsBefore(*line, line->cursor);
+    line->cursor -= units;
+    RemoveUnits(line, line->cursor, units);
+}
+
+void LineDelete(ConsoleLine* line) {
+    if (line->cursor < line->length) RemoveUnits(line, line->cursor, UnitsAt(*line, line->cursor));
+}
+
+void LineLeft(ConsoleLine* line) {
+    if (line->cursor > 0) line->cursor -= UnitsBefore(*line, line->cursor);
+}
+
+void LineRight(ConsoleLine* line) {
+    if (line->cursor < line->length) line->cursor += UnitsAt(*line, line->cursor);
+}
+
+void LineHome(ConsoleLine* line) {
+    line->cursor = 0;
+}
+void LineEnd(ConsoleLine* line) {
+    line->cursor = line->length;
+}
+
+void LineWordLeft(ConsoleLine* line) {
+    while (line->cursor > 0 && IsWordBreak(line->text[line->cursor - 1]))
+        --line->cursor;
+    while (line->cursor > 0 && !IsWordBreak(line->text[line->cursor - 1]))
+        --line->cursor;
+}
+
+void LineWordRight(ConsoleLine* line) {
+    while (line->cursor < line->length && !IsWordBreak(line->text[line->cursor]))
+        ++line->cursor;
+    while (line->cursor < line->length && IsWordBreak(line->text[line->cursor]))
+        ++line->cursor;
+}
+
+void LineAdopt(ConsoleLine* line, const char16_t* cursorPos) {
+    line->text[kMaxLineLength] = 0;
+    line->length = TextLengthBounded(line->text, kLineBufferSize);
+    // Compared as numbers: a pointer outside the buffer must not take part in arithmetic.
+    auto base = reinterpret_cast<uintptr_t>(line->text);
+    auto at = reinterpret_cast<uintptr_t>(cursorPos);
+    if (at >= base && at <= base + line->length * sizeof(char16_t) &&
+        (at - base) % sizeof(char16_t) == 0) {
+        line->cursor = (at - base) / sizeof(char16_t);
+    } else if (line->cursor > line->length) {
+        line->cursor = line->length;
+    }
+    if (line->cursor > 0 && line->cursor < line->length &&
+        IsLowSurrogate(line->text[line->cursor]) && IsHighSurrogate(line->text[line->cursor - 1]))
+        --line->cursor;
+}
+
+size_t CellWidth(char32_t ch) {
+    struct Range {
+        char32_t first;
+        char32_t last;
+    };
+    constexpr Range kZeroWidth[] = {
+        {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x0610, 0x061A},
+        {0x064B, 0x065F}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F},
+        {0x20D0, 0x20FF}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}, {0xE0100, 0xE01EF},
+    };
+    constexpr Range kDoubleWidth[] = {
+        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F},
+        {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
+    };
+    for (const auto& r : kZeroWidth)
+        if (ch >= r.first && ch <= r.last) return 0;
+    for (const auto& r : kDoubleWidth)
+        if (ch >= r.first && ch <= r.last) return 2;
+    return 1;
+}
+
+LinePlace PlaceOf(const char16_t* prompt, const ConsoleLine& line, size_t width, size_t index) {
+    LinePlace found{0, 0};
+    bool seen = false;
+    LinePlace end =
+        LayOut(prompt, line, width, [&](size_t i, LinePlace place, const Shown& shown, int, int) {
+            if (!seen && i != SIZE_MAX && index < i + shown.units) {
+                found = place;
+                seen = true;
+            }
+        });
+    return seen ? found : end;
+}
+
+LinePlace EndOf(const char16_t* prompt, const ConsoleLine& line, size_t width) {
+    return LayOut(prompt, line, width, [](size_t, LinePlace, const Shown&, int, int) {});
+}
+
+std::string DrawLine(const char16_t* prompt, const ConsoleLine& line, size_t width,
+                     LinePlace* cursorPlace) {
+    std::string out;
+    LinePlace cursor{0, 0};
+    bool seen = false;
+    LinePlace end =
+        LayOut(prompt, line, width,
+               [&](size_t i, LinePlace place, const Shown& shown, int before, int after) {
+                   if (before) out += "\r\n";
+                   if (!seen && i != SIZE_MAX && line.cursor < i + shown.units) {
+                       cursor = place;
+                       seen = true;
+                   }
+                   out += shown.bytes;
+                   if (after) out += "\r\n";
+               });
+    if (!seen) cursor = end;
+    out += MoveBetween(end, cursor);
+    *cursorPlace = cursor;
+    return out;
+}
+
+std::string MoveBetween(LinePlace from, LinePlace to) {
+    std::string out;
+    if (to.row < from.row) out += "\x1b[" + std::to_string(from.row - to.row) + "A";
+    if (to.row > from.row) out += "\x1b[" + std::to_string(to.row - from.row) + "B";
+    if (to.column != from.column) {
+        out += "\r";
+        if (to.column > 0) out += "\x1b[" + std::to_string(to.column) + "C";
+    }
+    return out;
+}

@@ -1,0 +1,104 @@
+// The console's native plug-in: the exports called in-process, over the stand-in host and the
+// portable stand-ins.
+#include <cstring>
+
+#include "host/console_plugin.h"
+#include "host/host_control.h"
+#include "platform/platform.h"
+#include "platform/portable_control.h"
+#include "platform/portable_ui.h"
+#include "text/wtext.h"
+
+namespace {
+
+bool NativeStart(std::string* problem) {
+    const PluginInfoRecord* info = GetPluginInfo();
+    if (info == nullptr || info->implements == nullptr) {
+        *problem = "the plug-in gave no identity record";
+        return false;
+    }
+    InitializePlugin();
+    return true;
+}
+
+void NativeStop() {
+    ShutdownPlugin();
+}
+
+int NativeKey(KeystrokeRecord* record, int modifiers) {
+    PortableSetModifiers(modifiers);
+    int result = key(record);
+    PortableSetModifiers(0);
+    return result;
+}
+
+int NativeCommand(const char16_t* arguments) {
+    return Torvane(arguments);
+}
+int NativeHelp(const char16_t* name) {
+    return Help(name);
+}
+int NativeUsage(const char16_t* name, char16_t* out) {
+    return Usage(name, out);
+}
+
+void NativeSetVariable(const std::u16string& name, const std::u16string& value) {
+    HostSetVariable(name, value);
+}
+void NativeUnsetVariable(const std::u16string& name) {
+    HostUnsetVariable(name);
+}
+
+// The host expands in buffers of 1024 characters; longer text is left as it is.
+std::u16string NativeExpand(const std::u16string& text) {
+    constexpr size_t kCapacity = 1024;
+    if (text.size() >= kCapacity) return text;
+    char16_t buffer[kCapacity] = {};
+    CopyText(buffer, kCapacity, text.c_str());
+    ExpandVariables(buffer, 1);
+    return std::u16string(buffer, TextLengthBounded(buffer, kCapacity));
+}
+
+void NativeSetCursorRow(int32_t row) {
+    HostSetCursorRow(row);
+}
+
+size_t consoleTextTaken = 0;
+size_t boxesTaken = 0;
+size_t soundsTaken = 0;
+
+const char16_t* SoundName(uint32_t alias) {
+    if (alias == kSoundSystemAsterisk) return u"(the system asterisk sound)\n";
+    if (alias == kSoundSystemHand) return u"(the system hand sound)\n";
+    return u"(a sound)\n";
+}
+
+// Trace text, sounds and message boxes since the last call; the stand-ins keep them from start
+// (or from their last reset), so what was taken before is skipped.
+std::u16string NativeTakeSideOutput() {
+    std::u16string out;
+    const std::u16string& trace = PortableConsoleText();
+    if (consoleTextTaken > trace.size()) consoleTextTaken = 0;
+    out = trace.substr(consoleTextTaken);
+    consoleTextTaken = trace.size();
+    const auto& sounds = PortableSoundsPlayed();
+    if (soundsTaken > sounds.size()) soundsTaken = 0;
+    for (; soundsTaken < sounds.size(); ++soundsTaken)
+        out += SoundName(sounds[soundsTaken]);
+    const auto& boxes = PortableMessageBoxes();
+    if (boxesTaken > boxes.size()) boxesTaken = 0;
+    for (; boxesTaken < boxes.size(); ++boxesTaken) {
+        out += u"[message box \u201C" + boxes[boxesTaken].title + u"\u201D]\n";
+        out += boxes[boxesTaken].text;
+        out += u"[OK]\n";
+    }
+    return out;
+}
+
+} // namespace
+
+const PluginDriver NativePlugin = {
+    NativeStart,          NativeStop,        NativeKey,           NativeCommand, NativeHelp,
+    NativeUsage,          NativeSetVariable, NativeUnsetVariable, NativeExpand,  NativeSetCursorRow,
+    NativeTakeSideOutput,
+};

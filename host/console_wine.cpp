@@ -1,0 +1,6 @@
+#include "host/console_wine.h"
+
+const PluginDriver* WinePlugin(std::string* problem) {
+    *problem = "not available yet";
+    return nullptr;
+}

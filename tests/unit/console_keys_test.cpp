@@ -1,0 +1,322 @@
+// The console's keyboard: terminal bytes to keys, and keys to what the host reports.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "host/console_keys.h"
+#include "text/utf8.h"
+
+namespace {
+
+// One decoded item in words: "key Ctrl-Shift-F3 (6)", "text U+00E9 (2)", "ignored (5)",
+// "need more", "paste begin (6)"; the number is the bytes consumed.
+std::string Describe(const DecodedInput& item) {
+    char buffer[64];
+    std::string consumed = " (" + std::to_string(item.consumed) + ")";
+    switch (item.kind) {
+    case InputKind::kNeedMore:
+        return "need more";
+    case InputKind::kIgnored:
+        return "ignored" + consumed;
+    case InputKind::kText:
+        std::snprintf(buffer, sizeof buffer, "text U+%04X", static_cast<unsigned>(item.text));
+        return buffer + consumed;
+    case InputKind::kKey: {
+        char16_t name[48];
+        ConsoleKeyName(item.key, item.modifiers, name, 48);
+        return "key " + ToUtf8(name) + consumed;
+    }
+    case InputKind::kPasteBegin:
+        return "paste begin" + consumed;
+    case InputKind::kPasteEnd:
+        return "paste end" + consumed;
+    }
+    return "?";
+}
+
+std::string Decode(const std::string& bytes, bool complete, bool lineFeedIsEnter = false) {
+    return Describe(DecodeInput(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                complete, lineFeedIsEnter));
+}
+
+struct DecodeCase {
+    std::string bytes;
+    std::string expected; // with more bytes possibly to come
+};
+
+TEST(ConsoleDecode, FunctionKeysWithXtermModifiers) {
+    const DecodeCase cases[] = {
+        {"\x1bOP", "key F1 (3)"},
+        {"\x1bOQ", "key F2 (3)"},
+        {"\x1bOR", "key F3 (3)"},
+        {"\x1bOS", "key F4 (3)"},
+        {"\x1b[1;2R", "key Shift-F3 (6)"},
+        {"\x1b[1;5R", "key Ctrl-F3 (6)"},
+        {"\x1b[1;3R", "key Alt-F3 (6)"},
+        {"\x1b[1;6R", "key Ctrl-Shift-F3 (6)"},
+        {"\x1b[1;7R", "key Ctrl-Alt-F3 (6)"},
+        {"\x1b[1;8R", "key Ctrl-Alt-Shift-F3 (6)"},
+        {"\x1b[1;4R", "key Alt-Shift-F3 (6)"},
+        {"\x1b[1;9R", "key Alt-F3 (6)"}, // Meta counts as Alt
+        {"\x1bO5R", "key Ctrl-F3 (4)"},
+        {"\x1b[13~", "key F3 (5)"},
+        {"\x1b[13;5~", "key Ctrl-F3 (7)"},
+        {"\x1b[15~", "key F5 (5)"},
+        {"\x1b[17~", "key F6 (5)"},
+        {"\x1b[21~", "key F10 (5)"},
+        {"\x1b[23~", "key F11 (5)"},
+        {"\x1b[24;2~", "key Shift-F12 (7)"},
+        {"\x1b[25~", "key Shift-F3 (5)"},  // rxvt
+        {"\x1b[34~", "key Shift-F10 (5)"}, // rxvt
+        {"\x1b[11^", "key Ctrl-F1 (5)"},   // rxvt
+        {"\x1b[[C", "key F3 (4)"},         // Linux console
+        {"\x1b[[E", "key F5 (4)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
+}
+
+TEST(ConsoleDecode, EditingKeys) {
+    const DecodeCase cases[] = {
+        {"\x1b[A", "key Up (3)"},
+        {"\x1b[B", "key Down (3)"},
+        {"\x1b[C", "key Right (3)"},
+        {"\x1b[D", "key Left (3)"},
+        {"\x1bOD", "key Left (3)"},
+        {"\x1b[1;5D", "key Ctrl-Left (6)"},
+        {"\x1b[1;6C", "key Ctrl-Shift-Right (6)"},
+        {"\x1b[H", "key Home (3)"},
+        {"\x1b[F", "key End (3)"},
+        {"\x1bOH", "key Home (3)"},
+        {"\x1b[1~", "key Home (4)"},
+        {"\x1b[7~", "key Home (4)"},
+        {"\x1b[4~", "key End (4)"},
+        {"\x1b[8~", "key End (4)"},
+        {"\x1b[2~", "key Ins (4)"},
+        {"\x1b[3~", "key Del (4)"},
+        {"\x1b[3;5~", "key Ctrl-Del (6)"},
+        {"\x1b[5~", "key PgUp (4)"},
+        {"\x1b[6~", "key PgDn (4)"},
+        {"\x1b[5;5~", "key Ctrl-PgUp (6)"},
+        {"\x1b[2$", "key Shift-Ins (4)"}, // rxvt
+        {"\x1b[a", "key Shift-Up (3)"},   // rxvt
+        {"\x1bOd", "key Ctrl-Left (3)"},  // rxvt
+        {"\x1b[Z", "key Shift-Tab (3)"},
+        {"\x7f", "key Backspace (1)"},
+        {"\x08", "key Ctrl-H (1)"},
+        {"\t", "key Tab (1)"},
+        {"\r", "key Enter (1)"},
+        {"\n", "key Ctrl-J (1)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
+    EXPECT_EQ(Decode("\n", false, true), "key Enter (1)") << "scripted input";
+}
+
+TEST(ConsoleDecode, ControlAndAltLetters) {
+    const DecodeCase cases[] = {
+        {"\x11", "key Ctrl-Q (1)"},
+        {"\x01", "key Ctrl-A (1)"},
+        {"\x1a", "key Ctrl-Z (1)"},
+        {"\x03", "key Ctrl-C (1)"},
+        {std::string(1, '\0'), "key Ctrl-2 (1)"},
+        {"\x1c", "key Ctrl-\\ (1)"},
+        {"\x1d", "key Ctrl-] (1)"},
+        {"\x1e", "key Ctrl-6 (1)"},
+        {"\x1f", "key Ctrl-Divide (1)"},
+        {"\x1bq", "key Alt-Q (2)"},
+        {"\x1bQ", "key Alt-Shift-Q (2)"},
+        {"\x1b"
+         "1",
+         "key Alt-1 (2)"},
+        {"\x1b!", "key Alt-Shift-1 (2)"},
+        {"\x1b-", "key Alt-Minus (2)"},
+        {"\x1b=", "key Alt-Plus (2)"},
+        {"\x1b`", "key Alt-` (2)"},
+        {"\x1b/", "key Alt-Divide (2)"},
+        {"\x1b\x11", "key Ctrl-Alt-Q (2)"},
+        {"\x1b\x7f", "key Alt-Backspace (2)"},
+        {"\x1b\r", "key Alt-Enter (2)"},
+        {"\x1b\x1b[A", "key Alt-Up (4)"},
+        {"\x1b\x1bOR", "key Alt-F3 (4)"},
+        {"\x1b \x01", "ignored (2)"}, // Alt-Space has no key of its own
+        {"\x1b\xc3\xa9", "ignored (3)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes;
+}
+
+TEST(ConsoleDecode, ModifyOtherKeysAndCsiU) {
+    const DecodeCase cases[] = {
+        {"\x1b[27;5;49~", "key Ctrl-1 (10)"},
+        {"\x1b[27;2;13~", "key Shift-Enter (10)"},
+        {"\x1b[27;5;13~", "key Ctrl-Enter (10)"},
+        {"\x1b[27;6;33~", "key Ctrl-Shift-1 (10)"},
+        {"\x1b[27;5;127~", "key Ctrl-Backspace (11)"},
+        {"\x1b[27;2;127~", "key Shift-Backspace (11)"},
+        {"\x1b[13;5u", "key Ctrl-Enter (7)"},
+        {"\x1b[49;5u", "key Ctrl-1 (7)"},
+        {"\x1b[97;5u", "key Ctrl-A (7)"},
+        {"\x1b[109;5u", "key Ctrl-M (8)"},
+        {"\x1b[97;6u", "key Ctrl-Shift-A (7)"},
+        {"\x1b[97;2u", "text U+0041 (7)"},
+        {"\x1b[97u", "text U+0061 (5)"},
+        {"\x1b[97:65;2u", "text U+0041 (10)"},
+        {"\x1b[57399u", "ignored (8)"}, // a keypad key by kitty's private number
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
+}
+
+TEST(ConsoleDecode, UnknownSequencesAreConsumedWholeAndNeverTyped) {
+    const DecodeCase cases[] = {
+        {"\x1b[99~x", "ignored (5)"},
+        {"\x1b[<0;10;20Mx", "ignored (11)"}, // mouse report
+        {"\x1b[?1;2cx", "ignored (7)"},      // device attributes
+        {"\x1b[1;5Xx", "ignored (6)"},
+        {"\x1b[1 qx", "ignored (5)"}, // an intermediate byte
+        {"\x1bOxy", "ignored (3)"},
+        {"\x1b[[Zx", "ignored (3)"},
+        {"\x1b[999999999999999999~x", "ignored (21)"},
+        {"\x1b[1;2;3;4;5;6Ax", "ignored (14)"},
+        {"\x1b[1;\x01", "ignored (4)"}, // cut short by a control byte, which stays
+        {"\x1b[1;\xc3\xa9", "ignored (4)"},
+        {"\x1b[200~", "paste begin (6)"},
+        {"\x1b[201~", "paste end (6)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
+}
+
+TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
+    struct Case {
+        std::string bytes;
+        std::string waiting;
+        std::string complete;
+    };
+    const Case cases[] = {
+        {"\x1b", "need more", "key Esc (1)"},         {"\x1b[", "need more", "ignored (2)"},
+        {"\x1b[1;", "need more", "ignored (4)"},      {"\x1bO", "need more", "key Alt-Shift-O (2)"},
+        {"\x1b[[", "need more", "ignored (3)"},       {"\x1b\x1b", "need more", "key Alt-Esc (2)"},
+        {"\x1b\x1b[1", "need more", "ignored (4)"},   {"\x1b\xc3", "need more", "ignored (2)"},
+        {"\xc3", "need more", "ignored (1)"},         {"\xe2\x82", "need more", "ignored (2)"},
+        {"\xf0\x9f\x98", "need more", "ignored (3)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Decode(c.bytes, false), c.waiting) << "bytes: " << c.bytes;
+        EXPECT_EQ(Decode(c.bytes, true), c.complete) << "bytes: " << c.bytes;
+    }
+    EXPECT_EQ(Decode("", true), "need more");
+}
+
+TEST(ConsoleDecode, Utf8Text) {
+    const DecodeCase cases[] = {
+        {"a", "text U+0061 (1)"},
+        {"~", "text U+007E (1)"},
+        {" ", "text U+0020 (1)"},
+        {"\xc3\xa9", "text U+00E9 (2)"},
+        {"\xe2\x82\xac", "text U+20AC (3)"},
+        {"\xe4\xb8\xad", "text U+4E2D (3)"},
+        {"\xf0\x9f\x98\x80", "text U+1F600 (4)"},
+        {"\xf4\x8f\xbf\xbf", "text U+10FFFF (4)"},
+        {"\xc0\x80", "ignored (1)"},         // overlong NUL
+        {"\xe0\x80\xaf", "ignored (3)"},     // overlong slash
+        {"\xed\xa0\x80", "ignored (3)"},     // a surrogate
+        {"\xf4\x90\x80\x80", "ignored (4)"}, // beyond U+10FFFF
+        {"\xc2\x85", "ignored (2)"},         // a C1 control
+        {"\xff", "ignored (1)"},
+        {"\x80", "ignored (1)"},
+        {"\xe2(\xa1", "ignored (1)"}, // a broken continuation
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes;
+}
+
+// --- reports ---
+
+struct ReportCase {
+    int key;
+    int modifiers;
+    bool extendedHost;
+    bool reported;
+    int32_t keyCode;
+    const char16_t* keyName;
+};
+
+constexpr int kS = kModShift;
+constexpr int kC = kModCtrl;
+constexpr int kA = kModAlt;
+
+TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
+    const ReportCase cases[] = {
+        {kKeyF3, 0, false, true, 0x1003D, u"F3"},
+        {kKeyF3, kS, false, true, 0x10056, u"Shift-F3"},
+        {kKeyF3, kC, false, true, 0x10060, u"Ctrl-F3"},
+        {kKeyF3, kA, false, true, 0x1006A, u"Alt-F3"},
+        // Combinations: the code of the key with one modifier; the plug-in adds the rest.
+        {kKeyF3, kC | kS, false, true, 0x10056, u"Ctrl-Shift-F3"},
+        {kKeyF3, kC | kA, false, true, 0x10060, u"Ctrl-Alt-F3"},
+        {kKeyF1, kC | kA | kS, true, true, 0x1005E, u"Ctrl-Alt-Shift-F1"},
+        {kKeyF3, kA | kS, false, true, 0x1006A, u"Alt-F3"},
+        {kKeyA + 16, kC, false, true, 0x11, u"Ctrl-Q"},
+        {kKeyA + 16, kC | kS, false, true, 0x11, u"Ctrl-Shift-Q"},
+        {kKeyA, kC | kA, false, true, 0x1001E, u"Ctrl-Alt-A"},
+        {kKeyLeft, kC | kS, false, true, 0x100CC, u"Ctrl-Shift-Left"},
+        {kKeyEnter, 0, false, true, 13, u"Enter"},
+        {kKeyEnter, 0, true, true, 13, u"Enter"},
+        {kKeyEnter, kS, false, true, 13, u"Shift-Enter"},
+        {kKeyEnter, kS, true, true, 0, u"Shift-Enter"},
+        {kKeyEnter, kA, true, true, 0, u"Alt-Enter"},
+        {kKeyBackspace, 0, false, true, 8, u"Backspace"},
+        {kKeyBackspace, kS, false, true, 8, u"Shift-Backspace"},
+        {kKeyBackspace, kS, true, true, 0, u"Shift-Backspace"},
+        {kKey1, kC, false, false, 0, u"Ctrl-1"},
+        {kKey1, kC, true, true, 0, u"Ctrl-1"},
+        {kKeyBackslash, kC, false, true, 0x1C, u"Ctrl-\\"},
+        {kKeyBackslash, kC, true, true, 0, u"Ctrl-\\"},
+        {kKeyGrave, kA, false, true, 0x10029, u"Alt-`"},
+        {kKeyGrave, kA, true, true, 0, u"Alt-`"},
+        {kKeyA + 1, kC | kA | kS, false, true, 0x10030, u"Ctrl-Alt-Shift-B"},
+        {kKeyA + 1, kC | kA | kS, true, true, 0, u"Ctrl-Alt-Shift-B"},
+        {kKeyHome, kA, false, false, 0, u"Alt-Home"},
+        {kKeyA + 2, kC, false, false, 0, u"Ctrl-C"},
+        {kKeyTab, 0, false, true, 9, u"Tab"},
+        {kKeyEsc, 0, true, true, 27, u"Esc"},
+    };
+    for (const auto& c : cases) {
+        KeyReport report = ReportKey(c.key, c.modifiers, c.extendedHost);
+        std::string what = ToUtf8(c.keyName) + (c.extendedHost ? " (newer host)" : "");
+        EXPECT_EQ(report.reported, c.reported) << what;
+        EXPECT_EQ(report.keyCode, c.keyCode) << what;
+        EXPECT_EQ(std::u16string(report.keyName), c.keyName) << what;
+        EXPECT_EQ(report.modifiers, c.modifiers) << what;
+    }
+}
+
+TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
+    const char16_t units[] = {u'a', u'A', u' ', 0xE9, 0x4E2D, 0xD83D, 0xDE00};
+    for (char16_t unit : units) {
+        KeyReport report = ReportText(unit);
+        EXPECT_TRUE(report.reported);
+        EXPECT_EQ(report.keyCode, unit);
+        EXPECT_EQ(report.keyName[0], 0);
+        EXPECT_EQ(report.modifiers, 0);
+    }
+}
+
+TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
+    EXPECT_FALSE(ReportKey(-1, 0, false).reported);
+    EXPECT_FALSE(ReportKey(kConsoleKeyCount, 0, true).reported);
+    char16_t name[8] = u"x";
+    ConsoleKeyName(kConsoleKeyCount, 0, name, 8);
+    EXPECT_EQ(name[0], 0);
+}
+
+TEST(ConsoleReport, ColumnsOfModifierStates) {
+    const size_t expected[8] = {0, 1, 2, 4, 3, 3, 5, 6};
+    for (int state = 0; state < 8; ++state)
+        EXPECT_EQ(ConsoleColumn(state), expected[state]) << "state " << state;
+}
+
+} // namespace

@@ -1,0 +1,285 @@
+// The console's session with the native plug-in: keys in, edit lines and built-in commands out.
+#include <string>
+
+#include "host/console_session.h"
+#include "world.h"
+
+namespace {
+
+std::string written;
+
+void Capture(const char* bytes, size_t length) {
+    written.append(bytes, length);
+}
+
+// A started session over the native plug-in: a transcript, or a terminal width columns wide.
+class ConsoleTest : public World {
+  protected:
+    void Start(const char16_t* hostVersion = u"23", bool transcript = true, size_t width = 80) {
+        written.clear();
+        HostSetVariable(u"_4ver", hostVersion);
+        HostSetVariable(kResultVariable, u"0");
+        if (!transcript) HostSetClearEditLineHook([](char16_t* at) { SessionClearFrom(at); });
+        std::string problem;
+        ASSERT_TRUE(NativePlugin.start(&problem)) << problem;
+        bool extended = hostVersion[0] >= u'2' && hostVersion[1] >= u'4';
+        SessionBegin(&NativePlugin, extended, transcript, width, Capture);
+        SessionFlush();
+        HostClearOutput();
+        written.clear();
+    }
+    void TearDown() override {
+        NativePlugin.stop();
+        World::TearDown();
+    }
+
+    // Types bytes as a terminal would send them, then lets the console draw.
+    void Type(const std::string& bytes) {
+        size_t pos = 0;
+        while (pos < bytes.size() && !Console.exitRequested) {
+            DecodedInput item =
+                DecodeInput(reinterpret_cast<const unsigned char*>(bytes.data()) + pos,
+                            bytes.size() - pos, true, false);
+            SessionInput(item);
+            pos += item.consumed;
+        }
+        SessionFlush();
+    }
+
+    std::u16string Line() const {
+        return std::u16string(Console.line.text, Console.line.length)
+            .insert(Console.line.cursor, u"|");
+    }
+    std::u16string Result() const { return *HostVariable(kResultVariable); }
+};
+
+TEST_F(ConsoleTest, TheFirstMinuteAsATranscript) {
+    Start();
+    Type("copy a.txt b.txt\r");
+    Type("notepad\x1bOR");
+    EXPECT_EQ(Line(), u"notepad a.txt b.txt|");
+    Type("\x1b[D\x1b[D\x1b[H\x1b[F");
+    Type("\x1b[1;6R"); // Ctrl-Shift-F3 is not the hotkey
+    EXPECT_EQ(written, "[copy a.txt b.txt|] Enter\n"
+                       "Not run: copy a.txt b.txt\n"
+                       "[notepad|] F3 -> [notepad a.txt b.txt|]\n"
+                       "[notepad a.txt b.txt|] Left -> [notepad a.txt b.tx|t]\n"
+                       "[notepad a.txt b.tx|t] Left -> [notepad a.txt b.t|xt]\n"
+                       "[notepad a.txt b.t|xt] Home -> [|notepad a.txt b.txt]\n"
+                       "[|notepad a.txt b.txt] End -> [notepad a.txt b.txt|]\n"
+                       "[notepad a.txt b.txt|] Ctrl-Shift-F3 -> [notepad a.txt b.txt|]\n");
+}
+
+TEST_F(ConsoleTest, KeysTheHostEditsWith) {
+    struct Case {
+        std::string keys;
+        std::u16string line;
+    };
+    const Case cases[] = {
+        {"abc\x7f", u"ab|"},
+        {"abc\x08", u"ab|"},           // Ctrl-H
+        {"abc\x1b[D\x1b[3~", u"ab|"},  // Left, Delete
+        {"abc\x1b[H\x1b[C", u"a|bc"},  // Home, Right
+        {"ab cd\x1b[1;5D", u"ab |cd"}, // Ctrl-Left
+        {"abc\x1b[Hx", u"x|abc"},
+        {"abc\x1b[H\x1b[2~xy", u"xy|c"},      // Ins: overwrite
+        {"abc\x1b", u"|"},                    // Esc clears the line
+        {"ab\x1b[99~\x1b[<0;1;1Mc", u"abc|"}, // unknown sequences are ignored
+        {"a\x1bOxb", u"ab|"},
+        {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", u"\u00E9\u20AC\U0001F600|"},
+        {"a\xff\xc0z", u"az|"},
+        {"\x1b[200~one\rtwo\tthree\x1b[201~", u"onetwo\tthree|"}, // a paste never runs
+    };
+    for (const auto& c : cases) {
+        Start();
+        Console.line.overwrite = false;
+        Type(c.keys);
+        EXPECT_EQ(Line(), c.line) << c.keys;
+        NativePlugin.stop();
+        ResetWorld();
+    }
+}
+
+TEST_F(ConsoleTest, HistoryWithUpAndDown) {
+    Start();
+    Type("one\rtwo\rdraft");
+    Type("\x1b[A");
+    EXPECT_EQ(Line(), u"two|");
+    Type("\x1b[A\x1b[A");
+    EXPECT_EQ(Line(), u"one|");
+    Type("\x1b[B\x1b[B");
+    EXPECT_EQ(Line(), u"draft|");
+}
+
+TEST_F(ConsoleTest, PastingPastTheBoundRingsOnceAndKeepsTheLine) {
+    Start();
+    Type("\x1b[200~" + std::string(100000, 'x') + "\x1b[201~");
+    EXPECT_EQ(Console.line.length, kMaxLineLength);
+    EXPECT_EQ(Console.line.text[kMaxLineLength], 0);
+    EXPECT_EQ(std::u16string(Console.line.text, kMaxLineLength),
+              std::u16string(kMaxLineLength, u'x'));
+    EXPECT_EQ(written, "(bell: the line is full)\n");
+    Type("\x7fy");
+    EXPECT_EQ(Console.line.text[kMaxLineLength - 1], u'y');
+}
+
+TEST_F(ConsoleTest, BuiltInCommands) {
+    struct Case {
+        std::string line;
+        std::string shown;     // the console's own output after the transcript line
+        std::u16string result; // %_? afterwards
+        std::u16string stdoutStart;
+    };
+    const Case cases[] = {
+        {"torvane /x", "", u"1", u""},
+        {"torvane /a:n", "", u"0", u"\r\n       Torvane v1.0.1 (x64) settings:"},
+        {"TORVANE /Q /B:N", "", u"0", u""},
+        {"usage torvane", "TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n", u"0", u""},
+        {"usage key", "No usage text for key.\n", u"1", u""},
+        {"help nothing", "No help for nothing.\n", u"1", u""},
+        {"set FOO=bar baz", "", u"0", u""},
+        {"set =x", "Usage: set NAME=VALUE (set NAME= removes the variable)\n", u"1", u""},
+        {"echo [%FOO%] %_?", "[%FOO%] 0\n", u"0", u""},
+        {"echo", "\n", u"0", u""},
+        {"cls", "", u"0", u""},
+        {"dir /w", "Not run: dir /w\n", u"0", u""},
+        {"  @echo hi", "hi\n", u"0", u""},
+        {"", "", u"0", u""},
+    };
+    for (const auto& c : cases) {
+        Start();
+        Type(c.line + "\r");
+        std::string prefix = "[" + c.line + "|] Enter\n";
+        ASSERT_EQ(written.substr(0, prefix.size()), prefix);
+        std::string shown = written.substr(prefix.size());
+        if (c.line.rfind("usage torvane", 0) == 0) shown = shown.substr(0, c.shown.size());
+        EXPECT_EQ(shown, c.shown) << c.line;
+        EXPECT_EQ(Result(), c.result) << c.line;
+        EXPECT_EQ(HostStdout().substr(0, c.stdoutStart.size()), c.stdoutStart) << c.line;
+        NativePlugin.stop();
+        ResetWorld();
+    }
+}
+
+TEST_F(ConsoleTest, VariablesForThePlugIn) {
+    Start();
+    Type("set FOO=bar baz\r");
+    EXPECT_EQ(*HostVariable(u"FOO"), u"bar baz");
+    written.clear();
+    Type("echo <%FOO%>\rset FOO\rset FOO=\r");
+    EXPECT_EQ(HostVariable(u"FOO"), nullptr);
+    EXPECT_EQ(written, "[echo <%FOO%>|] Enter\n<bar baz>\n"
+                       "[set FOO|] Enter\nFOO=bar baz\n"
+                       "[set FOO=|] Enter\n");
+    Type("torvane /x\recho %_?\r");
+    EXPECT_NE(written.find("[echo %_?|] Enter\n1\n"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, HelpShowsTheBoxInTheTranscript) {
+    Start();
+    Type("help torvane\r");
+    EXPECT_NE(written.find("[message box \xe2\x80\x9cTorvane Plugin Help\xe2\x80\x9d]\n"
+                           "Display or change settings for the Torvane plugin.\n"),
+              std::string::npos)
+        << written;
+    EXPECT_EQ(Result(), u"0");
+    written.clear();
+    Type("help\r");
+    EXPECT_NE(written.find("Built-in commands of the Torvane console:"), std::string::npos);
+}
+
+TEST_F(ConsoleTest, HotkeysWithCombinedModifiers) {
+    Start();
+    Type("copy a.txt b.txt\r");
+    Type("torvane ctrl-shift-f3\r");
+    EXPECT_EQ(Settings.hotkey, 0x30056);
+    Type("x\x1bOR");
+    EXPECT_EQ(Line(), u"x|"); // F3 is no longer the hotkey
+    Type("\x1b[1;6R");
+    EXPECT_EQ(Line(), u"x ctrl-shift-f3|");
+    Type("\x1b\r"); // Alt-Enter still runs the line
+    EXPECT_EQ(Line(), u"|");
+    Type("torvane ctrl-alt-q\ry\x1b\x11");
+    EXPECT_EQ(Line(), u"y ctrl-alt-q|");
+}
+
+TEST_F(ConsoleTest, NewerHostsReportSomeKeysByName) {
+    Start(u"24");
+    EXPECT_TRUE(extendedKeys);
+    Type("copy a.txt b.txt\x1b[27;2;13~"); // Shift-Enter: a name, not the hotkey: the line runs
+    EXPECT_EQ(Line(), u"|");
+    Type("torvane shift-enter\r");
+    EXPECT_EQ(Settings.hotkey, 0x80D);
+    Type("notepad\x1b[27;2;13~");
+    EXPECT_EQ(Line(), u"notepad shift-enter|");
+    Type("\r torvane ctrl-1\rz\x1b[27;5;49~");
+    EXPECT_EQ(Line(), u"z ctrl-1|");
+    Type("\r torvane ctrl-alt-shift-f1\r");
+    Type("w\x1b[1;8P");
+    EXPECT_EQ(Line(), u"w ctrl-alt-shift-f1|");
+}
+
+TEST_F(ConsoleTest, OlderHostsRunShiftEnterAsEnter) {
+    Start(u"23");
+    Type("copy a.txt b.txt\x1b[27;2;13~");
+    EXPECT_EQ(Line(), u"|");
+    Type("x\x1bOR");
+    EXPECT_EQ(Line(), u"x a.txt b.txt|");
+}
+
+TEST_F(ConsoleTest, TraceLinesAndSoundsInTheTranscript) {
+    Start();
+    Type("\x1bOR");
+    EXPECT_EQ(written, "(the system asterisk sound)\n[|] F3 -> [|]\n");
+    Type("torvane /$:y /q\r");
+    written.clear();
+    Type("copy a b\r");
+    EXPECT_EQ(written, "\r\n\xe2\x96\xba Saving args \xe2\x80\x9c"
+                       "a b\xe2\x80\x9d.\r\n"
+                       "[copy a b|] Enter\nNot run: copy a b\n");
+}
+
+TEST_F(ConsoleTest, CtrlCAndExitLeave) {
+    Start();
+    Type("abc\x03");
+    EXPECT_TRUE(Console.exitRequested);
+    EXPECT_EQ(written, "[abc|] Ctrl-C: leaving\n");
+    NativePlugin.stop();
+    ResetWorld();
+    Start();
+    Type("exit\rmore");
+    EXPECT_TRUE(Console.exitRequested);
+    EXPECT_EQ(Line(), u"|");
+}
+
+// On a terminal: the line is drawn, cleared from the cursor when the plug-in asks, and redrawn.
+TEST_F(ConsoleTest, DrawingOnATerminal) {
+    Start(u"23", false, 80);
+    Type("copy a.txt b.txt\r");
+    written.clear();
+    Type("notepad");
+    EXPECT_EQ(written, "\r\x1b[J> notepad");
+    written.clear();
+    Type("\x1bOR");
+    // ClearEditLine at the cursor (already there), then the new line from its start.
+    EXPECT_EQ(written, "\x1b[J\r\x1b[J> notepad a.txt b.txt");
+    written.clear();
+    Type("\x1b[1;5D");
+    EXPECT_EQ(written, "\r\x1b[J> notepad a.txt b.txt\r\x1b[16C");
+}
+
+TEST_F(ConsoleTest, NarrowTerminalRedrawsFromTheLinesFirstRow) {
+    Start(u"23", false, 6);
+    Type("abcdefgh");
+    EXPECT_EQ(written, "\r\x1b[J> abcd\r\nefgh");
+    written.clear();
+    Type("\x1b[H");
+    EXPECT_EQ(written, "\x1b[1A\r\x1b[J> abcd\r\nefgh\x1b[1A\r\x1b[2C");
+    written.clear();
+    SessionResize(4);
+    SessionFlush();
+    // Rewrapped at four columns the cursor is on the first row, column 2.
+    EXPECT_EQ(written, "\r\x1b[J> ab\r\ncdef\r\ngh\x1b[2A");
+}
+
+} // namespace
