@@ -83,7 +83,7 @@ ssize_t Pump(ConsoleRun* run, int waitMs) {
 // Reads until the console has been quiet for a while: it has dealt with every key typed.
 void Settle(ConsoleRun* run) {
     auto until = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < until && Pump(run, 150) > 0) {
+    while (std::chrono::steady_clock::now() < until && Pump(run, 200) > 0) {
     }
 }
 
