@@ -366,6 +366,24 @@ void PortableRegistryCreateKey(RegistryKey root, const std::u16string& path) {
     if (EnsureKey(JoinPath(base, path.c_str()))) Persist();
 }
 
+void PortableRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
+    std::u16string base;
+    if (!BasePath(root, &base)) return;
+    std::u16string full = Fold(JoinPath(base, path.c_str()));
+    auto it = keys.find(full);
+    if (it == keys.end()) return;
+    // With no path the key named by root stays, emptied, as a tree deletion leaves it.
+    if (full == Fold(base))
+        it->second.values.clear();
+    else
+        keys.erase(it);
+    std::u16string below = full + u'\\';
+    for (it = keys.lower_bound(below);
+         it != keys.end() && it->first.compare(0, below.size(), below) == 0;)
+        it = keys.erase(it);
+    Persist();
+}
+
 PortableRegistryValue PortableRegistryGetValue(RegistryKey root, const std::u16string& path,
                                                const std::u16string& name) {
     PortableRegistryValue out;

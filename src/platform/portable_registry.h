@@ -25,6 +25,9 @@ void PortableRegistrySetDword(RegistryKey root, const std::u16string& path,
                               const std::u16string& name, uint32_t value);
 // Creates a key (and its missing parents) with no values.
 void PortableRegistryCreateKey(RegistryKey root, const std::u16string& path);
+// Removes a key with its values and every key below it, as deleting a tree does; nothing when
+// there is no such key. Handles still open on them find nothing until the key is made again.
+void PortableRegistryDeleteKey(RegistryKey root, const std::u16string& path);
 
 // A stored value as the stand-in holds it.
 struct PortableRegistryValue {

@@ -132,6 +132,83 @@ TEST_F(World, TextFormRoundTrips) {
     EXPECT_EQ(PortableRegistryToText(), expected);
 }
 
+struct DeleteCase {
+    RegistryKey root;
+    const char16_t* path;
+    std::vector<std::u16string> remaining; // the keys left, by their text form
+};
+
+TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
+    const DeleteCase cases[] = {
+        {kRootCurrentUser,
+         u"Software\\Varnholt",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt A", u"HKCU\\Software\\Varnholt-x",
+          u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
+          u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser,
+         u"SOFTWARE\\varnholt\\",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt A", u"HKCU\\Software\\Varnholt-x",
+          u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
+          u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser,
+         u"Software\\Varnholt\\Torvane",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other", u"HKLM",
+          u"HKLM\\Software", u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser,
+         u"Software\\Varnholt\\Torv",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
+          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM", u"HKLM\\Software",
+          u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser,
+         u"",
+         {u"HKCU", u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
+          u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootLocalMachine,
+         u"Software",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
+          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM"}},
+        {0x80000003,
+         u"Software",
+         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
+          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM", u"HKLM\\Software",
+          u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        PortableRegistrySetDword(kRootCurrentUser, u"", u"At the root", 1);
+        PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Other");
+        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt-x");
+        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt A");
+        PortableRegistryCreateKey(kRootLocalMachine, kPath);
+        PortableRegistryDeleteKey(c.root, c.path);
+        std::vector<std::u16string> remaining;
+        std::string text = PortableRegistryToText();
+        for (size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1))
+            remaining.push_back(FromUtf8(text.substr(at + 2, text.find(']', at) - at - 2)));
+        EXPECT_EQ(remaining, c.remaining) << ToUtf8(c.path);
+        bool rootEmptied = c.root == kRootCurrentUser && c.path[0] == 0;
+        EXPECT_EQ(PortableRegistryGetValue(kRootCurrentUser, u"", u"At the root").exists,
+                  !rootEmptied)
+            << ToUtf8(c.path);
+    }
+}
+
+TEST_F(World, AHandleOnADeletedKeyFindsNothing) {
+    PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    RegistryKey key = 0;
+    ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
+    PortableRegistryDeleteKey(kRootCurrentUser, u"Software\\Varnholt");
+    uint32_t type = 0, size = 4, data = 0;
+    EXPECT_EQ(PlatformRegQueryValue(key, u"Hotkey", &type, &data, &size), 2);
+    EXPECT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 2);
+    PlatformRegCloseKey(key);
+}
+
 struct CorruptCase {
     std::string text;
     int line;
