@@ -52,11 +52,14 @@ target_include_directories(TakeCmd PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_S
 target_link_options(TakeCmd PRIVATE ${TORVANE_STATIC_RUNTIME})
 target_compile_options(TakeCmd PRIVATE ${TORVANE_STRING_CODE_OPTIONS})
 
-# The Windows test programs: each tests/wine/<name>.cpp becomes <name>.exe, with the helpers of
-# tests/wine/common/.
+# The Windows test programs: each tests/wine/<name>.cpp becomes <name>.exe, with what they share
+# with the native build's scenario runner in tests/scenarios/runner/ (torvane_runner.exe is the
+# scenario runner's Windows layer).
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
-file(GLOB WINE_TEST_COMMON CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/common/*.cpp)
-add_library(wine_test_common STATIC ${WINE_TEST_COMMON} ${PROJECT_SOURCE_DIR}/src/text/utf8.cpp)
+add_library(wine_test_common STATIC
+            ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/runner.cpp
+            ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/transcript.cpp
+            ${PROJECT_SOURCE_DIR}/src/text/utf8.cpp)
 target_include_directories(wine_test_common PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(wine_test_common PUBLIC ${TORVANE_STRING_CODE_OPTIONS})
 foreach(source ${WINE_TEST_SOURCES})

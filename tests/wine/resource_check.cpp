@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/common/transcript.h"
+#include "tests/scenarios/runner/transcript.h"
 
 namespace {
 
@@ -141,7 +141,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs("usage: resource_check DLL [TRANSCRIPT]\n", stderr);
         return 2;
     }
-    if (!OpenTranscript(argc == 3 ? argv[2] : nullptr)) return 2;
+    FILE* out = nullptr;
+    if (argc == 3 && (out = _wfopen(argv[2], L"wb")) == nullptr) return 2;
+    StartTranscript(out);
     ReportVersionResource(argv[1]);
     ReportManifest(argv[1]);
     CloseTranscript();

@@ -1,12 +1,13 @@
-#include "tests/wine/common/transcript.h"
+#include "tests/scenarios/runner/transcript.h"
 
-#include <windows.h>
+#include <algorithm>
 
 #include "text/utf8.h"
 
 namespace {
 
-FILE* transcript = nullptr;
+std::FILE* transcript = nullptr;
+std::vector<std::string> transcriptLines;
 
 int HexDigit(char16_t ch) {
     if (ch >= u'0' && ch <= u'9') return ch - u'0';
@@ -95,27 +96,26 @@ bool SplitScenarioLine(const std::u16string& line, std::vector<ScenarioWord>* wo
     return true;
 }
 
-bool ReadScenarioFile(const wchar_t* path, std::vector<std::u16string>* lines) {
-    FILE* file = _wfopen(path, L"rb");
-    if (file == nullptr) return false;
-    std::string bytes;
+bool ReadWholeFile(std::FILE* file, std::string* bytes) {
     char chunk[4096];
     size_t n = 0;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, n);
-    std::fclose(file);
-    std::u16string text = FromUtf8(bytes);
-    lines->clear();
+        bytes->append(chunk, n);
+    return std::ferror(file) == 0;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
-        if (end == std::u16string::npos) end = text.size();
-        std::u16string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == u'\r') line.pop_back();
-        lines->push_back(line);
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
         start = end + 1;
     }
-    return true;
+    return lines;
 }
 
 std::string QuoteText(const char16_t* text, size_t length) {
@@ -178,19 +178,102 @@ bool ParseScenarioNumber(const std::u16string& text, long long* number) {
     return true;
 }
 
-bool OpenTranscript(const wchar_t* path) {
-    transcript = path == nullptr ? stdout : _wfopen(path, L"wb");
-    return transcript != nullptr;
+void StartTranscript(std::FILE* file) {
+    transcript = file == nullptr ? stdout : file;
+    transcriptLines.clear();
 }
 
 void TranscriptLine(const std::string& line) {
+    transcriptLines.push_back(line);
     if (transcript == nullptr) return;
     std::fwrite(line.data(), 1, line.size(), transcript);
     std::fputc('\n', transcript);
     std::fflush(transcript);
 }
 
+const std::vector<std::string>& TranscriptLines() {
+    return transcriptLines;
+}
+
 void CloseTranscript() {
     if (transcript != nullptr && transcript != stdout) std::fclose(transcript);
     transcript = nullptr;
+}
+
+ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenarioLines) {
+    ExpectedTranscript expected;
+    for (size_t i = 0; i < scenarioLines.size(); ++i) {
+        const std::string& line = scenarioLines[i];
+        if (line.empty() || line[0] == '#' ||
+            line.find_first_not_of(" \t\r\v\f") == std::string::npos)
+            continue;
+        expected.lines.push_back(line);
+        expected.fileLines.push_back(i + 1);
+    }
+    return expected;
+}
+
+std::string TranscriptDifferences(const ExpectedTranscript& expected,
+                                  const std::vector<std::string>& actual) {
+    const std::vector<std::string>& want = expected.lines;
+    if (want == actual) return "";
+    const size_t n = want.size();
+    const size_t m = actual.size();
+
+    // common[i][j]: the length of the longest common subsequence of want[i..] and actual[j..].
+    std::vector<std::vector<size_t>> common(n + 1, std::vector<size_t>(m + 1, 0));
+    for (size_t i = n; i-- > 0;)
+        for (size_t j = m; j-- > 0;)
+            common[i][j] = want[i] == actual[j] ? common[i + 1][j + 1] + 1
+                                                : std::max(common[i + 1][j], common[i][j + 1]);
+
+    // The edit script: ' ' kept, '-' only expected, '+' only actual, each with the expected
+    // transcript's position at that point.
+    struct Step {
+        char kind;
+        const std::string* text;
+        size_t at;
+    };
+    std::vector<Step> steps;
+    size_t i = 0;
+    size_t j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && want[i] == actual[j]) {
+            steps.push_back({' ', &want[i], i});
+            ++i;
+            ++j;
+        } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1])) {
+            steps.push_back({'-', &want[i], i});
+            ++i;
+        } else {
+            steps.push_back({'+', &actual[j], i});
+            ++j;
+        }
+    }
+
+    // Every change with up to two unchanged steps on either side; gaps start a new group.
+    constexpr size_t kContext = 2;
+    std::vector<bool> shown(steps.size(), false);
+    for (size_t k = 0; k < steps.size(); ++k) {
+        if (steps[k].kind == ' ') continue;
+        size_t from = k > kContext ? k - kContext : 0;
+        size_t to = std::min(steps.size(), k + kContext + 1);
+        for (size_t s = from; s < to; ++s)
+            shown[s] = true;
+    }
+    std::string out;
+    for (size_t k = 0; k < steps.size(); ++k) {
+        if (!shown[k]) continue;
+        if (k == 0 || !shown[k - 1]) {
+            size_t at = steps[k].at;
+            size_t line = at < expected.fileLines.size()
+                              ? expected.fileLines[at]
+                              : (expected.fileLines.empty() ? 1 : expected.fileLines.back() + 1);
+            out += "@@ scenario line " + std::to_string(line) + " @@\n";
+        }
+        out += steps[k].kind;
+        out += *steps[k].text;
+        out += '\n';
+    }
+    return out;
 }
