@@ -21,6 +21,30 @@ add_executable(torvane_tests ${UNIT_TESTS})
 target_link_libraries(torvane_tests PRIVATE torvane_host GTest::gtest GTest::gtest_main)
 gtest_discover_tests(torvane_tests DISCOVERY_TIMEOUT 60)
 
+# The end-to-end scenarios: each tests/scenarios/<name>.txt is a test that drives the plug-in
+# through its exports with the scenario runner and compares the transcript with the one the file
+# holds. A scenario marked "#! after <other>" starts from the registry <other> leaves behind, so
+# that one runs first.
+file(GLOB SCENARIO_RUNNER_SOURCES CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/*.cpp)
+add_executable(torvane_runner ${SCENARIO_RUNNER_SOURCES})
+target_link_libraries(torvane_runner PRIVATE torvane_host)
+file(GLOB SCENARIOS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/scenarios/*.txt)
+set(SCENARIO_OUTPUT ${CMAKE_BINARY_DIR}/scenarios)
+file(MAKE_DIRECTORY ${SCENARIO_OUTPUT})
+foreach(scenario ${SCENARIOS})
+  get_filename_component(name ${scenario} NAME_WE)
+  add_test(NAME scenario.${name}
+           COMMAND torvane_runner ${scenario} ${SCENARIO_OUTPUT}/${name}.txt)
+  set_tests_properties(scenario.${name} PROPERTIES FIXTURES_SETUP scenario.${name} TIMEOUT 60)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${scenario})
+  file(STRINGS ${scenario} after_lines REGEX "^#! after ")
+  foreach(line ${after_lines})
+    string(REGEX REPLACE "^#! after +" "" before ${line})
+    set_property(TEST scenario.${name} APPEND PROPERTY FIXTURES_REQUIRED scenario.${before})
+  endforeach()
+endforeach()
+
 if(EXISTS ${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
   include(${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
 endif()
