@@ -6,17 +6,8 @@
 
 namespace {
 
-class ErrorWorld : public World {
-  protected:
-    void SetUp() override {
-        World::SetUp();
-        PortableUiReset();
-    }
-    void TearDown() override {
-        PortableUiReset();
-        World::TearDown();
-    }
-};
+// Every test starts from a fresh library and fresh stand-ins.
+using ErrorWorld = World;
 
 struct PrefixCase {
     const char* what;

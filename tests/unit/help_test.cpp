@@ -8,17 +8,8 @@
 
 namespace {
 
-class HelpWorld : public World {
-  protected:
-    void SetUp() override {
-        World::SetUp();
-        PortableUiReset();
-    }
-    void TearDown() override {
-        PortableUiReset();
-        World::TearDown();
-    }
-};
+// Every test starts from a fresh library and fresh stand-ins.
+using HelpWorld = World;
 
 constexpr size_t kUsageOffset = 52; // line 1 and the two line feeds after it
 
