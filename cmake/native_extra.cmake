@@ -3,7 +3,9 @@
 file(GLOB CONSOLE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/console*.cpp)
 list(FILTER CONSOLE_SOURCES EXCLUDE REGEX "/host/console_(main|.*_win32)\\.cpp$")
 add_library(torvane_console STATIC ${CONSOLE_SOURCES})
-target_link_libraries(torvane_console PUBLIC torvane_host)
+target_link_libraries(torvane_console PUBLIC torvane_host util)
+# --windows looks for the Windows build under the source tree unless told otherwise.
+target_compile_definitions(torvane_console PRIVATE TORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_executable(torvane-console ${PROJECT_SOURCE_DIR}/host/console_main.cpp)
 target_link_libraries(torvane-console PRIVATE torvane_console)
@@ -18,4 +20,4 @@ target_compile_definitions(torvane_console_pty PRIVATE
   TORVANE_CONSOLE_TEST_DIR="${CMAKE_BINARY_DIR}/console-test")
 target_link_libraries(torvane_console_pty PRIVATE GTest::gtest GTest::gtest_main util)
 add_dependencies(torvane_console_pty torvane-console)
-gtest_discover_tests(torvane_console_pty DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+gtest_discover_tests(torvane_console_pty DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)

@@ -70,3 +70,12 @@ foreach(source ${WINE_TEST_SOURCES})
   target_link_libraries(${name} PRIVATE wine_test_common advapi32 user32 version)
   add_dependencies(${name} Torvane TakeCmd)
 endforeach()
+
+# The Torvane console's bridge: torvane-console --windows drives Torvane.dll under Wine through it.
+add_executable(torvane_console_bridge ${PROJECT_SOURCE_DIR}/host/console_bridge_win32.cpp)
+set_target_properties(torvane_console_bridge PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_include_directories(torvane_console_bridge PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+target_compile_options(torvane_console_bridge PRIVATE ${TORVANE_STRING_CODE_OPTIONS})
+target_link_options(torvane_console_bridge PRIVATE ${TORVANE_STATIC_RUNTIME} -municode)
+target_link_libraries(torvane_console_bridge PRIVATE user32)
+add_dependencies(torvane_console_bridge Torvane TakeCmd)

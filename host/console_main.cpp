@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -173,15 +174,28 @@ int main(int argc, char** argv) {
         ttyFd = open("/dev/tty", O_WRONLY | O_CLOEXEC);
         outputFd = ttyFd >= 0 ? ttyFd : STDOUT_FILENO;
     }
+    // Raw mode from the start, so that keys typed while the plug-in loads are kept for the line.
+    if (terminal) TerminalEnterRaw(STDIN_FILENO, outputFd);
     bool extended = IsExtendedHost(options.hostVersion);
     std::u16string version = FromUtf8(options.hostVersion);
 
     Say("Torvane console: the plug-in in a stand-in host (" +
         std::string(options.windows ? "Torvane.dll under Wine" : "native build") +
         ", host version " + options.hostVersion +
-        (options.windows ? std::string() : ", registry " + options.registry) +
+        (options.windows ? ", settings in the Wine prefix's registry"
+                         : ", registry " + options.registry) +
         ").\nBuilt-in commands: torvane, help torvane, usage torvane, set, echo, cls, exit "
         "(help lists them); other lines are not run. Ctrl-C leaves.\n");
+
+    // The stand-ins show on the terminal what the plug-in shows beside its output, or keep it
+    // for the transcript; with --windows the bridge hands it to them.
+    HostReset();
+    HostSetEcho(true);
+    HostSetClearEditLineHook(ClearEditLineHook);
+    PortableCaptureConsole(!terminal);
+    PortableRecordMessageBoxes(!terminal);
+    PortableSetBellForSounds(terminal);
+    std::signal(SIGPIPE, SIG_IGN);
 
     const PluginDriver* plugin = &NativePlugin;
     if (options.windows) {
@@ -192,12 +206,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     } else {
-        HostReset();
-        HostSetEcho(true);
-        HostSetClearEditLineHook(ClearEditLineHook);
-        PortableCaptureConsole(!terminal);
-        PortableRecordMessageBoxes(!terminal);
-        PortableSetBellForSounds(terminal);
         AttachRegistry(options.registry);
     }
     plugin->setVariable(u"_4ver", version);
@@ -208,7 +216,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "torvane-console: the plug-in did not load: %s\n", problem.c_str());
         return 1;
     }
-    if (terminal) TerminalEnterRaw(STDIN_FILENO, outputFd);
     SessionBegin(plugin, extended, !terminal, terminal ? TerminalWidth(outputFd) : 80, WriteOutput);
     SessionFlush();
     ReadKeys(STDIN_FILENO, terminal);

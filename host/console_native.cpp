@@ -73,9 +73,11 @@ const char16_t* SoundName(uint32_t alias) {
     return u"(a sound)\n";
 }
 
-// Trace text, sounds and message boxes since the last call; the stand-ins keep them from start
-// (or from their last reset), so what was taken before is skipped.
-std::u16string NativeTakeSideOutput() {
+} // namespace
+
+// The stand-ins keep everything from the start (or their last reset); what was taken before is
+// skipped.
+std::u16string TakeStandInSideOutput() {
     std::u16string out;
     const std::u16string& trace = PortableConsoleText();
     if (consoleTextTaken > trace.size()) consoleTextTaken = 0;
@@ -95,10 +97,16 @@ std::u16string NativeTakeSideOutput() {
     return out;
 }
 
-} // namespace
-
 const PluginDriver NativePlugin = {
-    NativeStart,          NativeStop,        NativeKey,           NativeCommand, NativeHelp,
-    NativeUsage,          NativeSetVariable, NativeUnsetVariable, NativeExpand,  NativeSetCursorRow,
-    NativeTakeSideOutput,
+    NativeStart,
+    NativeStop,
+    NativeKey,
+    NativeCommand,
+    NativeHelp,
+    NativeUsage,
+    NativeSetVariable,
+    NativeUnsetVariable,
+    NativeExpand,
+    NativeSetCursorRow,
+    TakeStandInSideOutput,
 };

@@ -29,3 +29,7 @@ struct PluginDriver {
 
 // The plug-in of this build, called directly; host output is echoed to the process's streams.
 extern const PluginDriver NativePlugin;
+
+// What the stand-ins for the console device, the sounds and the message box kept since the last
+// call, as text for the transcript.
+std::u16string TakeStandInSideOutput();

@@ -27,7 +27,7 @@ constexpr char kEnterOtherKeys[] = "\x1b[>4;1m";
 constexpr char kLeaveOtherKeys[] = "\x1b[>4m";
 
 // Signals that end the process, and those that mean a crash; both restore the terminal first.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
 
 void WriteRaw(const char* text, size_t length) {
@@ -42,7 +42,7 @@ void WriteRaw(const char* text, size_t length) {
 }
 
 void ApplyRaw() {
-    tcsetattr(terminalIn, TCSAFLUSH, &rawSettings);
+    tcsetattr(terminalIn, TCSADRAIN, &rawSettings);
     WriteRaw(kEnterSequences, sizeof kEnterSequences - 1);
     if (modifyOtherKeys) WriteRaw(kEnterOtherKeys, sizeof kEnterOtherKeys - 1);
     rawActive = 1;
@@ -122,7 +122,7 @@ void TerminalRestore() {
     rawActive = 0;
     if (modifyOtherKeys) WriteRaw(kLeaveOtherKeys, sizeof kLeaveOtherKeys - 1);
     WriteRaw(kLeaveSequences, sizeof kLeaveSequences - 1);
-    tcsetattr(terminalIn, TCSAFLUSH, &savedSettings);
+    tcsetattr(terminalIn, TCSADRAIN, &savedSettings);
 }
 
 size_t TerminalWidth(int fd) {

@@ -25,6 +25,8 @@
 namespace {
 
 constexpr auto kPatience = std::chrono::seconds(20);
+// Wine makes its prefix on the first run, which takes a while.
+constexpr auto kWinePatience = std::chrono::seconds(240);
 
 // One run of torvane-console on a pseudo-terminal of the given size.
 struct ConsoleRun {
@@ -88,8 +90,9 @@ void Settle(ConsoleRun* run) {
 }
 
 // Waits until done holds for the screen; false after the patience ran out.
-bool WaitFor(ConsoleRun* run, const std::function<bool(const Screen&)>& done) {
-    auto until = std::chrono::steady_clock::now() + kPatience;
+bool WaitFor(ConsoleRun* run, const std::function<bool(const Screen&)>& done,
+             std::chrono::seconds patience = kPatience) {
+    auto until = std::chrono::steady_clock::now() + patience;
     while (std::chrono::steady_clock::now() < until) {
         if (done(run->screen)) return true;
         if (Pump(run, 50) < 0) return done(run->screen);
@@ -124,8 +127,8 @@ void Type(ConsoleRun* run, const std::string& keys) {
 }
 
 // Waits for the console to end; the terminal's settings can still be read from the master.
-bool Ended(ConsoleRun* run) {
-    auto until = std::chrono::steady_clock::now() + kPatience;
+bool Ended(ConsoleRun* run, std::chrono::seconds patience = kPatience) {
+    auto until = std::chrono::steady_clock::now() + patience;
     while (std::chrono::steady_clock::now() < until) {
         Pump(run, 20);
         if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
@@ -322,31 +325,50 @@ TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
     EXPECT_TRUE(std::filesystem::exists(registry + ".bad"));
 }
 
+// --windows: the same keys reach the real Torvane.dll under Wine. The Wine prefix (and with it the
+// registry) is kept between runs, so the test sets the hotkey it starts from and restores the
+// defaults at its end.
 TEST(ConsolePty, TheRealDllUnderWine) {
     std::string dir = TestDirectory("wine");
-    ConsoleRun run = Start({"--windows", "--registry", dir + "/registry.txt"}, dir);
-    bool started = WaitFor(&run, [](const Screen& s) {
+    setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    ConsoleRun run = Start({"--windows"}, dir);
+    auto startedOrRefused = [](const Screen& s) {
         std::string all = AllText(s);
         return all.find("loaded; hotkey is") != std::string::npos ||
                all.find("--windows:") != std::string::npos;
-    });
-    if (AllText(run.screen).find("--windows:") != std::string::npos) {
-        std::string all = AllText(run.screen);
+    };
+    bool started = WaitFor(&run, startedOrRefused, kWinePatience);
+    std::string all = AllText(run.screen);
+    if (all.find("--windows:") != std::string::npos) {
         Finish(&run);
         GTEST_SKIP() << all.substr(all.find("--windows:"));
     }
-    ASSERT_TRUE(started) << AllText(run.screen);
+    ASSERT_TRUE(started) << all;
     Play(&run, {
+                   {"torvane f3 /q\r", "", ">"},
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
                    {"notepad\x1bOR", "", "> notepad a.txt b.txt"},
                    {"\x1b", "", ">"},
-                   {"torvane ctrl-q\r", "Ctrl-Q", ">"},
-                   {"x\x11", "", "> x a.txt b.txt"},
+                   {"torvane ctrl-shift-f3\r", "Ctrl-Shift-F3", ">"},
+                   {"y\x1b[1;6R", "", "> y ctrl-shift-f3"}, // Ctrl and Shift really held
+                   {"\x1b", "", ">"},
+                   {"torvane ctrl-q /s\r", "Settings saved to the registry", ">"},
+                   {"x\x11", "", "> x ctrl-q /s"},
+                   {"\x1b", "", ">"},
                });
     Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run));
+    ASSERT_TRUE(Ended(&run, kWinePatience)) << AllText(run.screen);
     EXPECT_TRUE(Restored(run));
     Finish(&run);
+
+    ConsoleRun again = Start({"--windows"}, dir);
+    ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
+    EXPECT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    Play(&again, {{"torvane /d /s /q\r", "", ">"}});
+    Type(&again, "\x03");
+    ASSERT_TRUE(Ended(&again, kWinePatience));
+    EXPECT_TRUE(Restored(again));
+    Finish(&again);
 }
 
 } // namespace

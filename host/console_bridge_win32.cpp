@@ -1,0 +1,353 @@
+// torvane_console_bridge.exe: plays the host for torvane-console --windows. It loads the stand-in
+// TakeCmd.dll and the real Torvane.dll from its own folder, the way the host does, and makes the
+// calls the console asks for over standard input and output (host/console_bridge.h). Modifier
+// keys are really held (SendInput); the plug-in's console writes, sounds and message boxes are
+// passed on to the console, which shows them on its terminal.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/console_bridge.h"
+#include "plugin/host.h"
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+namespace {
+
+struct Exports {
+    PluginInfoRecord* (*getPluginInfo)();
+    int (*initializePlugin)();
+    int (*shutdownPlugin)();
+    int (*key)(KeystrokeRecord*);
+    int (*torvane)(const char16_t*);
+    int (*usage)(const char16_t*, char16_t*);
+    int (*help)(const char16_t*);
+};
+
+struct HostControls {
+    void (*setVariable)(const char16_t*, const char16_t*);
+    void (*unsetVariable)(const char16_t*);
+    void (*setCursorRow)(int);
+    const char16_t* (*stdoutText)();
+    const char16_t* (*stderrText)();
+    void (*clearOutput)();
+    int (*clearedCount)();
+    const char16_t* (*clearedAt)(int);
+    int (*expandVariables)(char16_t*, int);
+};
+
+Exports plugin{};
+HostControls host{};
+HMODULE pluginModule = nullptr;
+
+// The host's edit line and the key name of the record.
+char16_t line[kLineBufferSize];
+size_t lineLength = 0;
+char16_t keyName[64];
+int heldModifiers = 0;
+int clearedReported = 0;
+
+using WriteConsoleFunction = BOOL(WINAPI*)(HANDLE, const void*, DWORD, DWORD*, void*);
+WriteConsoleFunction realWriteConsole = nullptr;
+
+template <typename Function> void Find(HMODULE module, const char* name, Function* function) {
+    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+void Send(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+bool Receive(std::string* text) {
+    text->clear();
+    int c;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n')
+        *text += static_cast<char>(c);
+    return c != EOF || !text->empty();
+}
+
+std::u16string Units(const wchar_t* text) {
+    return text == nullptr ? u"" : std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+// Passes the plug-in's console text on, then writes it to the console as the plug-in asked.
+BOOL WINAPI PassWriteConsole(HANDLE console, const void* text, DWORD length, DWORD* written,
+                             void* reserved) {
+    Send("trace " + HexText(static_cast<const char16_t*>(text), length));
+    return realWriteConsole(console, text, length, written, reserved);
+}
+
+// The console shows the box on its terminal and says when it was closed.
+int WINAPI PassMessageBox(HWND, LPCWSTR text, LPCWSTR title, UINT) {
+    Send("box " + HexText(Units(title)) + " " + HexText(Units(text)));
+    std::string answer;
+    while (Receive(&answer) && answer != "closed") {
+    }
+    return IDOK;
+}
+
+// The console rings its bell; Wine has no sound to play.
+BOOL WINAPI PassPlaySound(LPCWSTR name, HMODULE, DWORD) {
+    Send("sound " + std::to_string(reinterpret_cast<uintptr_t>(name)));
+    return TRUE;
+}
+
+// Points the plug-in's import of function from dll at replacement; returns the old target.
+void* ReplaceImport(HMODULE module, const char* dll, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return nullptr;
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+            void* old = reinterpret_cast<void*>(slots->u1.Function);
+            DWORD protection = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
+                           &protection);
+            slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
+            return old;
+        }
+    }
+    return nullptr;
+}
+
+// Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (Shift 1, Ctrl 2,
+// Alt 4), and waits a little for the system to see it.
+void HoldModifiers(int state) {
+    if (state == heldModifiers) return;
+    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    INPUT input[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = keys[i];
+        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(3, input, sizeof(INPUT));
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        int held = 0;
+        for (int i = 0; i < 3; ++i)
+            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) held |= 1 << i;
+        if (held == state) break;
+        Sleep(5);
+    }
+    heldModifiers = state;
+}
+
+// The host's output since the last call.
+void SendOutput() {
+    std::u16string out = host.stdoutText();
+    std::u16string err = host.stderrText();
+    host.clearOutput();
+    if (!out.empty()) Send("out 1 " + HexText(out));
+    if (!err.empty()) Send("out 2 " + HexText(err));
+}
+
+long Number(const std::vector<std::string>& fields, size_t i) {
+    return i < fields.size() ? std::strtol(fields[i].c_str(), nullptr, 10) : 0;
+}
+
+std::u16string Text(const std::vector<std::string>& fields, size_t i) {
+    return i < fields.size() ? TextOfHex(fields[i]) : u"";
+}
+
+// Loads the host's DLL first (the plug-in imports from it), then the plug-in.
+bool Load(std::string* why) {
+    HMODULE hostModule = LoadLibraryW(L"TakeCmd.dll");
+    if (hostModule == nullptr) {
+        *why = "TakeCmd.dll not loaded (" + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    pluginModule = LoadLibraryW(L"Torvane.dll");
+    if (pluginModule == nullptr) {
+        *why = "Torvane.dll not loaded (" + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    Find(hostModule, "HostSetVariable", &host.setVariable);
+    Find(hostModule, "HostUnsetVariable", &host.unsetVariable);
+    Find(hostModule, "HostSetCursorRow", &host.setCursorRow);
+    Find(hostModule, "HostStdout", &host.stdoutText);
+    Find(hostModule, "HostStderr", &host.stderrText);
+    Find(hostModule, "HostClearOutput", &host.clearOutput);
+    Find(hostModule, "HostClearedCount", &host.clearedCount);
+    Find(hostModule, "HostClearedAt", &host.clearedAt);
+    Find(hostModule, "ExpandVariables", &host.expandVariables);
+    Find(pluginModule, "GetPluginInfo", &plugin.getPluginInfo);
+    Find(pluginModule, "InitializePlugin", &plugin.initializePlugin);
+    Find(pluginModule, "ShutdownPlugin", &plugin.shutdownPlugin);
+    Find(pluginModule, "key", &plugin.key);
+    Find(pluginModule, "Torvane", &plugin.torvane);
+    Find(pluginModule, "Usage", &plugin.usage);
+    Find(pluginModule, "Help", &plugin.help);
+    if (host.setVariable == nullptr || host.stdoutText == nullptr || host.clearedAt == nullptr ||
+        host.expandVariables == nullptr) {
+        *why = "TakeCmd.dll lacks the stand-in host's controls";
+        return false;
+    }
+    if (plugin.getPluginInfo == nullptr || plugin.initializePlugin == nullptr ||
+        plugin.shutdownPlugin == nullptr || plugin.key == nullptr || plugin.torvane == nullptr ||
+        plugin.usage == nullptr || plugin.help == nullptr) {
+        *why = "Torvane.dll lacks one of its exports";
+        return false;
+    }
+    realWriteConsole = reinterpret_cast<WriteConsoleFunction>(ReplaceImport(
+        pluginModule, "KERNEL32.dll", "WriteConsoleW", reinterpret_cast<void*>(PassWriteConsole)));
+    if (realWriteConsole == nullptr) realWriteConsole = WriteConsoleW;
+    ReplaceImport(pluginModule, "USER32.dll", "MessageBoxW",
+                  reinterpret_cast<void*>(PassMessageBox));
+    ReplaceImport(pluginModule, "WINMM.dll", "PlaySoundW", reinterpret_cast<void*>(PassPlaySound));
+    return true;
+}
+
+// key: the record as the console built it, the line brought up to date by the edit.
+void Key(const std::vector<std::string>& f) {
+    LineEdit edit{static_cast<size_t>(Number(f, 10)), static_cast<size_t>(Number(f, 11)),
+                  Text(f, 12)};
+    if (!ApplyEdit(line, &lineLength, kLineBufferSize, edit)) {
+        Send("fail the line edit does not fit");
+        return;
+    }
+    std::u16string before(line, lineLength);
+    std::u16string name = Text(f, 9);
+    size_t nameLength = name.size() < 63 ? name.size() : 63;
+    std::memcpy(keyName, name.data(), nameLength * sizeof(char16_t));
+    keyName[nameLength] = 0;
+    long cursor = Number(f, 7);
+    KeystrokeRecord record{};
+    record.keyCode = static_cast<int32_t>(Number(f, 2));
+    record.startRow = static_cast<int32_t>(Number(f, 3));
+    record.startColumn = static_cast<int32_t>(Number(f, 4));
+    record.cursorRow = static_cast<int32_t>(Number(f, 5));
+    record.cursorColumn = static_cast<int32_t>(Number(f, 6));
+    record.lineStart = line;
+    record.cursorPos = line + (cursor >= 0 && static_cast<size_t>(cursor) <= lineLength
+                                   ? static_cast<size_t>(cursor)
+                                   : lineLength);
+    record.keyName = Number(f, 8) != 0 ? keyName : nullptr;
+    HoldModifiers(static_cast<int>(Number(f, 1)) & 7);
+
+    int result = plugin.key(&record);
+
+    line[kLineBufferSize - 1] = 0;
+    lineLength = 0;
+    while (line[lineLength] != 0)
+        ++lineLength;
+    auto base = reinterpret_cast<uintptr_t>(line);
+    auto at = reinterpret_cast<uintptr_t>(record.cursorPos);
+    long index = at >= base && at <= base + lineLength * sizeof(char16_t)
+                     ? static_cast<long>((at - base) / sizeof(char16_t))
+                     : -1;
+    std::string cleared;
+    for (int n = host.clearedCount(); clearedReported < n; ++clearedReported) {
+        auto p = reinterpret_cast<uintptr_t>(host.clearedAt(clearedReported));
+        long offset = p >= base && p <= base + kLineBufferSize * sizeof(char16_t)
+                          ? static_cast<long>((p - base) / sizeof(char16_t))
+                          : -1;
+        cleared += " " + std::to_string(offset);
+    }
+    SendOutput();
+    std::u16string nameAfter =
+        record.keyName != nullptr ? Units(reinterpret_cast<wchar_t*>(keyName)) : u"";
+    Send("done " + std::to_string(result) + " " + std::to_string(record.keyCode) + " " +
+         std::to_string(record.startRow) + " " + std::to_string(record.startColumn) + " " +
+         std::to_string(record.cursorRow) + " " + std::to_string(record.cursorColumn) + " " +
+         std::to_string(index) + " " + std::to_string(record.redraw) + " " + HexText(nameAfter) +
+         " " + EditFields(EditBetween(before.data(), before.size(), line, lineLength)) + cleared);
+}
+
+// Runs one request; false for stop.
+bool Serve(const std::vector<std::string>& f) {
+    const std::string& what = f[0];
+    if (what == "set") {
+        host.setVariable(Text(f, 1).c_str(), Text(f, 2).c_str());
+        Send("done 0");
+    } else if (what == "unset") {
+        host.unsetVariable(Text(f, 1).c_str());
+        Send("done 0");
+    } else if (what == "row") {
+        host.setCursorRow(static_cast<int>(Number(f, 1)));
+        Send("done 0");
+    } else if (what == "expand") {
+        char16_t buffer[1024] = {};
+        std::u16string text = Text(f, 1);
+        size_t n = text.size() < 1023 ? text.size() : 1023;
+        std::memcpy(buffer, text.data(), n * sizeof(char16_t));
+        host.expandVariables(buffer, 1);
+        buffer[1023] = 0;
+        Send("done 0 " + HexText(Units(reinterpret_cast<wchar_t*>(buffer))));
+    } else if (what == "start") {
+        const PluginInfoRecord* info = plugin.getPluginInfo();
+        if (info == nullptr || info->implements == nullptr) {
+            Send("fail the plug-in gave no identity record");
+            return true;
+        }
+        int result = plugin.initializePlugin();
+        SendOutput();
+        Send("done " + std::to_string(result));
+    } else if (what == "stop") {
+        int result = plugin.shutdownPlugin();
+        HoldModifiers(0);
+        SendOutput();
+        Send("done " + std::to_string(result));
+        return false;
+    } else if (what == "command") {
+        int result = plugin.torvane(Text(f, 1).c_str());
+        SendOutput();
+        Send("done " + std::to_string(result));
+    } else if (what == "help") {
+        int result = plugin.help(Text(f, 1).c_str());
+        SendOutput();
+        Send("done " + std::to_string(result));
+    } else if (what == "usage") {
+        char16_t out[1024] = {};
+        int result = plugin.usage(Text(f, 1).c_str(), out);
+        out[1023] = 0;
+        SendOutput();
+        Send("done " + std::to_string(result) + " " +
+             HexText(Units(reinterpret_cast<wchar_t*>(out))));
+    } else if (what == "key") {
+        Key(f);
+    } else {
+        Send("fail unknown request " + what);
+    }
+    return true;
+}
+
+} // namespace
+
+int wmain() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::string why;
+    if (!Load(&why)) {
+        Send("fail " + why);
+        return 1;
+    }
+    Send("ready");
+    std::string request;
+    while (Receive(&request)) {
+        std::vector<std::string> fields = Fields(request);
+        if (fields.empty()) continue;
+        if (!Serve(fields)) break;
+    }
+    HoldModifiers(0);
+    return 0;
+}

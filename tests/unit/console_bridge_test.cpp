@@ -1,0 +1,124 @@
+// The protocol between the console and its Wine bridge: text as hex, fields, and line edits.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/console_bridge.h"
+#include "text/utf8.h"
+
+namespace {
+
+TEST(ConsoleBridge, HexTextBothWays) {
+    struct Case {
+        std::u16string text;
+        std::string hex;
+    };
+    const Case cases[] = {
+        {u"", "-"},
+        {u"A", "0041"},
+        {u"a b", "00610020"
+                 "0062"},
+        {u"\u25BA\u201C", "25ba201c"},
+        {u"\U0001F600", "d83dde00"},
+        {std::u16string(1, u'\0'), "0000"},
+        {u"\uFFFF\n", "ffff000a"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HexText(c.text), c.hex) << ToUtf8(c.text);
+        EXPECT_EQ(TextOfHex(c.hex), c.text) << c.hex;
+    }
+    // Damaged fields never read past their end.
+    EXPECT_EQ(TextOfHex("004"), u"");
+    EXPECT_EQ(TextOfHex("00410"), u"A");
+    EXPECT_EQ(TextOfHex("zz41"), u"A");
+}
+
+TEST(ConsoleBridge, FieldsSplitAtBlanksUpToTheLineEnd) {
+    struct Case {
+        std::string line;
+        std::vector<std::string> fields;
+    };
+    const Case cases[] = {
+        {"done 0", {"done", "0"}},
+        {"  key  1 2\n", {"key", "1", "2"}},
+        {"out 1 0041\r\n", {"out", "1", "0041"}},
+        {"", {}},
+        {"   ", {}},
+        {"a\nb", {"a"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(c.line), c.fields) << c.line;
+}
+
+struct EditCase {
+    std::u16string from;
+    std::u16string to;
+    size_t at;
+    size_t removed;
+    std::u16string inserted;
+};
+
+TEST(ConsoleBridge, EditsCarryOnlyWhatChanged) {
+    const EditCase cases[] = {
+        {u"", u"", 0, 0, u""},
+        {u"notepa", u"notepad", 6, 0, u"d"},
+        {u"notepad", u"notepad a.txt b.txt", 7, 0, u" a.txt b.txt"},
+        {u"copy x", u"copy a.txt b.txt x", 5, 0, u"a.txt b.txt "},
+        {u"copy x", u"copy a.txt b.txt", 5, 1, u"a.txt b.txt"},
+        {u"abc", u"", 0, 3, u""},
+        {u"", u"abc", 0, 0, u"abc"},
+        {u"aaa", u"aa", 2, 1, u""},
+        {u"abcabc", u"abc", 3, 3, u""},
+        {u"xyz", u"xqz", 1, 1, u"q"},
+    };
+    for (const auto& c : cases) {
+        LineEdit edit = EditBetween(c.from.data(), c.from.size(), c.to.data(), c.to.size());
+        std::string what = ToUtf8(c.from) + " -> " + ToUtf8(c.to);
+        EXPECT_EQ(edit.at, c.at) << what;
+        EXPECT_EQ(edit.removed, c.removed) << what;
+        EXPECT_EQ(edit.inserted, c.inserted) << what;
+
+        char16_t buffer[64] = {};
+        c.from.copy(buffer, c.from.size());
+        size_t length = c.from.size();
+        ASSERT_TRUE(ApplyEdit(buffer, &length, 64, edit)) << what;
+        EXPECT_EQ(std::u16string(buffer, length), c.to) << what;
+        EXPECT_EQ(buffer[length], 0) << what;
+    }
+}
+
+TEST(ConsoleBridge, EditsThatDoNotFitChangeNothing) {
+    struct Case {
+        size_t at;
+        size_t removed;
+        std::u16string inserted;
+    };
+    const Case cases[] = {
+        {4, 0, u"x"},       // beyond the text
+        {2, 2, u""},        // removes past its end
+        {3, 0, u"4567890"}, // longer than the buffer
+        {0, 0, u"1234567"}, // one too many for the terminator
+        {static_cast<size_t>(-1), 1, u""},
+    };
+    for (const auto& c : cases) {
+        char16_t buffer[10] = u"abc";
+        size_t length = 3;
+        EXPECT_FALSE(ApplyEdit(buffer, &length, 10, {c.at, c.removed, c.inserted}));
+        EXPECT_EQ(length, 3u);
+        EXPECT_EQ(std::u16string(buffer), u"abc");
+    }
+    char16_t buffer[10] = u"abc";
+    size_t length = 3;
+    EXPECT_TRUE(ApplyEdit(buffer, &length, 10, {3, 0, u"456789"}));
+    EXPECT_EQ(std::u16string(buffer), u"abc456789");
+}
+
+TEST(ConsoleBridge, EditFieldsFormAThreeFieldTail) {
+    EXPECT_EQ(EditFields({7, 0, u" a"}), "7 0 00200061");
+    EXPECT_EQ(EditFields({0, 3, u""}), "0 3 -");
+    std::vector<std::string> f = Fields("done 0 " + EditFields({2, 1, u"q"}));
+    ASSERT_EQ(f.size(), 5u);
+    EXPECT_EQ(TextOfHex(f[4]), u"q");
+}
+
+} // namespace
