@@ -163,6 +163,10 @@ void ReadKeys(int fd, bool terminal) {
 
 int main(int argc, char** argv) {
     Options options;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (!ParseOptions(argc, argv, &options)) {
         std::fputs(kUsage, stderr);
         return 2;
