@@ -40,7 +40,7 @@ target_link_libraries(Torvane PRIVATE torvane_plugin ${TAKECMD_IMPORTS_LIB} adva
 # The stand-in host as TakeCmd.dll: the host operations under the host's export names, plus
 # controls for the test programs.
 file(GLOB TAKECMD_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
-list(FILTER TAKECMD_SOURCES EXCLUDE REGEX "/host/(.*_native|console.*|runner.*)\\.cpp$")
+list(FILTER TAKECMD_SOURCES EXCLUDE REGEX "/host/(.*_native|console.*|runner.*|plugin_loader_win32)\\.cpp$")
 add_library(TakeCmd SHARED
             ${TAKECMD_SOURCES}
             ${PROJECT_SOURCE_DIR}/src/text/wtext.cpp
@@ -59,6 +59,7 @@ file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*
 add_library(wine_test_common STATIC
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/runner.cpp
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/transcript.cpp
+            ${PROJECT_SOURCE_DIR}/host/plugin_loader_win32.cpp
             ${PROJECT_SOURCE_DIR}/src/text/utf8.cpp)
 target_include_directories(wine_test_common PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(wine_test_common PUBLIC ${TORVANE_STRING_CODE_OPTIONS})
@@ -72,7 +73,8 @@ foreach(source ${WINE_TEST_SOURCES})
 endforeach()
 
 # The Torvane console's bridge: torvane-console --windows drives Torvane.dll under Wine through it.
-add_executable(torvane_console_bridge ${PROJECT_SOURCE_DIR}/host/console_bridge_win32.cpp)
+add_executable(torvane_console_bridge ${PROJECT_SOURCE_DIR}/host/console_bridge_win32.cpp
+               ${PROJECT_SOURCE_DIR}/host/plugin_loader_win32.cpp)
 set_target_properties(torvane_console_bridge PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_include_directories(torvane_console_bridge PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(torvane_console_bridge PRIVATE ${TORVANE_STRING_CODE_OPTIONS})

@@ -14,35 +14,14 @@
 #include <vector>
 
 #include "host/console_bridge.h"
+#include "host/plugin_loader_win32.h"
 #include "plugin/host.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 namespace {
 
-struct Exports {
-    PluginInfoRecord* (*getPluginInfo)();
-    int (*initializePlugin)();
-    int (*shutdownPlugin)();
-    int (*key)(KeystrokeRecord*);
-    int (*torvane)(const char16_t*);
-    int (*usage)(const char16_t*, char16_t*);
-    int (*help)(const char16_t*);
-};
-
-struct HostControls {
-    void (*setVariable)(const char16_t*, const char16_t*);
-    void (*unsetVariable)(const char16_t*);
-    void (*setCursorRow)(int);
-    const char16_t* (*stdoutText)();
-    const char16_t* (*stderrText)();
-    void (*clearOutput)();
-    int (*clearedCount)();
-    const char16_t* (*clearedAt)(int);
-    int (*expandVariables)(char16_t*, int);
-};
-
-Exports plugin{};
+PluginExports plugin{};
 HostControls host{};
 HMODULE pluginModule = nullptr;
 
@@ -55,10 +34,6 @@ int clearedReported = 0;
 
 using WriteConsoleFunction = BOOL(WINAPI*)(HANDLE, const void*, DWORD, DWORD*, void*);
 WriteConsoleFunction realWriteConsole = nullptr;
-
-template <typename Function> void Find(HMODULE module, const char* name, Function* function) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 void Send(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -98,36 +73,6 @@ int WINAPI PassMessageBox(HWND, LPCWSTR text, LPCWSTR title, UINT) {
 BOOL WINAPI PassPlaySound(LPCWSTR name, HMODULE, DWORD) {
     Send("sound " + std::to_string(reinterpret_cast<uintptr_t>(name)));
     return TRUE;
-}
-
-// Points the plug-in's import of function from dll at replacement; returns the old target.
-void* ReplaceImport(HMODULE module, const char* dll, const char* function, void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0) return nullptr;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         entry->Name != 0; ++entry) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-            void* old = reinterpret_cast<void*>(slots->u1.Function);
-            DWORD protection = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
-                           &protection);
-            slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-            return old;
-        }
-    }
-    return nullptr;
 }
 
 // Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (Shift 1, Ctrl 2,
@@ -171,43 +116,7 @@ std::u16string Text(const std::vector<std::string>& fields, size_t i) {
 
 // Loads the host's DLL first (the plug-in imports from it), then the plug-in.
 bool Load(std::string* why) {
-    HMODULE hostModule = LoadLibraryW(L"TakeCmd.dll");
-    if (hostModule == nullptr) {
-        *why = "TakeCmd.dll not loaded (" + std::to_string(GetLastError()) + ")";
-        return false;
-    }
-    pluginModule = LoadLibraryW(L"Torvane.dll");
-    if (pluginModule == nullptr) {
-        *why = "Torvane.dll not loaded (" + std::to_string(GetLastError()) + ")";
-        return false;
-    }
-    Find(hostModule, "HostSetVariable", &host.setVariable);
-    Find(hostModule, "HostUnsetVariable", &host.unsetVariable);
-    Find(hostModule, "HostSetCursorRow", &host.setCursorRow);
-    Find(hostModule, "HostStdout", &host.stdoutText);
-    Find(hostModule, "HostStderr", &host.stderrText);
-    Find(hostModule, "HostClearOutput", &host.clearOutput);
-    Find(hostModule, "HostClearedCount", &host.clearedCount);
-    Find(hostModule, "HostClearedAt", &host.clearedAt);
-    Find(hostModule, "ExpandVariables", &host.expandVariables);
-    Find(pluginModule, "GetPluginInfo", &plugin.getPluginInfo);
-    Find(pluginModule, "InitializePlugin", &plugin.initializePlugin);
-    Find(pluginModule, "ShutdownPlugin", &plugin.shutdownPlugin);
-    Find(pluginModule, "key", &plugin.key);
-    Find(pluginModule, "Torvane", &plugin.torvane);
-    Find(pluginModule, "Usage", &plugin.usage);
-    Find(pluginModule, "Help", &plugin.help);
-    if (host.setVariable == nullptr || host.stdoutText == nullptr || host.clearedAt == nullptr ||
-        host.expandVariables == nullptr) {
-        *why = "TakeCmd.dll lacks the stand-in host's controls";
-        return false;
-    }
-    if (plugin.getPluginInfo == nullptr || plugin.initializePlugin == nullptr ||
-        plugin.shutdownPlugin == nullptr || plugin.key == nullptr || plugin.torvane == nullptr ||
-        plugin.usage == nullptr || plugin.help == nullptr) {
-        *why = "Torvane.dll lacks one of its exports";
-        return false;
-    }
+    if (!LoadPluginWithHost(&plugin, &host, &pluginModule, why)) return false;
     realWriteConsole = reinterpret_cast<WriteConsoleFunction>(ReplaceImport(
         pluginModule, "KERNEL32.dll", "WriteConsoleW", reinterpret_cast<void*>(PassWriteConsole)));
     if (realWriteConsole == nullptr) realWriteConsole = WriteConsoleW;

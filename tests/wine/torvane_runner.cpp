@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_loader_win32.h"
 #include "tests/scenarios/runner/runner.h"
 #include "text/utf8.h"
 
@@ -40,10 +41,6 @@ std::u16string Units(const wchar_t* text) {
     return text == nullptr ? u"" : std::u16string(reinterpret_cast<const char16_t*>(text));
 }
 
-template <typename Function> void Find(HMODULE module, const char* name, Function* function) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 HKEY RootKey(RegistryRoot root) {
     return root == RegistryRoot::kCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
@@ -63,36 +60,6 @@ BOOL WINAPI RecordPlaySound(LPCWSTR name, HMODULE module, DWORD flags) {
 // Stands in for HeapAlloc: fails while failAllocations is set, else allocates.
 LPVOID WINAPI SwitchedHeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
     return failAllocations ? nullptr : HeapAlloc(heap, flags, bytes);
-}
-
-// Points the plug-in's import of function from dll at replacement; false when it imports no
-// such function.
-bool ReplaceImport(HMODULE module, const char* dll, const char* function, void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0) return false;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         entry->Name != 0; ++entry) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-            DWORD protection = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
-                           &protection);
-            slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-            return true;
-        }
-    }
-    return false;
 }
 
 // Removes the maker's key with everything under it; a missing key is no failure.
@@ -129,33 +96,7 @@ void LayerEnd(const ScenarioSetup&) {
 // The host's DLL first (the plug-in imports from it), then the plug-in, from this program's
 // directory.
 bool LayerLoad(PluginExports* plugin, HostControls* host, std::string* why) {
-    HMODULE hostModule = LoadLibraryW(L"TakeCmd.dll");
-    if (hostModule == nullptr) {
-        *why = "TakeCmd.dll not loaded: " + std::to_string(GetLastError());
-        return false;
-    }
-    pluginModule = LoadLibraryW(L"Torvane.dll");
-    if (pluginModule == nullptr) {
-        *why = "Torvane.dll not loaded: " + std::to_string(GetLastError());
-        return false;
-    }
-    Find(hostModule, "HostReset", &host->reset);
-    Find(hostModule, "HostSetVariable", &host->setVariable);
-    Find(hostModule, "HostUnsetVariable", &host->unsetVariable);
-    Find(hostModule, "HostSetCursorRow", &host->setCursorRow);
-    Find(hostModule, "HostStdout", &host->stdoutText);
-    Find(hostModule, "HostStderr", &host->stderrText);
-    Find(hostModule, "HostClearOutput", &host->clearOutput);
-    Find(hostModule, "HostClearedCount", &host->clearedCount);
-    Find(hostModule, "HostClearedAt", &host->clearedAt);
-    Find(pluginModule, "GetPluginInfo", &plugin->getPluginInfo);
-    Find(pluginModule, "InitializePlugin", &plugin->initializePlugin);
-    Find(pluginModule, "ShutdownPlugin", &plugin->shutdownPlugin);
-    Find(pluginModule, "key", &plugin->key);
-    Find(pluginModule, "Torvane", &plugin->torvane);
-    Find(pluginModule, "Usage", &plugin->usage);
-    Find(pluginModule, "Help", &plugin->help);
-    return true;
+    return LoadPluginWithHost(plugin, host, &pluginModule, why);
 }
 
 // Real keyboard input; the state then read back the way the plug-in reads it, waiting a little
@@ -182,11 +123,11 @@ void LayerHoldModifiers(int state, int* sent, int* held) {
 Interception LayerIntercept() {
     Interception taken{};
     taken.messageBox = ReplaceImport(pluginModule, "USER32.dll", "MessageBoxW",
-                                     reinterpret_cast<void*>(RecordMessageBox));
+                                     reinterpret_cast<void*>(RecordMessageBox)) != nullptr;
     taken.playSound = ReplaceImport(pluginModule, "WINMM.dll", "PlaySoundW",
-                                    reinterpret_cast<void*>(RecordPlaySound));
+                                    reinterpret_cast<void*>(RecordPlaySound)) != nullptr;
     taken.heapAlloc = ReplaceImport(pluginModule, "KERNEL32.dll", "HeapAlloc",
-                                    reinterpret_cast<void*>(SwitchedHeapAlloc));
+                                    reinterpret_cast<void*>(SwitchedHeapAlloc)) != nullptr;
     return taken;
 }
 

@@ -121,7 +121,7 @@ void LayerEnd(const ScenarioSetup& setup) {
 bool LayerLoad(PluginExports* plugin, HostControls* host, std::string*) {
     *plugin = {GetPluginInfo, InitializePlugin, ShutdownPlugin, key, Torvane, Usage, Help};
     *host = {HostReset,  SetVariable,     UnsetVariable, SetCursorRow, StdoutText,
-             StderrText, HostClearOutput, ClearedCount,  ClearedAt};
+             StderrText, HostClearOutput, ClearedCount,  ClearedAt,    ExpandVariables};
     return true;
 }
 
