@@ -69,7 +69,8 @@ std::u16string Expand(const std::u16string& in) {
             }
         }
         size_t end = i + 1;
-        while (end < in.size() && IsNameChar(in[end])) ++end;
+        while (end < in.size() && IsNameChar(in[end]))
+            ++end;
         // %_? is the result of the last internal command.
         if (end == i + 2 && in[i + 1] == u'_' && end < in.size() && in[end] == u'?') ++end;
         std::u16string name = in.substr(i + 1, end - i - 1);
@@ -116,18 +117,32 @@ const std::u16string* HostVariable(const std::u16string& name) {
     return it == variables.end() ? nullptr : &it->second;
 }
 
-const std::u16string& HostStdout() { return capturedStdout; }
-const std::u16string& HostStderr() { return capturedStderr; }
+const std::u16string& HostStdout() {
+    return capturedStdout;
+}
+const std::u16string& HostStderr() {
+    return capturedStderr;
+}
 void HostClearOutput() {
     capturedStdout.clear();
     capturedStderr.clear();
     putsCalls.clear();
 }
-void HostSetEcho(bool on) { echo = on; }
-void HostSetCursorRow(int32_t row) { cursorRow = row; }
-const std::vector<const char16_t*>& HostClearedAt() { return clearedAt; }
-void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) { clearEditLineHook = hook; }
-const std::vector<std::u16string>& HostPutsCalls() { return putsCalls; }
+void HostSetEcho(bool on) {
+    echo = on;
+}
+void HostSetCursorRow(int32_t row) {
+    cursorRow = row;
+}
+const std::vector<const char16_t*>& HostClearedAt() {
+    return clearedAt;
+}
+void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) {
+    clearEditLineHook = hook;
+}
+const std::vector<std::u16string>& HostPutsCalls() {
+    return putsCalls;
+}
 
 extern "C" {
 
