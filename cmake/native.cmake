@@ -13,6 +13,18 @@ target_link_libraries(torvane_host PUBLIC torvane_plugin)
 # The plug-in calls the host operations and the host calls back into the plug-in's text helpers.
 target_link_libraries(torvane_plugin PUBLIC torvane_host)
 
+# Fuzz targets, built by the fuzz preset with clang's libFuzzer.
+if(TORVANE_FUZZ)
+  file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
+  foreach(source ${FUZZ_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE torvane_host)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+  return() # the fuzz build holds nothing else
+endif()
+
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -45,24 +57,11 @@ foreach(scenario ${SCENARIOS})
   endforeach()
 endforeach()
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
-  include(${PROJECT_SOURCE_DIR}/cmake/native_extra.cmake)
-endif()
+include(${PROJECT_SOURCE_DIR}/cmake/console.cmake)
 
 find_package(benchmark QUIET)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES AND NOT TORVANE_SANITIZE)
   add_executable(torvane_bench ${BENCH_SOURCES})
   target_link_libraries(torvane_bench PRIVATE torvane_host benchmark::benchmark benchmark::benchmark_main)
-endif()
-
-# Fuzz targets, built by the fuzz preset with clang's libFuzzer.
-if(TORVANE_FUZZ)
-  file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
-  foreach(source ${FUZZ_SOURCES})
-    get_filename_component(name ${source} NAME_WE)
-    add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE torvane_host)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  endforeach()
 endif()
