@@ -79,21 +79,8 @@ BOOL WINAPI PassPlaySound(LPCWSTR name, HMODULE, DWORD) {
 // Alt 4), and waits a little for the system to see it.
 void HoldModifiers(int state) {
     if (state == heldModifiers) return;
-    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
-    INPUT input[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = keys[i];
-        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(3, input, sizeof(INPUT));
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        int held = 0;
-        for (int i = 0; i < 3; ++i)
-            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) held |= 1 << i;
-        if (held == state) break;
-        Sleep(5);
-    }
+    int held = 0;
+    HoldModifierKeys(state, &held);
     heldModifiers = state;
 }
 

@@ -85,3 +85,24 @@ void* ReplaceImport(HMODULE module, const char* dll, const char* function, void*
     }
     return nullptr;
 }
+
+int HoldModifierKeys(int state, int* held) {
+    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    INPUT input[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = keys[i];
+        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
+    }
+    int sent = static_cast<int>(SendInput(3, input, sizeof(INPUT)));
+    // The input reaches the keyboard state a moment later.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        *held = 0;
+        for (int i = 0; i < 3; ++i) {
+            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) *held |= 1 << i;
+        }
+        if (*held == state) break;
+        Sleep(10);
+    }
+    return sent;
+}

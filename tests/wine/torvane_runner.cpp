@@ -102,22 +102,8 @@ bool LayerLoad(PluginExports* plugin, HostControls* host, std::string* why) {
 // Real keyboard input; the state then read back the way the plug-in reads it, waiting a little
 // for the input to arrive.
 void LayerHoldModifiers(int state, int* sent, int* held) {
-    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
-    INPUT input[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = keys[i];
-        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
-    }
-    *sent = static_cast<int>(SendInput(3, input, sizeof(INPUT)));
+    *sent = HoldModifierKeys(state, held);
     modifiersPressed = state != 0;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        *held = 0;
-        for (int i = 0; i < 3; ++i)
-            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) *held |= 1 << i;
-        if (*held == state) break;
-        Sleep(10);
-    }
 }
 
 Interception LayerIntercept() {
