@@ -554,13 +554,25 @@ bool PortableRegistryFromText(const std::string& text, int* line) {
     return true;
 }
 
-int32_t PlatformRegOpenKey(RegistryKey root, const char16_t* path, uint32_t access,
-                           RegistryKey* key) {
-    PortableRegistryCall call = NewCall("open");
+namespace {
+
+// Starts the log entry of an open or create: the key's full path, with "?" for an unknown root.
+PortableRegistryCall KeyCall(const char* function, RegistryKey root, const char16_t* path,
+                             uint32_t access, bool* known) {
+    PortableRegistryCall call = NewCall(function);
     call.access = access;
     std::u16string base;
-    bool known = BasePath(root, &base);
-    call.key = JoinPath(known ? base : u"?", path);
+    *known = BasePath(root, &base);
+    call.key = JoinPath(*known ? base : u"?", path);
+    return call;
+}
+
+} // namespace
+
+int32_t PlatformRegOpenKey(RegistryKey root, const char16_t* path, uint32_t access,
+                           RegistryKey* key) {
+    bool known = false;
+    PortableRegistryCall call = KeyCall("open", root, path, access, &known);
     if (!known)
         call.result = kErrorInvalidHandle;
     else if (int32_t code = FailureFor(openFailures, root))
@@ -612,11 +624,8 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
 
 int32_t PlatformRegCreateKey(RegistryKey root, const char16_t* path, uint32_t access,
                              RegistryKey* key) {
-    PortableRegistryCall call = NewCall("create");
-    call.access = access;
-    std::u16string base;
-    bool known = BasePath(root, &base);
-    call.key = JoinPath(known ? base : u"?", path);
+    bool known = false;
+    PortableRegistryCall call = KeyCall("create", root, path, access, &known);
     if (!known)
         call.result = kErrorInvalidHandle;
     else if (int32_t code = FailureFor(createFailures, root))
