@@ -9,7 +9,8 @@
 
 namespace {
 
-// The new edit line is assembled here; static because it is far too large for a host's stack.
+// The new edit line is assembled here, up to its terminator; static because it is far too large
+// for a host's stack.
 char16_t workLine[kWorkLineSize];
 
 // A recall whose result would not fit: the line stays as it is, the key is still consumed.
@@ -20,7 +21,6 @@ void RefuseRecall() {
 } // namespace
 
 int RecallSavedArgs(KeystrokeRecord* record) {
-    std::memset(workLine, 0, sizeof workLine);
     record->keyCode = 0;
     if (extendedKeys && record->keyName != nullptr) record->keyName[0] = 0;
 
