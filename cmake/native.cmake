@@ -1,25 +1,30 @@
-# The native build: the plug-in with portable stand-ins, the stand-in host, tests, benchmarks,
-# fuzz targets and the console.
-file(GLOB PORTABLE_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/portable*.cpp)
-add_library(torvane_plugin STATIC ${TORVANE_SOURCES} ${PORTABLE_SOURCES}
-            ${PROJECT_SOURCE_DIR}/src/text/utf8.cpp)
-target_include_directories(torvane_plugin PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+# The native build: the plug-in with the stand-ins for the Windows services, the stand-in host,
+# tests, benchmarks, fuzz targets and the console.
 
-# The stand-in host: every host/ file but the Windows-only ones and the front ends.
-file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
-list(FILTER HOST_SOURCES EXCLUDE REGEX "/host/(.*_win32|takecmd_.*|console.*|runner.*)\\.cpp$")
+# The bounded UTF-16 helpers, shared by the plug-in, the stand-ins and the host.
+add_library(torvane_text STATIC ${TORVANE_TEXT_SOURCES})
+
+# The stand-ins for the Windows services (registry, key state, sounds, message box, ...).
+torvane_sources(STANDIN_SOURCES standins)
+add_library(torvane_standins STATIC ${STANDIN_SOURCES})
+target_link_libraries(torvane_standins PUBLIC torvane_text)
+
+# The stand-in host: the seven host operations, variables and captured output.
+torvane_sources(HOST_SOURCES host host/native)
 add_library(torvane_host STATIC ${HOST_SOURCES})
-target_link_libraries(torvane_host PUBLIC torvane_plugin)
-# The plug-in calls the host operations and the host calls back into the plug-in's text helpers.
-target_link_libraries(torvane_plugin PUBLIC torvane_host)
+target_link_libraries(torvane_host PUBLIC torvane_text torvane_standins)
+
+# The plug-in, calling the host's operations and the stand-ins' services.
+add_library(torvane_plugin STATIC ${TORVANE_PLUGIN_SOURCES})
+target_link_libraries(torvane_plugin PUBLIC torvane_host torvane_standins torvane_text)
 
 # Fuzz targets, built by the fuzz preset with clang's libFuzzer.
 if(TORVANE_FUZZ)
-  file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
+  torvane_sources(FUZZ_SOURCES fuzz)
   foreach(source ${FUZZ_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE torvane_host)
+    target_link_libraries(${name} PRIVATE torvane_plugin)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()
   return() # the fuzz build holds nothing else
@@ -28,19 +33,18 @@ endif()
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
+torvane_sources(UNIT_TESTS tests/unit)
 add_executable(torvane_tests ${UNIT_TESTS})
-target_link_libraries(torvane_tests PRIVATE torvane_host GTest::gtest GTest::gtest_main)
+target_link_libraries(torvane_tests PRIVATE torvane_plugin GTest::gtest GTest::gtest_main)
 gtest_discover_tests(torvane_tests DISCOVERY_TIMEOUT 60)
 
 # The end-to-end scenarios: each tests/scenarios/<name>.txt is a test that drives the plug-in
 # through its exports with the scenario runner and compares the transcript with the one the file
 # holds. A scenario marked "#! after <other>" starts from the registry <other> leaves behind, so
 # that one runs first.
-file(GLOB SCENARIO_RUNNER_SOURCES CONFIGURE_DEPENDS
-     ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/*.cpp)
+torvane_sources(SCENARIO_RUNNER_SOURCES tests/scenarios/runner)
 add_executable(torvane_runner ${SCENARIO_RUNNER_SOURCES})
-target_link_libraries(torvane_runner PRIVATE torvane_host)
+target_link_libraries(torvane_runner PRIVATE torvane_plugin)
 file(GLOB SCENARIOS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/scenarios/*.txt)
 set(SCENARIO_OUTPUT ${CMAKE_BINARY_DIR}/scenarios)
 file(MAKE_DIRECTORY ${SCENARIO_OUTPUT})
@@ -60,8 +64,8 @@ endforeach()
 include(${PROJECT_SOURCE_DIR}/cmake/console.cmake)
 
 find_package(benchmark QUIET)
-file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+torvane_sources(BENCH_SOURCES bench)
 if(benchmark_FOUND AND BENCH_SOURCES AND NOT TORVANE_SANITIZE)
   add_executable(torvane_bench ${BENCH_SOURCES})
-  target_link_libraries(torvane_bench PRIVATE torvane_host benchmark::benchmark benchmark::benchmark_main)
+  target_link_libraries(torvane_bench PRIVATE torvane_plugin benchmark::benchmark benchmark::benchmark_main)
 endif()

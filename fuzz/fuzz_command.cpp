@@ -3,7 +3,7 @@
 
 #include "fuzz_input.h"
 #include "host/host_control.h"
-#include "platform/portable_registry.h"
+#include "standins/registry.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"
 
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int result = Torvane(text.c_str());
     if (result < 0 || result > 2) std::abort();
     if (Settings.hotkey <= 0) std::abort();
-    PortableRegistryReset();
+    StandInRegistryReset();
     Settings = kLoadTimeSettings;
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "platform/portable_control.h"
+#include "standins/services_control.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings.breakAtSlash = (data[0] >> 1) & 1;
     Settings.keepOldArgs = (data[0] >> 2) & 1;
     Settings.traceMessages = (data[0] >> 3) & 1;
-    PortableFailAllocations((data[0] >> 4) == 15);
+    StandInFailAllocations((data[0] >> 4) == 15);
     const size_t split = data[1] % (size - 2 + 1);
     const uint8_t* rest = data + 2;
     std::u16string first = TextFromBytes(rest, split, 70000);
@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (after >= kLineBufferSize) std::abort();
     if (record.cursorPos < line.data() || record.cursorPos > line.data() + after) std::abort();
     if (record.keyCode != 0) std::abort();
-    PortableReset();
+    StandInReset();
     return 0;
 }

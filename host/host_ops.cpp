@@ -5,7 +5,7 @@
 
 #include "host/host_control.h"
 #include "plugin/host.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The few Windows services the plug-in uses, behind plain functions. win32.cpp calls the real
-// ones; portable.cpp holds the stand-ins of the native build.
+// ones; the native build links the stand-ins of standins/ instead.
 #pragma once
 
 #include <cstddef>

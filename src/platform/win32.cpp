@@ -1,5 +1,5 @@
-// The Windows services behind platform.h, called for real. The only file of the plug-in's logic
-// that sees <windows.h>; wchar_t is the same 16-bit unit as char16_t here.
+// The Windows services behind platform.h, called for real, and the DLL entry routine. The only
+// file of the plug-in that sees <windows.h>; wchar_t is the same 16-bit unit as char16_t here.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -143,4 +143,10 @@ int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type
 
 void PlatformRegCloseKey(RegistryKey key) {
     RegCloseKey(Key(key));
+}
+
+// The library's entry routine: all set-up belongs to InitializePlugin and all release to
+// ShutdownPlugin, so every notification just reports success.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
 }

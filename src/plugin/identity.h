@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
+#include "plugin/version.h"
+
 constexpr const char16_t* kPluginName = u"Torvane";
 constexpr const char16_t* kPlatformName = u"x64";
-constexpr uint32_t kVersionMajor = 1;
-constexpr uint32_t kVersionMinor = 0;
-constexpr uint32_t kVersionBuild = 1;
-constexpr uint32_t kVersionRevision = 1; // only the long help and the version resource show it
+constexpr uint32_t kVersionMajor = TORVANE_VERSION_MAJOR;
+constexpr uint32_t kVersionMinor = TORVANE_VERSION_MINOR;
+constexpr uint32_t kVersionBuild = TORVANE_VERSION_BUILD;
+constexpr uint32_t kVersionRevision = TORVANE_VERSION_REVISION; // long help and resource only

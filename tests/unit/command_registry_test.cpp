@@ -9,15 +9,15 @@ const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 
 void Store(RegistryKey root, uint32_t hotkey, uint32_t overwrite, uint32_t breakAtSlash,
            uint32_t keepOldArgs, uint32_t beepOnError) {
-    PortableRegistrySetDword(root, kPath, u"Hotkey", hotkey);
-    PortableRegistrySetDword(root, kPath, u"Overwrite", overwrite);
-    PortableRegistrySetDword(root, kPath, u"Break at slash", breakAtSlash);
-    PortableRegistrySetDword(root, kPath, u"Keep old args", keepOldArgs);
-    PortableRegistrySetDword(root, kPath, u"Beep on error", beepOnError);
+    StandInRegistrySetDword(root, kPath, u"Hotkey", hotkey);
+    StandInRegistrySetDword(root, kPath, u"Overwrite", overwrite);
+    StandInRegistrySetDword(root, kPath, u"Break at slash", breakAtSlash);
+    StandInRegistrySetDword(root, kPath, u"Keep old args", keepOldArgs);
+    StandInRegistrySetDword(root, kPath, u"Beep on error", beepOnError);
 }
 
 uint32_t StoredDword(RegistryKey root, const std::u16string& name) {
-    PortableRegistryValue v = PortableRegistryGetValue(root, kPath, name);
+    StandInRegistryValue v = StandInRegistryGetValue(root, kPath, name);
     EXPECT_TRUE(v.exists) << ToUtf8(name);
     EXPECT_EQ(v.type, kRegDword) << ToUtf8(name);
     EXPECT_EQ(v.bytes.size(), 4u) << ToUtf8(name);
@@ -85,8 +85,8 @@ TEST_F(World, SaveWritesEveryValueButTheTraceSwitch) {
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Break at slash"), 0u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Keep old args"), 1u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Beep on error"), 0u);
-    EXPECT_EQ(PortableRegistryValueNames(kRootCurrentUser, kPath).size(), 5u);
-    EXPECT_FALSE(PortableRegistryKeyExists(kRootLocalMachine, kPath));
+    EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, kPath).size(), 5u);
+    EXPECT_FALSE(StandInRegistryKeyExists(kRootLocalMachine, kPath));
 
     HostClearOutput();
     EXPECT_EQ(Torvane(u"/S! /Q"), 0);
@@ -128,8 +128,8 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
     };
     for (const auto& c : cases) {
         ResetWorld();
-        if (c.failCreate) PortableRegistryFailCreate(kRootLocalMachine, kErrorAccessDenied);
-        if (!c.failValue.empty()) PortableRegistryFailWrite(c.failValue, kErrorAccessDenied);
+        if (c.failCreate) StandInRegistryFailCreate(kRootLocalMachine, kErrorAccessDenied);
+        if (!c.failValue.empty()) StandInRegistryFailWrite(c.failValue, kErrorAccessDenied);
         EXPECT_EQ(Torvane(c.arguments.c_str()), 2) << c.what;
         EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << c.what;
         EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err)) << c.what;
@@ -137,7 +137,7 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
 }
 
 TEST_F(World, UnknownSystemErrorsShowTheirNumber) {
-    PortableRegistryFailWrite(u"Hotkey", 1234);
+    StandInRegistryFailWrite(u"Hotkey", 1234);
     EXPECT_EQ(Torvane(u"/S /Q"), 2);
     EXPECT_EQ(HostStderr(), kErrorPrefix +
                                 u"Error saving settings to the registry "

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "host/console_bridge.h"
-#include "text/utf8.h"
+#include "console/bridge.h"
+#include "standins/utf8.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "host/console_editor.h"
-#include "text/utf8.h"
+#include "console/editor.h"
+#include "standins/utf8.h"
 
 namespace {
 

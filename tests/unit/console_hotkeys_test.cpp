@@ -2,7 +2,7 @@
 // it, with the modifier keys it holds, is the hotkey as the plug-in sees it.
 #include <iterator>
 
-#include "host/console_keys.h"
+#include "console/keys.h"
 #include "keys/key_tables.h"
 #include "world.h"
 
@@ -41,9 +41,9 @@ bool PressIsHotkey(int consoleKey, int modifiers, bool extendedHost, std::string
     }
     EditLine line(u"x", report.keyCode);
     if (extendedHost) line.SetName(report.keyName);
-    PortableSetModifiers(report.modifiers);
+    StandInSetModifiers(report.modifiers);
     key(&line.record);
-    PortableSetModifiers(0);
+    StandInSetModifiers(0);
     *detail =
         "reported as code " + std::to_string(report.keyCode) + " name " + ToUtf8(report.keyName);
     if (report.keyCode == 0) return line.name[0] == 0;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/console_keys.h"
-#include "text/utf8.h"
+#include "console/keys.h"
+#include "standins/utf8.h"
 
 namespace {
 

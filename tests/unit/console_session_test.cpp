@@ -1,7 +1,7 @@
 // The console's session with the native plug-in: keys in, edit lines and built-in commands out.
 #include <string>
 
-#include "host/console_session.h"
+#include "console/session.h"
 #include "world.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <string>
 
 #include "command/errors.h"
-#include "platform/portable_ui.h"
+#include "standins/ui.h"
 #include "world.h"
 
 namespace {
@@ -93,7 +93,7 @@ TEST_F(ErrorWorld, SystemErrorTextTrimsOnlyTrailingBlanks) {
         {u"Not a blank at the end\u00A1", u"Not a blank at the end\u00A1"},
     };
     for (const auto& c : cases) {
-        PortableSetSystemErrorText(5, c.system);
+        StandInSetSystemErrorText(5, c.system);
         char16_t buffer[kErrorTextSize];
         GetSystemErrorText(5, buffer);
         EXPECT_EQ(std::u16string(buffer), c.text) << "system text: " << ToUtf8(c.system);
@@ -101,7 +101,7 @@ TEST_F(ErrorWorld, SystemErrorTextTrimsOnlyTrailingBlanks) {
 }
 
 TEST_F(ErrorWorld, SystemErrorTextStaysInsideTheBuffer) {
-    PortableSetSystemErrorText(5, std::u16string(3000, u'x'));
+    StandInSetSystemErrorText(5, std::u16string(3000, u'x'));
     char16_t buffer[kErrorTextSize + 8];
     for (char16_t& ch : buffer)
         ch = u'#';

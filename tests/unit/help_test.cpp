@@ -3,7 +3,7 @@
 
 #include "command/help.h"
 #include "keys/key_names.h"
-#include "platform/portable_ui.h"
+#include "standins/ui.h"
 #include "world.h"
 
 namespace {
@@ -96,7 +96,7 @@ TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
         }
     }
     EXPECT_EQ(HostStdout(), u"");
-    EXPECT_EQ(PortableMessageBoxes().size(), 0u);
+    EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
 TEST_F(HelpWorld, UsageAndHelpRefuseNullArguments) {
@@ -105,14 +105,14 @@ TEST_F(HelpWorld, UsageAndHelpRefuseNullArguments) {
     EXPECT_EQ(Usage(u"torvane", nullptr), 0);
     EXPECT_EQ(std::u16string(out, 4), u"####");
     EXPECT_EQ(Help(nullptr), 0);
-    EXPECT_EQ(PortableMessageBoxes().size(), 0u);
+    EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
 TEST_F(HelpWorld, HelpShowsTheWholeTextInABox) {
     for (const auto& c : kUsageCases) {
-        PortableUiReset();
+        StandInUiReset();
         EXPECT_EQ(Help(c.name.c_str()), c.found) << "name: " << ToUtf8(c.name);
-        const auto& boxes = PortableMessageBoxes();
+        const auto& boxes = StandInMessageBoxes();
         ASSERT_EQ(boxes.size(), static_cast<size_t>(c.found)) << "name: " << ToUtf8(c.name);
         if (c.found) {
             EXPECT_EQ(boxes[0].title, u"Torvane Plugin Help");

@@ -58,7 +58,7 @@ TEST_F(World, KeysReportedByNameAreRoutedByTheirCode) {
         extendedKeys = true;
         Enter(u"copy a b");
         Settings.hotkey = c.hotkey;
-        PortableSetModifiers(c.modifiers);
+        StandInSetModifiers(c.modifiers);
         EditLine line(u"run x y", 0);
         line.SetName(c.name);
         EXPECT_EQ(key(&line.record), 0);
@@ -111,7 +111,7 @@ TEST_F(World, OlderHostsIgnoreNamesAndCtrlAltShift) {
         EXPECT_EQ(Outcome(line), "none") << ToUtf8(name);
     }
     Settings.hotkey = 0x7005E;
-    PortableSetModifiers(7);
+    StandInSetModifiers(7);
     EditLine line(u"run x y", 0x1005E);
     key(&line.record);
     EXPECT_EQ(Outcome(line), "none");

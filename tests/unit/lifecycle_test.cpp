@@ -4,7 +4,7 @@
 namespace {
 
 void StoreHotkey(RegistryKey root, uint32_t hotkey) {
-    PortableRegistrySetDword(root, SettingsKeyPath, u"Hotkey", hotkey);
+    StandInRegistrySetDword(root, SettingsKeyPath, u"Hotkey", hotkey);
 }
 
 struct ProbeCase {
@@ -106,25 +106,25 @@ TEST_F(World, StartUpLoadsUserKeyThenMachineKey) {
         HostSetVariable(u"_4ver", c.version);
         if (c.userHotkey != 0) StoreHotkey(kRootCurrentUser, c.userHotkey);
         if (c.machineHotkey != 0) StoreHotkey(kRootLocalMachine, c.machineHotkey);
-        PortableRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
+        StandInRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
         EXPECT_EQ(InitializePlugin(), 0);
         EXPECT_EQ(Settings.hotkey, c.hotkey) << ToUtf8(c.banner);
         EXPECT_EQ(HostStdout(),
                   u"Torvane v1.0.1 loaded; hotkey is " + std::u16string(c.banner) + u".\r\n");
         std::string opened;
-        for (const auto& call : PortableRegistryCalls()) {
+        for (const auto& call : StandInRegistryCalls()) {
             EXPECT_TRUE(call.function != "create" && call.function != "set")
                 << "start-up only reads";
             if (call.function == "open") opened += call.key[2] == u'C' ? "C" : "M";
         }
         EXPECT_EQ(opened, c.rootsOpened) << ToUtf8(c.banner);
-        EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+        EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
     }
 }
 
 TEST_F(World, StartUpResetsToDefaultsBeforeLoading) {
     Settings = {0x11, 1, 0, 1, 0, 1};
-    PortableRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Overwrite", 1); // no hotkey
+    StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Overwrite", 1); // no hotkey
     InitializePlugin();
     EXPECT_EQ(Settings.hotkey, 0x1003D);
     EXPECT_EQ(Settings.overwrite, 0);
@@ -154,7 +154,7 @@ TEST_F(World, PluginInfoIsOneRecordFilledOnEveryCall) {
     EXPECT_EQ(second->minor, 0);
     EXPECT_EQ(second->build, 1);
     EXPECT_TRUE(HostStdout().empty());
-    EXPECT_TRUE(PortableRegistryCalls().empty()) << "no host or registry call before start-up";
+    EXPECT_TRUE(StandInRegistryCalls().empty()) << "no host or registry call before start-up";
 }
 
 TEST_F(World, ShutdownWithoutCapturedArgs) {

@@ -119,7 +119,7 @@ TEST_F(World, LinesWithoutArgumentsClearOrKeep) {
     EXPECT_EQ(line.Shown(), u"x|y");
     EXPECT_EQ(line.record.keyCode, 0) << "the hotkey is consumed even with nothing saved";
     EXPECT_EQ(line.record.redraw, 5);
-    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
+    EXPECT_EQ(StandInSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
     EXPECT_TRUE(HostClearedAt().empty());
 }
 
@@ -127,17 +127,17 @@ TEST_F(World, NoSoundsWithoutBeepOnError) {
     Settings.beepOnError = 0;
     EditLine line(u"x", 0x1003D);
     key(&line.record);
-    PortableFailAllocations(true);
+    StandInFailAllocations(true);
     Enter(u"copy a b");
-    EXPECT_TRUE(PortableSoundsPlayed().empty());
+    EXPECT_TRUE(StandInSoundsPlayed().empty());
 }
 
 TEST_F(World, FailedAllocationDropsTheOldArgsAndPlaysTheHandSound) {
     Enter(u"copy a b");
-    PortableFailAllocations(true);
+    StandInFailAllocations(true);
     Enter(u"copy c d");
     EXPECT_EQ(SavedArgs, nullptr);
-    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemHand});
+    EXPECT_EQ(StandInSoundsPlayed(), std::vector<uint32_t>{kSoundSystemHand});
 }
 
 TEST_F(World, CaptureLeavesTheRecordForTheHostToRun) {
@@ -179,11 +179,11 @@ TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
         if (c.savedBefore) Enter(u"copy x y");
         Settings.traceMessages = 1;
         Settings.keepOldArgs = c.keepOldArgs;
-        PortableFailAllocations(c.failAllocation);
+        StandInFailAllocations(c.failAllocation);
         HostSetCursorRow(12);
         EditLine line(c.line, 13);
         key(&line.record);
-        EXPECT_EQ(PortableConsoleText(), c.trace) << c.what;
+        EXPECT_EQ(StandInConsoleText(), c.trace) << c.what;
         EXPECT_EQ(line.record.startRow, 12) << c.what;
         EXPECT_EQ(line.record.cursorRow, 12) << c.what;
         EXPECT_EQ(line.record.startColumn, 0) << c.what;
@@ -194,9 +194,9 @@ TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
 
 TEST_F(World, TraceLinesAreDroppedWithoutAConsole) {
     Settings.traceMessages = 1;
-    PortableSetConsoleMissing(true);
+    StandInSetConsoleMissing(true);
     Enter(u"copy a b");
-    EXPECT_TRUE(PortableConsoleText().empty());
+    EXPECT_TRUE(StandInConsoleText().empty());
     EXPECT_EQ(std::u16string(SavedArgs), u"a b");
 }
 
@@ -227,7 +227,7 @@ TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
         Enter(u"copy a b");
         Settings.hotkey = c.hotkey;
         extendedKeys = c.extended;
-        PortableSetModifiers(c.modifiers);
+        StandInSetModifiers(c.modifiers);
         EditLine line(u"run x y", c.keyCode);
         EXPECT_EQ(key(&line.record), 0);
         std::string got = line.Text() == u"run x y a b"         ? "recall"
@@ -284,7 +284,7 @@ TEST_F(World, RecallThatWouldOverflowTheLineChangesNothing) {
     EXPECT_EQ(line.record.cursorPos, cursor);
     EXPECT_EQ(line.record.redraw, 0);
     EXPECT_EQ(line.record.keyCode, 0);
-    EXPECT_EQ(PortableSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
+    EXPECT_EQ(StandInSoundsPlayed(), std::vector<uint32_t>{kSoundSystemAsterisk});
     EXPECT_TRUE(HostClearedAt().empty());
 
     // Exactly 65535 characters still fit.

@@ -38,9 +38,9 @@ TEST_F(World, QueryAnswersAsWindowsDoes) {
     };
     for (const auto& c : cases) {
         ResetWorld();
-        PortableRegistryCreateKey(kRootCurrentUser, kPath);
+        StandInRegistryCreateKey(kRootCurrentUser, kPath);
         if (c.exists)
-            PortableRegistrySetValue(kRootCurrentUser, kPath, u"V", c.storedType, c.stored);
+            StandInRegistrySetValue(kRootCurrentUser, kPath, u"V", c.storedType, c.stored);
         RegistryKey key = 0;
         ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
         uint32_t type = 0, size = 4, data = 0xFFFFFFFF;
@@ -81,13 +81,13 @@ TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
         if (c.result == 0) PlatformRegCloseKey(key);
     }
     EXPECT_EQ(
-        PortableRegistryGetValue(kRootCurrentUser, u"software\\VARNHOLT\\torvane", u"HOTKEY").bytes,
+        StandInRegistryGetValue(kRootCurrentUser, u"software\\VARNHOLT\\torvane", u"HOTKEY").bytes,
         std::string("\x11\0\0\0", 4));
-    EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+    EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
 TEST_F(World, HandlesKeepTheirAccessRights) {
-    PortableRegistryCreateKey(kRootCurrentUser, kPath);
+    StandInRegistryCreateKey(kRootCurrentUser, kPath);
     RegistryKey reader = 0, writer = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &reader), 0);
     ASSERT_EQ(PlatformRegCreateKey(kRootCurrentUser, kPath.c_str(), kKeyWrite, &writer), 0);
@@ -99,18 +99,18 @@ TEST_F(World, HandlesKeepTheirAccessRights) {
     PlatformRegCloseKey(reader);
     PlatformRegCloseKey(writer);
     EXPECT_EQ(PlatformRegQueryValue(reader, u"A", &type, &word, &size), 6) << "closed";
-    EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+    EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
 TEST_F(World, TextFormRoundTrips) {
-    PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
-    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
+    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
                              Bytes({'F', 0, '3', 0, 0, 0}));
-    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
-    PortableRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
-    PortableRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
-    PortableRegistryCreateKey(kRootLocalMachine, u"Software\\Empty key");
-    const std::string text = PortableRegistryToText();
+    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
+    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
+    StandInRegistryCreateKey(kRootLocalMachine, u"Software\\Empty key");
+    const std::string text = StandInRegistryToText();
     const std::string expected =
         "; Registry of the Torvane console: one value a line under its key.\n"
         "[HKCU]\n"
@@ -128,8 +128,8 @@ TEST_F(World, TextFormRoundTrips) {
     EXPECT_EQ(text, expected);
     ResetWorld();
     int line = 0;
-    ASSERT_TRUE(PortableRegistryFromText(text, &line));
-    EXPECT_EQ(PortableRegistryToText(), expected);
+    ASSERT_TRUE(StandInRegistryFromText(text, &line));
+    EXPECT_EQ(StandInRegistryToText(), expected);
 }
 
 struct DeleteCase {
@@ -179,30 +179,30 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
     };
     for (const auto& c : cases) {
         ResetWorld();
-        PortableRegistrySetDword(kRootCurrentUser, u"", u"At the root", 1);
-        PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
-        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Other");
-        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt-x");
-        PortableRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt A");
-        PortableRegistryCreateKey(kRootLocalMachine, kPath);
-        PortableRegistryDeleteKey(c.root, c.path);
+        StandInRegistrySetDword(kRootCurrentUser, u"", u"At the root", 1);
+        StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+        StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Other");
+        StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt-x");
+        StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt A");
+        StandInRegistryCreateKey(kRootLocalMachine, kPath);
+        StandInRegistryDeleteKey(c.root, c.path);
         std::vector<std::u16string> remaining;
-        std::string text = PortableRegistryToText();
+        std::string text = StandInRegistryToText();
         for (size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1))
             remaining.push_back(FromUtf8(text.substr(at + 2, text.find(']', at) - at - 2)));
         EXPECT_EQ(remaining, c.remaining) << ToUtf8(c.path);
         bool rootEmptied = c.root == kRootCurrentUser && c.path[0] == 0;
-        EXPECT_EQ(PortableRegistryGetValue(kRootCurrentUser, u"", u"At the root").exists,
+        EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, u"", u"At the root").exists,
                   !rootEmptied)
             << ToUtf8(c.path);
     }
 }
 
 TEST_F(World, AHandleOnADeletedKeyFindsNothing) {
-    PortableRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
     RegistryKey key = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
-    PortableRegistryDeleteKey(kRootCurrentUser, u"Software\\Varnholt");
+    StandInRegistryDeleteKey(kRootCurrentUser, u"Software\\Varnholt");
     uint32_t type = 0, size = 4, data = 0;
     EXPECT_EQ(PlatformRegQueryValue(key, u"Hotkey", &type, &data, &size), 2);
     EXPECT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 2);
@@ -234,11 +234,11 @@ TEST_F(World, CorruptTextIsRefusedWhole) {
     };
     for (const auto& c : cases) {
         ResetWorld();
-        PortableRegistrySetDword(kRootCurrentUser, kPath, u"Keep", 1);
+        StandInRegistrySetDword(kRootCurrentUser, kPath, u"Keep", 1);
         int line = 0;
-        EXPECT_FALSE(PortableRegistryFromText(c.text, &line)) << c.text;
+        EXPECT_FALSE(StandInRegistryFromText(c.text, &line)) << c.text;
         EXPECT_EQ(line, c.line) << c.text;
-        EXPECT_TRUE(PortableRegistryGetValue(kRootCurrentUser, kPath, u"Keep").exists) << c.text;
+        EXPECT_TRUE(StandInRegistryGetValue(kRootCurrentUser, kPath, u"Keep").exists) << c.text;
     }
 }
 
@@ -280,7 +280,7 @@ class RegistryFile : public World {
 
 TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
     std::string message;
-    EXPECT_EQ(PortableRegistryAttachFile(file, &message), PortableRegistryFileStatus::kNew);
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNew);
     EXPECT_EQ(message, "");
     EXPECT_EQ(Read(file), "(missing)");
     Settings.hotkey = 0x11;
@@ -288,13 +288,13 @@ TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
     const std::string saved = Read(file);
     EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
 
-    PortableRegistryFailWrite(u"Overwrite", 5);
+    StandInRegistryFailWrite(u"Overwrite", 5);
     Settings.hotkey = 0x1003E;
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
     EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
 
     ResetWorld();
-    EXPECT_EQ(PortableRegistryAttachFile(file, &message), PortableRegistryFileStatus::kLoaded);
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
     EXPECT_EQ(Settings.hotkey, 0x1003E);
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
@@ -304,14 +304,14 @@ struct DamagedCase {
     const char* what;
     bool directory;
     std::string contents;
-    PortableRegistryFileStatus status;
+    StandInRegistryFileStatus status;
 };
 
 TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
     const DamagedCase cases[] = {
-        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", PortableRegistryFileStatus::kCorrupt},
-        {"binary", false, std::string("\0\xFF\xFE", 3), PortableRegistryFileStatus::kCorrupt},
-        {"unreadable", true, "", PortableRegistryFileStatus::kUnreadable},
+        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt},
+        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt},
+        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
@@ -321,34 +321,34 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
             std::filesystem::create_directory(file);
         else
             Write(file, c.contents);
-        PortableRegistryCreateKey(kRootLocalMachine, u"Before");
+        StandInRegistryCreateKey(kRootLocalMachine, u"Before");
         Write(file + ".bad", "older backup");
         std::string message;
-        EXPECT_EQ(PortableRegistryAttachFile(file, &message), c.status) << c.what;
+        EXPECT_EQ(StandInRegistryAttachFile(file, &message), c.status) << c.what;
         EXPECT_NE(message.find(file), std::string::npos) << c.what;
-        EXPECT_EQ(PortableRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
+        EXPECT_EQ(StandInRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
         if (!c.directory) {
             EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
         }
-        EXPECT_EQ(PortableRegistryBackupPath(), "");
+        EXPECT_EQ(StandInRegistryBackupPath(), "");
 
         ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
-        EXPECT_EQ(PortableRegistryBackupPath(), file + ".bad.1") << c.what;
+        EXPECT_EQ(StandInRegistryBackupPath(), file + ".bad.1") << c.what;
         EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
         if (!c.directory)
             EXPECT_EQ(Read(file + ".bad.1"), c.contents) << c.what;
         else
             EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
-        EXPECT_EQ(Read(file), PortableRegistryToText()) << c.what;
+        EXPECT_EQ(Read(file), StandInRegistryToText()) << c.what;
     }
 }
 
 TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
     std::string message;
     std::string lost = (dir / "no such dir" / "registry.txt").string();
-    EXPECT_EQ(PortableRegistryAttachFile(lost, &message), PortableRegistryFileStatus::kNew);
+    EXPECT_EQ(StandInRegistryAttachFile(lost, &message), StandInRegistryFileStatus::kNew);
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
-    EXPECT_FALSE(PortableRegistrySaveFile(&message));
+    EXPECT_FALSE(StandInRegistrySaveFile(&message));
     EXPECT_NE(message.find(lost), std::string::npos);
 }
 

@@ -19,9 +19,9 @@ Stored D(const std::u16string& name, uint32_t value) {
 }
 
 void Store(RegistryKey root, const std::vector<Stored>& values) {
-    PortableRegistryCreateKey(root, SettingsKeyPath);
+    StandInRegistryCreateKey(root, SettingsKeyPath);
     for (const Stored& v : values)
-        PortableRegistrySetValue(root, SettingsKeyPath, v.name, v.type, v.bytes);
+        StandInRegistrySetValue(root, SettingsKeyPath, v.name, v.type, v.bytes);
 }
 
 bool SameSettings(const SettingsRecord& a, const SettingsRecord& b) {
@@ -123,7 +123,7 @@ TEST_F(World, LoadTakesOnlyGoodShapes) {
         Settings = kBefore;
         EXPECT_EQ(LoadSettings(kRootCurrentUser), c.result) << c.what;
         EXPECT_TRUE(SameSettings(Settings, c.after)) << c.what << ": " << Show(Settings);
-        EXPECT_EQ(PortableRegistryOpenHandles(), 0u) << c.what;
+        EXPECT_EQ(StandInRegistryOpenHandles(), 0u) << c.what;
     }
 }
 
@@ -131,8 +131,8 @@ TEST_F(World, LoadQueriesAllFiveValuesWithPresetWords) {
     Store(kRootCurrentUser, {D(u"Overwrite", 1)});
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 1);
     std::vector<std::string> log;
-    for (const auto& call : PortableRegistryCalls())
-        log.push_back(PortableRegistryCallText(call));
+    for (const auto& call : StandInRegistryCalls())
+        log.push_back(StandInRegistryCallText(call));
     const std::vector<std::string> expected = {
         "open HKCU\\Software\\Varnholt\\Torvane access=0x20019 -> 0",
         "query Hotkey type=0 size=4 data=0xFFFFFFFF -> 2",
@@ -150,20 +150,20 @@ TEST_F(World, LoadThatCannotOpenTouchesNothing) {
     for (int32_t code : codes) {
         ResetWorld();
         Store(kRootLocalMachine, {D(u"Hotkey", 0x11)});
-        PortableRegistryFailOpen(kRootLocalMachine, code);
+        StandInRegistryFailOpen(kRootLocalMachine, code);
         EXPECT_EQ(LoadSettings(kRootLocalMachine), 1) << code;
         EXPECT_TRUE(SameSettings(Settings, kLoadTimeSettings)) << code;
-        ASSERT_EQ(PortableRegistryCalls().size(), 1u) << "no query and no close after " << code;
+        ASSERT_EQ(StandInRegistryCalls().size(), 1u) << "no query and no close after " << code;
     }
 }
 
 TEST_F(World, LoadOfFailingQueriesUsesFallbacks) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x11), D(u"Overwrite", 1), D(u"Keep old args", 1)});
-    PortableRegistryFailQuery(u"Overwrite", 5);
+    StandInRegistryFailQuery(u"Overwrite", 5);
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
     EXPECT_EQ(Settings.overwrite, 0);
     EXPECT_EQ(Settings.keepOldArgs, 1);
-    PortableRegistryFailQuery(u"Hotkey", 5);
+    StandInRegistryFailQuery(u"Hotkey", 5);
     Settings = kBefore;
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 1);
     EXPECT_TRUE(SameSettings(Settings, kBefore));
@@ -191,8 +191,8 @@ TEST_F(World, SaveWritesFiveDwordsInOrder) {
     Settings = {0x11, 1, 0, 1, 0, 1};
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 0);
     std::vector<std::string> log;
-    for (const auto& call : PortableRegistryCalls())
-        log.push_back(PortableRegistryCallText(call));
+    for (const auto& call : StandInRegistryCalls())
+        log.push_back(StandInRegistryCallText(call));
     const std::vector<std::string> expected = {
         "create HKCU\\Software\\Varnholt\\Torvane access=0x20006 -> 0",
         "set Hotkey type=4 size=4 data=0x11 -> 0",
@@ -205,11 +205,11 @@ TEST_F(World, SaveWritesFiveDwordsInOrder) {
     EXPECT_EQ(log, expected);
     const std::vector<std::u16string> names = {u"Hotkey", u"Overwrite", u"Break at slash",
                                                u"Keep old args", u"Beep on error"};
-    EXPECT_EQ(PortableRegistryValueNames(kRootCurrentUser, SettingsKeyPath), names)
+    EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, SettingsKeyPath), names)
         << "traceMessages is never stored";
-    EXPECT_FALSE(PortableRegistryKeyExists(kRootLocalMachine, SettingsKeyPath));
+    EXPECT_FALSE(StandInRegistryKeyExists(kRootLocalMachine, SettingsKeyPath));
     EXPECT_TRUE(SameSettings(Settings, {0x11, 1, 0, 1, 0, 1})) << "saving changes nothing";
-    EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+    EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
 struct SaveFailureCase {
@@ -238,19 +238,19 @@ TEST_F(World, SaveReportsTheLastFailingWrite) {
     };
     for (const auto& c : cases) {
         ResetWorld();
-        PortableRegistryFailCreate(kRootLocalMachine, c.createCode);
+        StandInRegistryFailCreate(kRootLocalMachine, c.createCode);
         for (const auto& [name, code] : c.writeCodes)
-            PortableRegistryFailWrite(name, code);
+            StandInRegistryFailWrite(name, code);
         EXPECT_EQ(SaveSettings(kRootLocalMachine), c.result) << c.result;
-        EXPECT_EQ(PortableRegistryValueNames(kRootLocalMachine, SettingsKeyPath).size(),
+        EXPECT_EQ(StandInRegistryValueNames(kRootLocalMachine, SettingsKeyPath).size(),
                   c.valuesWritten)
             << c.result;
         size_t sets = 0;
-        for (const auto& call : PortableRegistryCalls())
+        for (const auto& call : StandInRegistryCalls())
             sets += call.function == "set";
         EXPECT_EQ(sets, c.createCode == 0 ? 5u : 0u) << "every write is attempted";
-        EXPECT_EQ(PortableRegistryCalls().back().function, c.createCode == 0 ? "close" : "create");
-        EXPECT_EQ(PortableRegistryOpenHandles(), 0u);
+        EXPECT_EQ(StandInRegistryCalls().back().function, c.createCode == 0 ? "close" : "create");
+        EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
     }
 }
 

@@ -6,19 +6,19 @@
 #include <string>
 
 #include "host/host_control.h"
-#include "platform/portable_control.h"
-#include "platform/portable_registry.h"
-#include "platform/portable_ui.h"
+#include "standins/services_control.h"
+#include "standins/registry.h"
+#include "standins/ui.h"
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 inline void ResetWorld() {
-    PortableReset();
-    PortableRegistryReset();
-    PortableUiReset();
+    StandInReset();
+    StandInRegistryReset();
+    StandInUiReset();
     HostReset();
     Settings = kLoadTimeSettings;
     HostVersion = 0;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_loader_win32.h"
+#include "host/loader/plugin_loader.h"
 #include "tests/scenarios/runner/runner.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 

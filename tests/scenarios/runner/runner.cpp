@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "tests/scenarios/runner/transcript.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 
 namespace {
 

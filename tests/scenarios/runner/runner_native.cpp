@@ -12,12 +12,12 @@
 
 #include "host/host_control.h"
 #include "platform/platform.h"
-#include "platform/portable_control.h"
-#include "platform/portable_registry.h"
-#include "platform/portable_ui.h"
+#include "standins/services_control.h"
+#include "standins/registry.h"
+#include "standins/ui.h"
 #include "tests/scenarios/runner/runner.h"
 #include "tests/scenarios/runner/transcript.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ std::FILE* LayerOpenFile(const std::string& path, const char* mode) {
 // as the scenario named by "#! after" left it.
 bool LayerBegin(const ScenarioSetup& setup, std::string* why) {
     consolePresent = setup.console;
-    PortableSetConsoleMissing(!consolePresent);
+    StandInSetConsoleMissing(!consolePresent);
     if (!setup.folder.empty()) std::remove(RegistryFile(setup, setup.name).c_str());
     if (setup.after.empty()) return true;
     if (setup.folder.empty()) {
@@ -99,7 +99,7 @@ bool LayerBegin(const ScenarioSetup& setup, std::string* why) {
         *why = "no registry left by " + setup.after + " (" + path + "): run that scenario first";
         return false;
     }
-    if (!PortableRegistryFromText(text, &line)) {
+    if (!StandInRegistryFromText(text, &line)) {
         *why = "the registry left by " + setup.after + " is unreadable at line " +
                std::to_string(line);
         return false;
@@ -110,7 +110,7 @@ bool LayerBegin(const ScenarioSetup& setup, std::string* why) {
 void LayerEnd(const ScenarioSetup& setup) {
     if (setup.folder.empty()) return;
     std::string path = RegistryFile(setup, setup.name);
-    std::string text = PortableRegistryToText();
+    std::string text = StandInRegistryToText();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (file != nullptr) written = std::fclose(file) == 0 && written;
@@ -126,7 +126,7 @@ bool LayerLoad(PluginExports* plugin, HostControls* host, std::string*) {
 }
 
 void LayerHoldModifiers(int state, int* sent, int* held) {
-    PortableSetModifiers(state);
+    StandInSetModifiers(state);
     *sent = 3; // one event for each of the three keys
     const int keys[3] = {kVkShift, kVkControl, kVkMenu};
     *held = 0;
@@ -136,36 +136,36 @@ void LayerHoldModifiers(int state, int* sent, int* held) {
 
 // The stand-ins record every box and sound; what came before this is not reported.
 Interception LayerIntercept() {
-    soundsReported = PortableSoundsPlayed().size();
-    boxesReported = PortableMessageBoxes().size();
+    soundsReported = StandInSoundsPlayed().size();
+    boxesReported = StandInMessageBoxes().size();
     return {true, true, true};
 }
 
 void LayerFailAllocations(bool fail) {
-    PortableFailAllocations(fail);
+    StandInFailAllocations(fail);
 }
 
 void LayerCollectCalls() {
-    const auto& boxes = PortableMessageBoxes();
+    const auto& boxes = StandInMessageBoxes();
     for (; boxesReported < boxes.size(); ++boxesReported)
         ReportMessageBox(boxes[boxesReported].title, boxes[boxesReported].text, kMessageBoxStyle,
                          true);
-    const auto& sounds = PortableSoundsPlayed();
+    const auto& sounds = StandInSoundsPlayed();
     for (; soundsReported < sounds.size(); ++soundsReported)
         ReportSound(sounds[soundsReported], false, kSoundFlags);
 }
 
 bool LayerRegistryClear(RegistryRoot root, std::string*) {
-    PortableRegistryDeleteKey(RootKey(root), kMakerPath);
-    PortableRegistryFailCreate(RootKey(root), 0);
+    StandInRegistryDeleteKey(RootKey(root), kMakerPath);
+    StandInRegistryFailCreate(RootKey(root), 0);
     return true;
 }
 
 // An empty maker's key under which creating a key fails as it does under a volatile one.
 bool LayerRegistryBlockSettingsKey(RegistryRoot root, std::string* why) {
     LayerRegistryClear(root, why);
-    PortableRegistryCreateKey(RootKey(root), kMakerPath);
-    PortableRegistryFailCreate(RootKey(root), kErrorChildMustBeVolatile);
+    StandInRegistryCreateKey(RootKey(root), kMakerPath);
+    StandInRegistryFailCreate(RootKey(root), kErrorChildMustBeVolatile);
     return true;
 }
 
@@ -186,9 +186,9 @@ bool LayerRegistrySet(RegistryRoot root, const RegistryEntry& entry, std::string
 }
 
 bool LayerRegistryValues(RegistryRoot root, std::vector<RegistryEntry>* entries) {
-    if (!PortableRegistryKeyExists(RootKey(root), kSettingsPath)) return false;
-    for (const std::u16string& name : PortableRegistryValueNames(RootKey(root), kSettingsPath)) {
-        PortableRegistryValue value = PortableRegistryGetValue(RootKey(root), kSettingsPath, name);
+    if (!StandInRegistryKeyExists(RootKey(root), kSettingsPath)) return false;
+    for (const std::u16string& name : StandInRegistryValueNames(RootKey(root), kSettingsPath)) {
+        StandInRegistryValue value = StandInRegistryGetValue(RootKey(root), kSettingsPath, name);
         entries->push_back({name, value.type, value.bytes});
     }
     return true;
@@ -196,7 +196,7 @@ bool LayerRegistryValues(RegistryRoot root, std::vector<RegistryEntry>* entries)
 
 // The system's texts end with a line end.
 bool LayerSystemErrorText(uint32_t code, const std::u16string& text, std::string*) {
-    PortableSetSystemErrorText(code, text + u"\r\n");
+    StandInSetSystemErrorText(code, text + u"\r\n");
     return true;
 }
 
@@ -204,7 +204,7 @@ bool LayerSystemErrorText(uint32_t code, const std::u16string& text, std::string
 // the row's start, a line feed to the next row; the row the cursor is on is not finished yet.
 bool LayerConsoleRows(std::vector<std::u16string>* rows) {
     if (!consolePresent) return false;
-    const std::u16string& text = PortableConsoleText();
+    const std::u16string& text = StandInConsoleText();
     size_t end = text.rfind(u'\n');
     if (end == std::u16string::npos || end < consoleTextShown) return true;
     std::u16string row;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/utf8.h"
+#include "standins/utf8.h"
 
 namespace {
 

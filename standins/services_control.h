@@ -6,22 +6,22 @@
 #include <vector>
 
 // Puts every stand-in of this header back into its state at start.
-void PortableReset();
+void StandInReset();
 
 // The modifier keys held: Shift = 1, Ctrl = 2, Alt = 4.
-void PortableSetModifiers(int state);
+void StandInSetModifiers(int state);
 
 // Every sound alias played since the last reset, in order.
-const std::vector<uint32_t>& PortableSoundsPlayed();
+const std::vector<uint32_t>& StandInSoundsPlayed();
 
 // When the console device writes are captured they are kept here instead of reaching the
 // terminal. Capturing is on after a reset.
-void PortableCaptureConsole(bool capture);
-const std::u16string& PortableConsoleText();
+void StandInCaptureConsole(bool capture);
+const std::u16string& StandInConsoleText();
 // Makes the console device unavailable, as when a process has no console.
-void PortableSetConsoleMissing(bool missing);
+void StandInSetConsoleMissing(bool missing);
 // Makes the terminal bell ring for every sound (the console's choice).
-void PortableSetBellForSounds(bool bell);
+void StandInSetBellForSounds(bool bell);
 
 // Makes every allocation fail until switched back.
-void PortableFailAllocations(bool fail);
+void StandInFailAllocations(bool fail);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/console_plugin.h"
+#include "console/plugin.h"
 
 // Starts the bridge; null, with the reason in *problem, when Wine or the Windows build is missing.
 const PluginDriver* WinePlugin(std::string* problem);

@@ -1,12 +1,12 @@
 // Stand-ins for the Windows services on the native build: they behave as the real ones do as
-// far as the plug-in can see, and tests steer and observe them through portable_control.h.
+// far as the plug-in can see, and tests steer and observe them through services_control.h.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/portable_control.h"
-#include "text/utf8.h"
+#include "standins/services_control.h"
+#include "standins/utf8.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ bool failAllocations = false;
 
 } // namespace
 
-void PortableReset() {
+void StandInReset() {
     modifierState = 0;
     soundsPlayed.clear();
     captureConsole = true;
@@ -31,25 +31,25 @@ void PortableReset() {
     failAllocations = false;
 }
 
-void PortableSetModifiers(int state) {
+void StandInSetModifiers(int state) {
     modifierState = state;
 }
-const std::vector<uint32_t>& PortableSoundsPlayed() {
+const std::vector<uint32_t>& StandInSoundsPlayed() {
     return soundsPlayed;
 }
-void PortableCaptureConsole(bool capture) {
+void StandInCaptureConsole(bool capture) {
     captureConsole = capture;
 }
-const std::u16string& PortableConsoleText() {
+const std::u16string& StandInConsoleText() {
     return consoleText;
 }
-void PortableSetConsoleMissing(bool missing) {
+void StandInSetConsoleMissing(bool missing) {
     consoleMissing = missing;
 }
-void PortableSetBellForSounds(bool bell) {
+void StandInSetBellForSounds(bool bell) {
     bellForSounds = bell;
 }
-void PortableFailAllocations(bool fail) {
+void StandInFailAllocations(bool fail) {
     failAllocations = fail;
 }
 

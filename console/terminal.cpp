@@ -1,6 +1,6 @@
 // Raw mode and its restoration. Everything a signal handler calls here is async-signal-safe:
 // tcsetattr, write, sigaction and raise.
-#include "host/console_terminal.h"
+#include "console/terminal.h"
 
 #include <csignal>
 #include <cstdlib>

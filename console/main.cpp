@@ -13,14 +13,14 @@
 #include <filesystem>
 #include <string>
 
-#include "host/console_session.h"
-#include "host/console_terminal.h"
-#include "host/console_wine.h"
+#include "console/session.h"
+#include "console/terminal.h"
+#include "console/wine.h"
 #include "host/host_control.h"
-#include "platform/portable_control.h"
-#include "platform/portable_registry.h"
-#include "platform/portable_ui.h"
-#include "text/utf8.h"
+#include "standins/services_control.h"
+#include "standins/registry.h"
+#include "standins/ui.h"
+#include "standins/utf8.h"
 
 namespace {
 
@@ -95,11 +95,11 @@ void AttachRegistry(const std::string& path) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, error);
     std::string message;
-    PortableRegistryFileStatus status = PortableRegistryAttachFile(path, &message);
-    if (status == PortableRegistryFileStatus::kNew)
+    StandInRegistryFileStatus status = StandInRegistryAttachFile(path, &message);
+    if (status == StandInRegistryFileStatus::kNew)
         Say("No registry file at " + path +
             " yet: the plug-in starts with its defaults (torvane /s saves there).\n");
-    else if (status != PortableRegistryFileStatus::kLoaded)
+    else if (status != StandInRegistryFileStatus::kLoaded)
         Say(message + "\n");
 }
 
@@ -196,9 +196,9 @@ int main(int argc, char** argv) {
     HostReset();
     HostSetEcho(true);
     HostSetClearEditLineHook(ClearEditLineHook);
-    PortableCaptureConsole(!terminal);
-    PortableRecordMessageBoxes(!terminal);
-    PortableSetBellForSounds(terminal);
+    StandInCaptureConsole(!terminal);
+    StandInRecordMessageBoxes(!terminal);
+    StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
 
     const PluginDriver* plugin = &NativePlugin;

@@ -12,12 +12,12 @@ struct RecordedMessageBox {
 };
 
 // Boxes back to recording, none recorded, the system's error texts as they were.
-void PortableUiReset();
+void StandInUiReset();
 
 // While recording (the state at start and after a reset) a box is kept here and closes at once;
 // otherwise it is drawn on the terminal and waits for Enter.
-void PortableRecordMessageBoxes(bool record);
-const std::vector<RecordedMessageBox>& PortableMessageBoxes();
+void StandInRecordMessageBoxes(bool record);
+const std::vector<RecordedMessageBox>& StandInMessageBoxes();
 
 // Makes the system report text for code instead of its usual one, until the next reset.
-void PortableSetSystemErrorText(uint32_t code, const std::u16string& text);
+void StandInSetSystemErrorText(uint32_t code, const std::u16string& text);

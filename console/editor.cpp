@@ -1,6 +1,6 @@
 // The edit line and its drawing. The line is laid out row by row by the console itself (it never
 // relies on the terminal's own wrapping), so the cursor lands right on any width.
-#include "host/console_editor.h"
+#include "console/editor.h"
 
 #include <cstdint>
 #include <cstring>

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/console_editor.h"
-#include "host/console_keys.h"
-#include "host/console_plugin.h"
+#include "console/editor.h"
+#include "console/keys.h"
+#include "console/plugin.h"
 
 // The variable that holds the result of the last built-in command (echo %_? shows it).
 constexpr const char16_t* kResultVariable = u"_?";

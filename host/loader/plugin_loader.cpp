@@ -1,4 +1,4 @@
-#include "host/plugin_loader_win32.h"
+#include "host/loader/plugin_loader.h"
 
 #include <cstring>
 

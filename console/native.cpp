@@ -1,12 +1,12 @@
 // The console's native plug-in: the exports called in-process, over the stand-in host and the
-// portable stand-ins.
+// stand-ins for the Windows services.
 #include <cstring>
 
-#include "host/console_plugin.h"
+#include "console/plugin.h"
 #include "host/host_control.h"
 #include "platform/platform.h"
-#include "platform/portable_control.h"
-#include "platform/portable_ui.h"
+#include "standins/services_control.h"
+#include "standins/ui.h"
 #include "text/wtext.h"
 
 namespace {
@@ -26,9 +26,9 @@ void NativeStop() {
 }
 
 int NativeKey(KeystrokeRecord* record, int modifiers) {
-    PortableSetModifiers(modifiers);
+    StandInSetModifiers(modifiers);
     int result = key(record);
-    PortableSetModifiers(0);
+    StandInSetModifiers(0);
     return result;
 }
 
@@ -79,15 +79,15 @@ const char16_t* SoundName(uint32_t alias) {
 // skipped.
 std::u16string TakeStandInSideOutput() {
     std::u16string out;
-    const std::u16string& trace = PortableConsoleText();
+    const std::u16string& trace = StandInConsoleText();
     if (consoleTextTaken > trace.size()) consoleTextTaken = 0;
     out = trace.substr(consoleTextTaken);
     consoleTextTaken = trace.size();
-    const auto& sounds = PortableSoundsPlayed();
+    const auto& sounds = StandInSoundsPlayed();
     if (soundsTaken > sounds.size()) soundsTaken = 0;
     for (; soundsTaken < sounds.size(); ++soundsTaken)
         out += SoundName(sounds[soundsTaken]);
-    const auto& boxes = PortableMessageBoxes();
+    const auto& boxes = StandInMessageBoxes();
     if (boxesTaken > boxes.size()) boxesTaken = 0;
     for (; boxesTaken < boxes.size(); ++boxesTaken) {
         out += u"[message box \u201C" + boxes[boxesTaken].title + u"\u201D]\n";

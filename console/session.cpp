@@ -1,11 +1,11 @@
 // The host's side of the edit line: each key goes to the plug-in's keystroke handler first, and
 // what the plug-in leaves alone the console does itself.
-#include "host/console_session.h"
+#include "console/session.h"
 
 #include <cstdint>
 #include <iterator>
 
-#include "text/utf8.h"
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 ConsoleSession Console;

@@ -1,10 +1,10 @@
 // The real Torvane.dll under Wine: torvane_console_bridge.exe makes the host's calls, and this
-// driver talks to it over two pipes (host/console_bridge.h). Wine gets a pseudo-terminal of its
+// driver talks to it over two pipes (console/bridge.h). Wine gets a pseudo-terminal of its
 // own, so that the bridge has a console (the plug-in's trace lines need one) without Wine touching
 // the user's terminal. What the plug-in shows beside its output (trace lines, sounds, message
 // boxes) goes through the same stand-ins as in the native build, so it reaches the terminal, or
 // the transcript, the same way.
-#include "host/console_wine.h"
+#include "console/wine.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "host/console_bridge.h"
-#include "host/console_terminal.h"
+#include "console/bridge.h"
+#include "console/terminal.h"
 #include "host/host_control.h"
 #include "platform/platform.h"
-#include "platform/portable_control.h"
-#include "text/utf8.h"
+#include "standins/services_control.h"
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {

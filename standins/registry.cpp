@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/portable_registry.h"
+#include "standins/registry.h"
 #include "text/chars.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ std::map<RegistryKey, int32_t> openFailures;
 std::map<RegistryKey, int32_t> createFailures;
 std::map<std::u16string, int32_t> queryFailures; // by folded value name
 std::map<std::u16string, int32_t> writeFailures;
-std::vector<PortableRegistryCall> calls;
+std::vector<StandInRegistryCall> calls;
 
 std::string filePath;
 bool backupPending = false;
@@ -151,8 +151,8 @@ uint32_t FirstWord(const void* data, uint32_t size) {
     return word;
 }
 
-PortableRegistryCall NewCall(const char* function) {
-    PortableRegistryCall call;
+StandInRegistryCall NewCall(const char* function) {
+    StandInRegistryCall call;
     call.function = function;
     return call;
 }
@@ -161,7 +161,7 @@ PortableRegistryCall NewCall(const char* function) {
 bool Persist() {
     if (filePath.empty()) return true;
     std::string ignored;
-    return PortableRegistrySaveFile(&ignored);
+    return StandInRegistrySaveFile(&ignored);
 }
 
 // --- the text file ---
@@ -330,7 +330,7 @@ bool MoveAside(std::string* message) {
 
 } // namespace
 
-void PortableRegistryReset() {
+void StandInRegistryReset() {
     keys.clear();
     handles.clear();
     nextHandle = kFirstHandle;
@@ -344,7 +344,7 @@ void PortableRegistryReset() {
     backupPath.clear();
 }
 
-void PortableRegistrySetValue(RegistryKey root, const std::u16string& path,
+void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
                               const std::u16string& name, uint32_t type, const std::string& bytes) {
     std::u16string base;
     if (!BasePath(root, &base)) return;
@@ -354,19 +354,19 @@ void PortableRegistrySetValue(RegistryKey root, const std::u16string& path,
     Persist();
 }
 
-void PortableRegistrySetDword(RegistryKey root, const std::u16string& path,
+void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
                               const std::u16string& name, uint32_t value) {
-    PortableRegistrySetValue(root, path, name, kRegDword,
+    StandInRegistrySetValue(root, path, name, kRegDword,
                              std::string(reinterpret_cast<const char*>(&value), 4));
 }
 
-void PortableRegistryCreateKey(RegistryKey root, const std::u16string& path) {
+void StandInRegistryCreateKey(RegistryKey root, const std::u16string& path) {
     std::u16string base;
     if (!BasePath(root, &base)) return;
     if (EnsureKey(JoinPath(base, path.c_str()))) Persist();
 }
 
-void PortableRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
+void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
     std::u16string base;
     if (!BasePath(root, &base)) return;
     std::u16string full = Fold(JoinPath(base, path.c_str()));
@@ -384,9 +384,9 @@ void PortableRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
     Persist();
 }
 
-PortableRegistryValue PortableRegistryGetValue(RegistryKey root, const std::u16string& path,
+StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
                                                const std::u16string& name) {
-    PortableRegistryValue out;
+    StandInRegistryValue out;
     std::u16string base;
     if (!BasePath(root, &base)) return out;
     Key* key = FindKey(JoinPath(base, path.c_str()));
@@ -398,12 +398,12 @@ PortableRegistryValue PortableRegistryGetValue(RegistryKey root, const std::u16s
     return out;
 }
 
-bool PortableRegistryKeyExists(RegistryKey root, const std::u16string& path) {
+bool StandInRegistryKeyExists(RegistryKey root, const std::u16string& path) {
     std::u16string base;
     return BasePath(root, &base) && FindKey(JoinPath(base, path.c_str())) != nullptr;
 }
 
-std::vector<std::u16string> PortableRegistryValueNames(RegistryKey root,
+std::vector<std::u16string> StandInRegistryValueNames(RegistryKey root,
                                                        const std::u16string& path) {
     std::vector<std::u16string> names;
     std::u16string base;
@@ -414,27 +414,27 @@ std::vector<std::u16string> PortableRegistryValueNames(RegistryKey root,
     return names;
 }
 
-void PortableRegistryFailOpen(RegistryKey root, int32_t code) {
+void StandInRegistryFailOpen(RegistryKey root, int32_t code) {
     openFailures[root] = code;
 }
-void PortableRegistryFailCreate(RegistryKey root, int32_t code) {
+void StandInRegistryFailCreate(RegistryKey root, int32_t code) {
     createFailures[root] = code;
 }
-void PortableRegistryFailQuery(const std::u16string& name, int32_t code) {
+void StandInRegistryFailQuery(const std::u16string& name, int32_t code) {
     queryFailures[Fold(name)] = code;
 }
-void PortableRegistryFailWrite(const std::u16string& name, int32_t code) {
+void StandInRegistryFailWrite(const std::u16string& name, int32_t code) {
     writeFailures[Fold(name)] = code;
 }
 
-const std::vector<PortableRegistryCall>& PortableRegistryCalls() {
+const std::vector<StandInRegistryCall>& StandInRegistryCalls() {
     return calls;
 }
-void PortableRegistryClearCalls() {
+void StandInRegistryClearCalls() {
     calls.clear();
 }
 
-std::string PortableRegistryCallText(const PortableRegistryCall& call) {
+std::string StandInRegistryCallText(const StandInRegistryCall& call) {
     char buffer[96];
     std::string out = call.function + " ";
     if (call.function == "open" || call.function == "create") {
@@ -451,11 +451,11 @@ std::string PortableRegistryCallText(const PortableRegistryCall& call) {
     return out + buffer;
 }
 
-size_t PortableRegistryOpenHandles() {
+size_t StandInRegistryOpenHandles() {
     return handles.size();
 }
 
-PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
+StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path,
                                                       std::string* message) {
     keys.clear();
     filePath = path;
@@ -463,7 +463,7 @@ PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
     backupPath.clear();
     message->clear();
     std::error_code ec;
-    if (Missing(path)) return PortableRegistryFileStatus::kNew;
+    if (Missing(path)) return StandInRegistryFileStatus::kNew;
     std::string contents;
     if (!ReadFile(path, &contents)) {
         backupPending = true;
@@ -471,25 +471,25 @@ PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
                    std::strerror(errno != 0 ? errno : EIO) +
                    "); starting with an empty registry. The file will be moved aside to " + path +
                    ".bad (or the next free .bad.N) before anything is saved.";
-        return PortableRegistryFileStatus::kUnreadable;
+        return StandInRegistryFileStatus::kUnreadable;
     }
     int line = 0;
-    if (!PortableRegistryFromText(contents, &line)) {
+    if (!StandInRegistryFromText(contents, &line)) {
         backupPending = true;
         *message = "The registry file " + path + " is corrupt (line " + std::to_string(line) +
                    "); starting with an empty registry. The file will be moved aside to " + path +
                    ".bad (or the next free .bad.N) before anything is saved.";
-        return PortableRegistryFileStatus::kCorrupt;
+        return StandInRegistryFileStatus::kCorrupt;
     }
-    return PortableRegistryFileStatus::kLoaded;
+    return StandInRegistryFileStatus::kLoaded;
 }
 
-bool PortableRegistrySaveFile(std::string* message) {
+bool StandInRegistrySaveFile(std::string* message) {
     message->clear();
     if (filePath.empty()) return true;
     if (backupPending && !MoveAside(message)) return false;
     std::string temporary = filePath + ".tmp";
-    if (!WriteFile(temporary, PortableRegistryToText()) ||
+    if (!WriteFile(temporary, StandInRegistryToText()) ||
         std::rename(temporary.c_str(), filePath.c_str()) != 0) {
         *message = "Cannot write the registry file " + filePath + ": " + std::strerror(errno);
         std::remove(temporary.c_str());
@@ -498,11 +498,11 @@ bool PortableRegistrySaveFile(std::string* message) {
     return true;
 }
 
-const std::string& PortableRegistryBackupPath() {
+const std::string& StandInRegistryBackupPath() {
     return backupPath;
 }
 
-std::string PortableRegistryToText() {
+std::string StandInRegistryToText() {
     std::string out = "; Registry of the Torvane console: one value a line under its key.\n";
     for (const auto& [folded, key] : keys) {
         out += "[" + Escape(key.path, false) + "]\n";
@@ -512,7 +512,7 @@ std::string PortableRegistryToText() {
     return out;
 }
 
-bool PortableRegistryFromText(const std::string& text, int* line) {
+bool StandInRegistryFromText(const std::string& text, int* line) {
     std::map<std::u16string, Key> loaded;
     Key* current = nullptr;
     size_t pos = 0;
@@ -557,9 +557,9 @@ bool PortableRegistryFromText(const std::string& text, int* line) {
 namespace {
 
 // Starts the log entry of an open or create: the key's full path, with "?" for an unknown root.
-PortableRegistryCall KeyCall(const char* function, RegistryKey root, const char16_t* path,
+StandInRegistryCall KeyCall(const char* function, RegistryKey root, const char16_t* path,
                              uint32_t access, bool* known) {
-    PortableRegistryCall call = NewCall(function);
+    StandInRegistryCall call = NewCall(function);
     call.access = access;
     std::u16string base;
     *known = BasePath(root, &base);
@@ -572,7 +572,7 @@ PortableRegistryCall KeyCall(const char* function, RegistryKey root, const char1
 int32_t PlatformRegOpenKey(RegistryKey root, const char16_t* path, uint32_t access,
                            RegistryKey* key) {
     bool known = false;
-    PortableRegistryCall call = KeyCall("open", root, path, access, &known);
+    StandInRegistryCall call = KeyCall("open", root, path, access, &known);
     if (!known)
         call.result = kErrorInvalidHandle;
     else if (int32_t code = FailureFor(openFailures, root))
@@ -587,7 +587,7 @@ int32_t PlatformRegOpenKey(RegistryKey root, const char16_t* path, uint32_t acce
 
 int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* type, void* data,
                               uint32_t* size) {
-    PortableRegistryCall call = NewCall("query");
+    StandInRegistryCall call = NewCall("query");
     call.name = name == nullptr ? u"" : name;
     call.type = type == nullptr ? 0 : *type;
     call.size = size == nullptr ? 0 : *size;
@@ -625,7 +625,7 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
 int32_t PlatformRegCreateKey(RegistryKey root, const char16_t* path, uint32_t access,
                              RegistryKey* key) {
     bool known = false;
-    PortableRegistryCall call = KeyCall("create", root, path, access, &known);
+    StandInRegistryCall call = KeyCall("create", root, path, access, &known);
     if (!known)
         call.result = kErrorInvalidHandle;
     else if (int32_t code = FailureFor(createFailures, root))
@@ -640,7 +640,7 @@ int32_t PlatformRegCreateKey(RegistryKey root, const char16_t* path, uint32_t ac
 
 int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data,
                             uint32_t size) {
-    PortableRegistryCall call = NewCall("set");
+    StandInRegistryCall call = NewCall("set");
     call.name = name == nullptr ? u"" : name;
     call.type = type;
     call.size = size;
@@ -669,7 +669,7 @@ int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type
 }
 
 void PlatformRegCloseKey(RegistryKey key) {
-    PortableRegistryCall call = NewCall("close");
+    StandInRegistryCall call = NewCall("close");
     auto handle = handles.find(key);
     if (handle != handles.end()) {
         Key* found = FindKey(handle->second.folded);

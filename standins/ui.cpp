@@ -1,11 +1,11 @@
 // Native stand-ins for the message box and for the system's error message texts.
-#include "platform/portable_ui.h"
+#include "standins/ui.h"
 
 #include <cstdio>
 #include <utility>
 
 #include "platform/platform.h"
-#include "text/utf8.h"
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
@@ -105,20 +105,20 @@ void DrawMessageBox(const std::u16string& text, const std::u16string& title) {
 
 } // namespace
 
-void PortableUiReset() {
+void StandInUiReset() {
     recordBoxes = true;
     recordedBoxes.clear();
     replacedTexts.clear();
 }
 
-void PortableRecordMessageBoxes(bool record) {
+void StandInRecordMessageBoxes(bool record) {
     recordBoxes = record;
 }
-const std::vector<RecordedMessageBox>& PortableMessageBoxes() {
+const std::vector<RecordedMessageBox>& StandInMessageBoxes() {
     return recordedBoxes;
 }
 
-void PortableSetSystemErrorText(uint32_t code, const std::u16string& text) {
+void StandInSetSystemErrorText(uint32_t code, const std::u16string& text) {
     replacedTexts.emplace_back(code, text);
 }
 

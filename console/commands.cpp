@@ -3,7 +3,7 @@
 // every other line as not run.
 #include <string>
 
-#include "host/console_session.h"
+#include "console/session.h"
 #include "text/chars.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Terminal input to host key reports. The table says, per key and modifier column, what the host
 // reports; the decoder reads xterm, rxvt and Linux-console sequences, CSI-u and modifyOtherKeys.
-#include "host/console_keys.h"
+#include "console/keys.h"
 
 #include <iterator>
 

@@ -1,6 +1,6 @@
 // torvane_console_bridge.exe: plays the host for torvane-console --windows. It loads the stand-in
 // TakeCmd.dll and the real Torvane.dll from its own folder, the way the host does, and makes the
-// calls the console asks for over standard input and output (host/console_bridge.h). Modifier
+// calls the console asks for over standard input and output (console/bridge.h). Modifier
 // keys are really held (SendInput); the plug-in's console writes, sounds and message boxes are
 // passed on to the console, which shows them on its terminal.
 #include <windows.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "host/console_bridge.h"
-#include "host/plugin_loader_win32.h"
+#include "console/bridge.h"
+#include "host/loader/plugin_loader.h"
 #include "plugin/host.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));

@@ -16,40 +16,40 @@ constexpr int32_t kErrorMoreData = 234;
 constexpr int32_t kErrorRegistryIoFailed = 1016;
 
 // Empties both roots, forgets every switch, handle and logged call, and stops persistence.
-void PortableRegistryReset();
+void StandInRegistryReset();
 
 // Sets a value (creating its key and the missing parents) without logging a call.
-void PortableRegistrySetValue(RegistryKey root, const std::u16string& path,
+void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
                               const std::u16string& name, uint32_t type, const std::string& bytes);
-void PortableRegistrySetDword(RegistryKey root, const std::u16string& path,
+void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
                               const std::u16string& name, uint32_t value);
 // Creates a key (and its missing parents) with no values.
-void PortableRegistryCreateKey(RegistryKey root, const std::u16string& path);
+void StandInRegistryCreateKey(RegistryKey root, const std::u16string& path);
 // Removes a key with its values and every key below it, as deleting a tree does; nothing when
 // there is no such key. Handles still open on them find nothing until the key is made again.
-void PortableRegistryDeleteKey(RegistryKey root, const std::u16string& path);
+void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path);
 
 // A stored value as the stand-in holds it.
-struct PortableRegistryValue {
+struct StandInRegistryValue {
     bool exists = false;
     uint32_t type = 0;
     std::string bytes;
 };
-PortableRegistryValue PortableRegistryGetValue(RegistryKey root, const std::u16string& path,
+StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
                                                const std::u16string& name);
-bool PortableRegistryKeyExists(RegistryKey root, const std::u16string& path);
+bool StandInRegistryKeyExists(RegistryKey root, const std::u16string& path);
 // Names of the values in a key, in the order they were first written.
-std::vector<std::u16string> PortableRegistryValueNames(RegistryKey root,
+std::vector<std::u16string> StandInRegistryValueNames(RegistryKey root,
                                                        const std::u16string& path);
 
 // Failure switches; code 0 switches the failure off again.
-void PortableRegistryFailOpen(RegistryKey root, int32_t code);
-void PortableRegistryFailCreate(RegistryKey root, int32_t code);
-void PortableRegistryFailQuery(const std::u16string& name, int32_t code);
-void PortableRegistryFailWrite(const std::u16string& name, int32_t code);
+void StandInRegistryFailOpen(RegistryKey root, int32_t code);
+void StandInRegistryFailCreate(RegistryKey root, int32_t code);
+void StandInRegistryFailQuery(const std::u16string& name, int32_t code);
+void StandInRegistryFailWrite(const std::u16string& name, int32_t code);
 
 // One call of a registry function, with the arguments as they were on entry.
-struct PortableRegistryCall {
+struct StandInRegistryCall {
     std::string function; // "open", "query", "create", "set" or "close"
     std::u16string key;   // root and path, e.g. u"HKCU\\Software\\Varnholt\\Torvane"
     uint32_t access = 0;  // open and create
@@ -59,16 +59,16 @@ struct PortableRegistryCall {
     uint32_t data = 0;    // query: the data word on entry; set: the first four bytes written
     int32_t result = 0;
 };
-const std::vector<PortableRegistryCall>& PortableRegistryCalls();
-void PortableRegistryClearCalls();
+const std::vector<StandInRegistryCall>& StandInRegistryCalls();
+void StandInRegistryClearCalls();
 // One line for a call, e.g. "query Hotkey type=0 size=4 data=0xFFFFFFFF -> 0".
-std::string PortableRegistryCallText(const PortableRegistryCall& call);
+std::string StandInRegistryCallText(const StandInRegistryCall& call);
 
 // Handles opened or created and not yet closed.
-size_t PortableRegistryOpenHandles();
+size_t StandInRegistryOpenHandles();
 
 // Outcome of attaching a file.
-enum class PortableRegistryFileStatus {
+enum class StandInRegistryFileStatus {
     kLoaded,     // the file was read
     kNew,        // there was no file; it is written on the first change
     kCorrupt,    // the file could not be understood; it is moved aside before the first save
@@ -77,18 +77,18 @@ enum class PortableRegistryFileStatus {
 
 // Replaces the registry by the contents of the file at path and saves every later change
 // there. A corrupt or unreadable file leaves the registry empty; message then says so.
-PortableRegistryFileStatus PortableRegistryAttachFile(const std::string& path,
+StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path,
                                                       std::string* message);
 // Writes the registry to the attached file now; false (with a message) when that failed.
-bool PortableRegistrySaveFile(std::string* message);
+bool StandInRegistrySaveFile(std::string* message);
 // The file a corrupt or unreadable one was moved to, empty until that happened.
-const std::string& PortableRegistryBackupPath();
+const std::string& StandInRegistryBackupPath();
 
 // The file format, one value a line under its key:
 //   [HKCU\Software\Varnholt\Torvane]
 //   "Hotkey"=dword:0001003d
 //   "Text"=hex(1):46,00,33,00
-std::string PortableRegistryToText();
+std::string StandInRegistryToText();
 // False (and line, the 1-based number of the first bad line) when the text is not understood;
 // the registry is then left unchanged.
-bool PortableRegistryFromText(const std::string& text, int* line);
+bool StandInRegistryFromText(const std::string& text, int* line);
