@@ -3,16 +3,13 @@
 #include "keys/key_names.h"
 
 #include "keys/key_tables.h"
+#include "keys/modifiers.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"
 #include "text/chars.h"
 #include "text/wtext.h"
 
 namespace {
-
-constexpr int kShiftBit = 1;
-constexpr int kCtrlBit = 2;
-constexpr int kAltBit = 4;
 
 struct ModifierWord {
     const char16_t* word;
@@ -28,7 +25,7 @@ constexpr ModifierWord kModifierWords[] = {
 constexpr size_t kNoColumn = kMaxColumns;
 
 // The column for each pattern of modifier bits; Alt with Shift has none in either table.
-constexpr size_t kColumnForBits[8] = {
+constexpr size_t kColumnForBits[kModifierStates] = {
     kColumnNone, kColumnShift, kColumnCtrl,    kColumnCtrlShift,
     kColumnAlt,  kNoColumn,    kColumnCtrlAlt, kColumnCtrlAltShift,
 };

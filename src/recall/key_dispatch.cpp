@@ -1,4 +1,5 @@
 #include "keys/key_reports.h"
+#include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "plugin/host.h"
 #include "plugin/lifecycle.h"
@@ -7,12 +8,12 @@
 
 namespace {
 
-// Shift = 1, Ctrl = 2, Alt = 4, sampled from the keyboard now, in that order.
+// The modifier keys held now, sampled from the keyboard in the order Shift, Ctrl, Alt.
 int ModifierState() {
     int state = 0;
-    if (PlatformKeyHeld(kVkShift)) state |= 1;
-    if (PlatformKeyHeld(kVkControl)) state |= 2;
-    if (PlatformKeyHeld(kVkMenu)) state |= 4;
+    if (PlatformKeyHeld(kVkShift)) state |= kShiftBit;
+    if (PlatformKeyHeld(kVkControl)) state |= kCtrlBit;
+    if (PlatformKeyHeld(kVkMenu)) state |= kAltBit;
     return state;
 }
 
@@ -30,19 +31,13 @@ int key(KeystrokeRecord* record) {
 
     // The host reports these combinations with the code of one modifier; the table columns for
     // them hold that code with these bits added.
-    switch (ModifierState()) {
-    case 3:
-        code |= kCtrlShiftBit;
-        break;
-    case 6:
-        code |= kCtrlAltBit;
-        break;
-    case 7:
-        if (extendedKeys) code |= kCtrlAltShiftBits;
-        break;
-    default:
-        break;
-    }
+    const int state = ModifierState();
+    if (state == kCtrlShiftState)
+        code |= kCtrlShiftCodeBit;
+    else if (state == kCtrlAltState)
+        code |= kCtrlAltCodeBit;
+    else if (state == kCtrlAltShiftState && extendedKeys)
+        code |= kCtrlAltShiftCodeBits;
 
     if (code == kEnterCode) return CaptureArgs(record);
     if (code == Settings.hotkey) return RecallSavedArgs(record);
