@@ -5,6 +5,7 @@
 
 #include "host/host_control.h"
 #include "keys/key_names.h"
+#include "plugin/host.h"
 #include "plugin/lifecycle.h"
 
 namespace {
@@ -31,7 +32,7 @@ BENCHMARK(BM_ParseLongValidName)->Arg(0)->Arg(1);
 void BM_ListHotkeys(benchmark::State& state) {
     extendedKeys = state.range(0) != 0;
     for (auto _ : state) {
-        ListHotkeys();
+        ListHotkeys(QPuts);
         HostClearOutput();
     }
     extendedKeys = false;

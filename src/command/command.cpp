@@ -267,7 +267,7 @@ extern "C" int Torvane(const char16_t* arguments) {
             ReportError(u"Can\u2019t combine /L with other options\r\n");
             return 1;
         }
-        return ListHotkeys();
+        return ListHotkeys(QPuts);
     }
 
     int result = 0;

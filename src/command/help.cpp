@@ -4,6 +4,7 @@
 #include "keys/key_names.h"
 #include "plugin/host.h"
 #include "plugin/identity.h"
+#include "plugin/settings.h"
 
 // The line after the first ends in CR LF on purpose: the usage text starts right after it.
 const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.\n"

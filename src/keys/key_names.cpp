@@ -4,8 +4,6 @@
 
 #include "keys/key_tables.h"
 #include "keys/modifiers.h"
-#include "plugin/host.h"
-#include "plugin/settings.h"
 #include "text/chars.h"
 #include "text/wtext.h"
 
@@ -100,10 +98,9 @@ int32_t ParseExtendedKeyName(const char16_t* text) {
     return ParseWith(ExtendedKeyTable, text);
 }
 
-int FormatHotkey(char16_t* buffer) {
+int FormatKeyCode(int32_t code, char16_t* buffer) {
     if (buffer == nullptr) return -1;
     const KeyTable& table = ActiveKeyTable();
-    const int32_t code = Settings.hotkey;
     const KeyRow* found = nullptr;
     size_t foundColumn = 0;
     // Only codes above 0 are keys; a negative code must not take the name of a marked cell.
@@ -123,7 +120,7 @@ int FormatHotkey(char16_t* buffer) {
     return 0;
 }
 
-int ListHotkeys() {
+int ListHotkeys(int (*write)(const char16_t* text)) {
     const KeyTable& table = ActiveKeyTable();
     char16_t line[kKeyNameBufferSize];
     for (size_t row = 0; row < table.rowCount; ++row) {
@@ -133,8 +130,8 @@ int ListHotkeys() {
             if (line[0] != 0) AppendText(line, kKeyNameBufferSize, kEntrySeparator);
             AppendCellName(line, table.rows[row], column);
         }
-        QPuts(line);
-        QPuts(u"\r\n");
+        write(line);
+        write(u"\r\n");
     }
     return 0;
 }

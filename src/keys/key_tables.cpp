@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "plugin/lifecycle.h"
+bool extendedKeys = false;
 
 namespace {
 

@@ -47,6 +47,10 @@ struct KeyTable {
 // "", "Shift-", "Ctrl-", "Alt-", "Ctrl-Shift-", "Ctrl-Alt-", "Ctrl-Alt-Shift-".
 extern const char16_t* const ModifierPrefixes[kMaxColumns];
 
+// Set once by start-up when the host is of major version 24 or later: selects the extended table
+// and lets the keystroke handler take keys reported by name.
+extern bool extendedKeys;
+
 // For hosts of major version 23 and below: 74 keys, 6 columns, 17 aliases.
 extern const KeyTable LegacyKeyTable;
 

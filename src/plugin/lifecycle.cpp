@@ -11,7 +11,6 @@
 #include "text/wtext.h"
 
 int32_t HostVersion = 0;
-bool extendedKeys = false;
 
 namespace {
 

@@ -3,8 +3,7 @@
 
 #include <cstdint>
 
+#include "keys/key_tables.h" // extendedKeys, which start-up sets from HostVersion
+
 // The host's major version: 8 to 100, or 0 when the host gave no usable number.
 extern int32_t HostVersion;
-
-// Set when HostVersion is 24 or more: selects the extended key table and name-based key reports.
-extern bool extendedKeys;
