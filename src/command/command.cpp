@@ -29,20 +29,9 @@ struct CommandChoices {
     int saveTarget = 0; // 0 none, 1 the user key, 2 the machine key
 };
 
-enum class Option {
-    Help,
-    Trace,
-    BreakAtSlash,
-    BeepOnError,
-    Defaults,
-    KeepOldArgs,
-    List,
-    Overwrite,
-    Quiet,
-    Restore,
-    SaveUser,
-    SaveMachine
-};
+// What a matching word does: show the help, set the trace lines at once, set a yes/no choice, set
+// a flag, or choose where to save.
+enum class Option { Help, Trace, YesNo, Flag, Save };
 
 // The options in the order they are tried. Options with a value match on their first two
 // characters; the others must match the whole word.
@@ -50,22 +39,25 @@ struct OptionRule {
     const char16_t* text;
     bool firstTwo;
     Option option;
+    int32_t CommandChoices::*choice = nullptr; // YesNo
+    bool CommandChoices::*flag = nullptr;      // Flag
+    int saveTarget = 0;                        // Save
 };
 
 // clang-format off
 constexpr OptionRule kOptionRules[] = {
     {u"/?",  true,  Option::Help},
     {u"/$",  true,  Option::Trace},
-    {u"/A",  true,  Option::BreakAtSlash},
-    {u"/B",  true,  Option::BeepOnError},
-    {u"/D",  false, Option::Defaults},
-    {u"/K",  true,  Option::KeepOldArgs},
-    {u"/L",  false, Option::List},
-    {u"/O",  true,  Option::Overwrite},
-    {u"/Q",  false, Option::Quiet},
-    {u"/R",  false, Option::Restore},
-    {u"/S",  false, Option::SaveUser},
-    {u"/S!", false, Option::SaveMachine},
+    {u"/A",  true,  Option::YesNo, &CommandChoices::breakAtSlash},
+    {u"/B",  true,  Option::YesNo, &CommandChoices::beepOnError},
+    {u"/D",  false, Option::Flag,  nullptr, &CommandChoices::defaults},
+    {u"/K",  true,  Option::YesNo, &CommandChoices::keepOldArgs},
+    {u"/L",  false, Option::Flag,  nullptr, &CommandChoices::list},
+    {u"/O",  true,  Option::YesNo, &CommandChoices::overwrite},
+    {u"/Q",  false, Option::Flag,  nullptr, &CommandChoices::quiet},
+    {u"/R",  false, Option::Flag,  nullptr, &CommandChoices::restore},
+    {u"/S",  false, Option::Save,  nullptr, nullptr, 1},
+    {u"/S!", false, Option::Save,  nullptr, nullptr, 2},
 };
 // clang-format on
 
@@ -198,7 +190,7 @@ int ParseYesNo(const char16_t* word) {
     }
 }
 
-extern "C" int Torvane(const char16_t* arguments) {
+int RunTorvaneCommand(const char16_t* arguments) {
     if (arguments == nullptr) return 1;
     CommandChoices choices;
     char16_t text[kKeyNameBufferSize] = {};
@@ -217,7 +209,6 @@ extern "C" int Torvane(const char16_t* arguments) {
             if (!ChooseHotkey(choices, word)) return 1;
             continue;
         }
-        bool valid = true;
         switch (rule->option) {
         case Option::Help:
             return ShowCommandHelp(TextEquals(word, u"/??"));
@@ -228,38 +219,16 @@ extern "C" int Torvane(const char16_t* arguments) {
             Settings.traceMessages = value;
             break;
         }
-        case Option::BreakAtSlash:
-            valid = ChooseYesNo(choices.breakAtSlash, word);
+        case Option::YesNo:
+            if (!ChooseYesNo(choices.*rule->choice, word)) return 1;
             break;
-        case Option::BeepOnError:
-            valid = ChooseYesNo(choices.beepOnError, word);
+        case Option::Flag:
+            choices.*rule->flag = true;
             break;
-        case Option::KeepOldArgs:
-            valid = ChooseYesNo(choices.keepOldArgs, word);
-            break;
-        case Option::Overwrite:
-            valid = ChooseYesNo(choices.overwrite, word);
-            break;
-        case Option::Defaults:
-            choices.defaults = true;
-            break;
-        case Option::List:
-            choices.list = true;
-            break;
-        case Option::Quiet:
-            choices.quiet = true;
-            break;
-        case Option::Restore:
-            choices.restore = true;
-            break;
-        case Option::SaveUser:
-            choices.saveTarget = 1;
-            break;
-        case Option::SaveMachine:
-            choices.saveTarget = 2;
+        case Option::Save:
+            choices.saveTarget = rule->saveTarget;
             break;
         }
-        if (!valid) return 1;
     }
 
     if (choices.list) {

@@ -14,3 +14,9 @@ extern const int kHelpTableSize;
 
 // Prints the help text and the current hotkey, with the version line when asked; returns 0.
 int ShowCommandHelp(bool showVersion);
+
+// Copies the usage text of name into out (1024 characters): 1, or 0 when name has none.
+int CopyUsageText(const char16_t* name, char16_t* out);
+
+// Shows the help of name in a box and returns 1 once it is closed; 0 when name has none.
+int ShowHelpBox(const char16_t* name);

@@ -1,4 +1,4 @@
-// The exports through which the host asks for a name's usage text and its help box.
+// A name's usage text and its help box, as the host asks for them.
 #include "command/help.h"
 #include "platform/platform.h"
 #include "plugin/host.h"
@@ -32,7 +32,7 @@ const char16_t* UsagePart(const char16_t* text) {
 
 } // namespace
 
-extern "C" int Usage(const char16_t* name, char16_t* out) {
+int CopyUsageText(const char16_t* name, char16_t* out) {
     if (name == nullptr || out == nullptr) return 0;
     // The host's function and internal-variable names (@name, _name) are never commands.
     if (name[0] == u'@' || name[0] == u'_') return 0;
@@ -42,7 +42,7 @@ extern "C" int Usage(const char16_t* name, char16_t* out) {
     return 1;
 }
 
-extern "C" int Help(const char16_t* name) {
+int ShowHelpBox(const char16_t* name) {
     char16_t title[kTitleSize];
     FormatText(title, kTitleSize, u"%s Plugin Help", kPluginName);
     const HelpEntry* entry = FindHelpEntry(name);

@@ -6,7 +6,6 @@
 #include "plugin/host.h"
 #include "plugin/identity.h"
 #include "plugin/settings.h"
-#include "recall/recall.h"
 #include "text/chars.h"
 #include "text/wtext.h"
 
@@ -76,9 +75,7 @@ void PrintBanner() {
 
 } // namespace
 
-extern "C" {
-
-PluginInfoRecord* GetPluginInfo() {
+PluginInfoRecord* FillPluginInfo() {
     pluginInfo.name = kPluginName;
     pluginInfo.author = u"Torvane developers";
     pluginInfo.email = u"torvane@example.org";
@@ -91,16 +88,9 @@ PluginInfoRecord* GetPluginInfo() {
     return &pluginInfo;
 }
 
-int InitializePlugin() {
+void StartPlugin() {
     ProbeHostGeneration(); // first: the load checks the hotkey against the table it selects
     SetDefaultSettings();
     if (LoadSettings(kRootCurrentUser) != 0) LoadSettings(kRootLocalMachine);
     PrintBanner();
-    return 0;
-}
-
-int ShutdownPlugin() {
-    ReleaseSavedArgs();
-    return 0;
-}
 }

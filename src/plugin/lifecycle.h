@@ -1,4 +1,4 @@
-// Start-up state: the host's generation, found once by InitializePlugin.
+// Start-up: the identity record, and the host's generation, found once when the plug-in starts.
 #pragma once
 
 #include <cstdint>
@@ -7,3 +7,11 @@
 
 // The host's major version: 8 to 100, or 0 when the host gave no usable number.
 extern int32_t HostVersion;
+
+struct PluginInfoRecord;
+
+// Fills the identity record (the same values on every call) and returns its address.
+PluginInfoRecord* FillPluginInfo();
+
+// Finds the host's generation, loads the settings and greets the user unless told not to.
+void StartPlugin();

@@ -19,7 +19,7 @@ int ModifierState() {
 
 } // namespace
 
-int key(KeystrokeRecord* record) {
+int DispatchKeystroke(KeystrokeRecord* record) {
     if (record == nullptr || Settings.hotkey == 0) return 0;
 
     int32_t code = record->keyCode;

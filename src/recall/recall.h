@@ -12,6 +12,9 @@ constexpr size_t kWorkLineSize = 0x10000;
 // First character of the arguments in line (after the command word and its blanks), or null.
 const char16_t* FindArgs(const char16_t* line);
 
+// Routes Enter to capture and the hotkey to recall, after adding the modifier bits; returns 0.
+int DispatchKeystroke(KeystrokeRecord* record);
+
 int CaptureArgs(KeystrokeRecord* record);
 int RecallSavedArgs(KeystrokeRecord* record);
 
