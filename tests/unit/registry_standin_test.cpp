@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "standins/registry_file.h"
 #include "world.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST_F(World, HandlesKeepTheirAccessRights) {
 TEST_F(World, TextFormRoundTrips) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
-                             Bytes({'F', 0, '3', 0, 0, 0}));
+                            Bytes({'F', 0, '3', 0, 0, 0}));
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
