@@ -40,39 +40,42 @@ std::u16string Fold(const std::u16string& text) {
     return out;
 }
 
-const char16_t* RootName(RegistryKey root) {
-    if (root == kRootCurrentUser) return u"HKCU";
-    if (root == kRootLocalMachine) return u"HKLM";
-    return nullptr;
+Key* FindKey(const std::u16string& fullPath) {
+    auto it = keys.find(Fold(fullPath));
+    return it == keys.end() ? nullptr : &it->second;
 }
 
-// The full path of a root or an open handle; false for anything else.
-bool BasePath(RegistryKey base, std::u16string* path) {
-    if (const char16_t* name = RootName(base)) {
-        *path = name;
-        return true;
+// The full path of a relative one under a root or an open handle, without empty components;
+// false, with "?" standing for the base, when base is neither.
+bool FullPath(RegistryKey base, const char16_t* relative, std::u16string* out) {
+    auto handle = handles.find(base);
+    bool known = true;
+    if (base == kRootCurrentUser || base == kRootLocalMachine) {
+        *out = base == kRootCurrentUser ? u"HKCU" : u"HKLM";
+    } else if (handle != handles.end()) {
+        Key* key = FindKey(handle->second.folded); // gone when it was deleted meanwhile
+        *out = key == nullptr ? handle->second.folded : key->path;
+    } else {
+        *out = u"?";
+        known = false;
     }
-    auto it = handles.find(base);
-    if (it == handles.end()) return false;
-    auto key = keys.find(it->second.folded);
-    *path = key == keys.end() ? it->second.folded : key->second.path;
-    return true;
-}
-
-// Joins base and a relative path, dropping empty components.
-std::u16string JoinPath(const std::u16string& base, const char16_t* relative) {
-    std::u16string out = base;
     std::u16string part;
     for (const char16_t* p = relative;; ++p) {
         if (p == nullptr || *p == 0 || *p == u'\\') {
-            if (!part.empty()) out += u'\\' + part;
+            if (!part.empty()) *out += u'\\' + part;
             part.clear();
             if (p == nullptr || *p == 0) break;
         } else {
             part += *p;
         }
     }
-    return out;
+    return known;
+}
+
+// The key at a path under a root or an open handle; null when there is none.
+Key* FindKeyUnder(RegistryKey base, const std::u16string& path) {
+    std::u16string full;
+    return FullPath(base, path.c_str(), &full) ? FindKey(full) : nullptr;
 }
 
 // Adds the key at a full path with its missing parents; true when any of them was new.
@@ -89,18 +92,9 @@ Value* FindValue(Key& key, const std::u16string& name) {
     return nullptr;
 }
 
-Key* FindKey(const std::u16string& fullPath) {
-    auto it = keys.find(Fold(fullPath));
-    return it == keys.end() ? nullptr : &it->second;
-}
-
-int32_t FailureFor(const std::map<std::u16string, int32_t>& table, const char16_t* name) {
-    auto it = table.find(Fold(name == nullptr ? u"" : name));
-    return it == table.end() ? 0 : it->second;
-}
-
-int32_t FailureFor(const std::map<RegistryKey, int32_t>& table, RegistryKey root) {
-    auto it = table.find(root);
+// The code a failure switch holds for a root or a folded value name; 0 when it is off.
+template <typename Id> int32_t FailureFor(const std::map<Id, int32_t>& table, const Id& id) {
+    auto it = table.find(id);
     return it == table.end() ? 0 : it->second;
 }
 
@@ -123,15 +117,21 @@ StandInRegistryCall NewCall(const char* function) {
     return call;
 }
 
-// Starts the log entry of an open or create: the key's full path, with "?" for an unknown root.
-StandInRegistryCall KeyCall(const char* function, RegistryKey root, const char16_t* path,
-                            uint32_t access, bool* known) {
-    StandInRegistryCall call = NewCall(function);
+// Opens an existing key, or creates one with its missing parents, and logs the call.
+int32_t OpenOrCreate(bool create, RegistryKey root, const char16_t* path, uint32_t access,
+                     RegistryKey* key) {
+    StandInRegistryCall call = NewCall(create ? "create" : "open");
     call.access = access;
-    std::u16string base;
-    *known = BasePath(root, &base);
-    call.key = JoinPath(*known ? base : u"?", path);
-    return call;
+    if (!FullPath(root, path, &call.key))
+        call.result = kErrorInvalidHandle;
+    else if (int32_t code = FailureFor(create ? createFailures : openFailures, root))
+        call.result = code;
+    else if (create ? AddKey(call.key) && !StandInRegistryPersist() : !FindKey(call.key))
+        call.result = create ? kErrorRegistryIoFailed : kErrorFileNotFound;
+    else
+        *key = NewHandle(call.key, access);
+    calls.push_back(call);
+    return call.result;
 }
 
 } // namespace
@@ -161,10 +161,7 @@ StandInRegistryStoredKey& StandInRegistryEnsureKey(StandInRegistryKeys& into,
 void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16string& name,
                                uint32_t type, std::string bytes) {
     Value* v = FindValue(key, name);
-    if (v == nullptr) {
-        key.values.push_back(Value{name, type, std::move(bytes)});
-        return;
-    }
+    if (v == nullptr) v = &key.values.emplace_back(Value{name, 0, {}});
     v->type = type;
     v->bytes = std::move(bytes);
 }
@@ -183,10 +180,9 @@ void StandInRegistryReset() {
 
 void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
                              const std::u16string& name, uint32_t type, const std::string& bytes) {
-    std::u16string base;
-    if (!BasePath(root, &base)) return;
-    StandInRegistryStoreValue(StandInRegistryEnsureKey(keys, JoinPath(base, path.c_str())), name,
-                              type, bytes);
+    std::u16string full;
+    if (!FullPath(root, path.c_str(), &full)) return;
+    StandInRegistryStoreValue(StandInRegistryEnsureKey(keys, full), name, type, bytes);
     StandInRegistryPersist();
 }
 
@@ -197,15 +193,14 @@ void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
 }
 
 void StandInRegistryCreateKey(RegistryKey root, const std::u16string& path) {
-    std::u16string base;
-    if (!BasePath(root, &base)) return;
-    if (AddKey(JoinPath(base, path.c_str()))) StandInRegistryPersist();
+    std::u16string full;
+    if (FullPath(root, path.c_str(), &full) && AddKey(full)) StandInRegistryPersist();
 }
 
 void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
-    std::u16string base;
-    if (!BasePath(root, &base)) return;
-    std::u16string full = Fold(JoinPath(base, path.c_str()));
+    std::u16string base, full;
+    if (!FullPath(root, u"", &base) || !FullPath(root, path.c_str(), &full)) return;
+    full = Fold(full);
     auto it = keys.find(full);
     if (it == keys.end()) return;
     // With no path the key named by root stays, emptied, as a tree deletion leaves it.
@@ -222,29 +217,19 @@ void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
 
 StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
                                              const std::u16string& name) {
-    StandInRegistryValue out;
-    std::u16string base;
-    if (!BasePath(root, &base)) return out;
-    Key* key = FindKey(JoinPath(base, path.c_str()));
+    Key* key = FindKeyUnder(root, path);
     Value* v = key == nullptr ? nullptr : FindValue(*key, name);
-    if (v == nullptr) return out;
-    out.exists = true;
-    out.type = v->type;
-    out.bytes = v->bytes;
-    return out;
+    return v == nullptr ? StandInRegistryValue{} : StandInRegistryValue{true, v->type, v->bytes};
 }
 
 bool StandInRegistryKeyExists(RegistryKey root, const std::u16string& path) {
-    std::u16string base;
-    return BasePath(root, &base) && FindKey(JoinPath(base, path.c_str())) != nullptr;
+    return FindKeyUnder(root, path) != nullptr;
 }
 
 std::vector<std::u16string> StandInRegistryValueNames(RegistryKey root,
                                                       const std::u16string& path) {
     std::vector<std::u16string> names;
-    std::u16string base;
-    Key* key = BasePath(root, &base) ? FindKey(JoinPath(base, path.c_str())) : nullptr;
-    if (key != nullptr)
+    if (Key* key = FindKeyUnder(root, path))
         for (const Value& v : key->values)
             names.push_back(v.name);
     return names;
@@ -293,18 +278,7 @@ size_t StandInRegistryOpenHandles() {
 
 int32_t PlatformRegOpenKey(RegistryKey root, const char16_t* path, uint32_t access,
                            RegistryKey* key) {
-    bool known = false;
-    StandInRegistryCall call = KeyCall("open", root, path, access, &known);
-    if (!known)
-        call.result = kErrorInvalidHandle;
-    else if (int32_t code = FailureFor(openFailures, root))
-        call.result = code;
-    else if (FindKey(call.key) == nullptr)
-        call.result = kErrorFileNotFound;
-    else
-        *key = NewHandle(call.key, access);
-    calls.push_back(call);
-    return call.result;
+    return OpenOrCreate(false, root, path, access, key);
 }
 
 int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* type, void* data,
@@ -323,7 +297,7 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
         call.key = found == nullptr ? handle->second.folded : found->path;
         if ((handle->second.access & kKeyQueryValue) == 0)
             call.result = kErrorAccessDenied;
-        else if (int32_t code = FailureFor(queryFailures, name))
+        else if (int32_t code = FailureFor(queryFailures, Fold(call.name)))
             call.result = code;
         else if (data != nullptr && size == nullptr)
             call.result = kErrorInvalidParameter;
@@ -346,18 +320,7 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
 
 int32_t PlatformRegCreateKey(RegistryKey root, const char16_t* path, uint32_t access,
                              RegistryKey* key) {
-    bool known = false;
-    StandInRegistryCall call = KeyCall("create", root, path, access, &known);
-    if (!known)
-        call.result = kErrorInvalidHandle;
-    else if (int32_t code = FailureFor(createFailures, root))
-        call.result = code;
-    else if (AddKey(call.key) && !StandInRegistryPersist())
-        call.result = kErrorRegistryIoFailed;
-    else
-        *key = NewHandle(call.key, access);
-    calls.push_back(call);
-    return call.result;
+    return OpenOrCreate(true, root, path, access, key);
 }
 
 int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data,
@@ -373,7 +336,7 @@ int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type
         call.result = kErrorInvalidHandle;
     else if ((handle->second.access & kKeySetValue) == 0)
         call.result = kErrorAccessDenied;
-    else if (int32_t code = FailureFor(writeFailures, name))
+    else if (int32_t code = FailureFor(writeFailures, Fold(call.name)))
         call.result = code;
     else if (data == nullptr && size != 0)
         call.result = kErrorInvalidParameter;
