@@ -184,29 +184,26 @@ bool MoveAside(std::string* message) {
 
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message) {
     StandInRegistryReplaceKeys({});
+    StandInRegistryDetachFile();
     filePath = path;
-    backupPending = false;
-    backupPath.clear();
     message->clear();
     if (Missing(path)) return StandInRegistryFileStatus::kNew;
-    std::string contents;
-    if (!ReadFile(path, &contents)) {
-        backupPending = true;
-        *message = "The registry file " + path + " cannot be read (" +
-                   std::strerror(errno != 0 ? errno : EIO) +
-                   "); starting with an empty registry. The file will be moved aside to " + path +
-                   ".bad (or the next free .bad.N) before anything is saved.";
-        return StandInRegistryFileStatus::kUnreadable;
-    }
+    std::string contents, problem;
     int line = 0;
-    if (!StandInRegistryFromText(contents, &line)) {
-        backupPending = true;
-        *message = "The registry file " + path + " is corrupt (line " + std::to_string(line) +
-                   "); starting with an empty registry. The file will be moved aside to " + path +
-                   ".bad (or the next free .bad.N) before anything is saved.";
-        return StandInRegistryFileStatus::kCorrupt;
+    auto status = StandInRegistryFileStatus::kUnreadable;
+    if (!ReadFile(path, &contents)) {
+        problem = std::string("cannot be read (") + std::strerror(errno != 0 ? errno : EIO) + ")";
+    } else if (!StandInRegistryFromText(contents, &line)) {
+        problem = "is corrupt (line " + std::to_string(line) + ")";
+        status = StandInRegistryFileStatus::kCorrupt;
+    } else {
+        return StandInRegistryFileStatus::kLoaded;
     }
-    return StandInRegistryFileStatus::kLoaded;
+    backupPending = true;
+    *message = "The registry file " + path + " " + problem +
+               "; starting with an empty registry. The file will be moved aside to " + path +
+               ".bad (or the next free .bad.N) before anything is saved.";
+    return status;
 }
 
 bool StandInRegistrySaveFile(std::string* message) {
