@@ -17,8 +17,8 @@
 #include "console/terminal.h"
 #include "console/wine.h"
 #include "host/host_control.h"
+#include "standins/registry_file.h"
 #include "standins/services_control.h"
-#include "standins/registry.h"
 #include "standins/ui.h"
 #include "standins/utf8.h"
 

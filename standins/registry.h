@@ -1,8 +1,9 @@
 // Controls of the native build's registry stand-in: two roots held in memory, steered and
-// observed by tests, and kept in a plain text file for the console.
+// observed by tests. The text file the console keeps them in is in standins/registry_file.h.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,9 @@ void StandInRegistryReset();
 
 // Sets a value (creating its key and the missing parents) without logging a call.
 void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
-                              const std::u16string& name, uint32_t type, const std::string& bytes);
+                             const std::u16string& name, uint32_t type, const std::string& bytes);
 void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
-                              const std::u16string& name, uint32_t value);
+                             const std::u16string& name, uint32_t value);
 // Creates a key (and its missing parents) with no values.
 void StandInRegistryCreateKey(RegistryKey root, const std::u16string& path);
 // Removes a key with its values and every key below it, as deleting a tree does; nothing when
@@ -36,11 +37,10 @@ struct StandInRegistryValue {
     std::string bytes;
 };
 StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
-                                               const std::u16string& name);
+                                             const std::u16string& name);
 bool StandInRegistryKeyExists(RegistryKey root, const std::u16string& path);
 // Names of the values in a key, in the order they were first written.
-std::vector<std::u16string> StandInRegistryValueNames(RegistryKey root,
-                                                       const std::u16string& path);
+std::vector<std::u16string> StandInRegistryValueNames(RegistryKey root, const std::u16string& path);
 
 // Failure switches; code 0 switches the failure off again.
 void StandInRegistryFailOpen(RegistryKey root, int32_t code);
@@ -67,28 +67,28 @@ std::string StandInRegistryCallText(const StandInRegistryCall& call);
 // Handles opened or created and not yet closed.
 size_t StandInRegistryOpenHandles();
 
-// Outcome of attaching a file.
-enum class StandInRegistryFileStatus {
-    kLoaded,     // the file was read
-    kNew,        // there was no file; it is written on the first change
-    kCorrupt,    // the file could not be understood; it is moved aside before the first save
-    kUnreadable, // the file could not be read; it is moved aside before the first save
+// --- The keys as the registry file reads and replaces them ---
+
+// A value as its key holds it.
+struct StandInRegistryStoredValue {
+    std::u16string name;
+    uint32_t type = 0;
+    std::string bytes;
 };
+// A key: its path as first spelled, root included, and its values in the order first written.
+struct StandInRegistryStoredKey {
+    std::u16string path;
+    std::vector<StandInRegistryStoredValue> values;
+};
+// Keys by their case-folded full path; the order puts every parent before its children.
+using StandInRegistryKeys = std::map<std::u16string, StandInRegistryStoredKey>;
 
-// Replaces the registry by the contents of the file at path and saves every later change
-// there. A corrupt or unreadable file leaves the registry empty; message then says so.
-StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path,
-                                                      std::string* message);
-// Writes the registry to the attached file now; false (with a message) when that failed.
-bool StandInRegistrySaveFile(std::string* message);
-// The file a corrupt or unreadable one was moved to, empty until that happened.
-const std::string& StandInRegistryBackupPath();
-
-// The file format, one value a line under its key:
-//   [HKCU\Software\Varnholt\Torvane]
-//   "Hotkey"=dword:0001003d
-//   "Text"=hex(1):46,00,33,00
-std::string StandInRegistryToText();
-// False (and line, the 1-based number of the first bad line) when the text is not understood;
-// the registry is then left unchanged.
-bool StandInRegistryFromText(const std::string& text, int* line);
+const StandInRegistryKeys& StandInRegistryAllKeys();
+// Puts keys in place of all there are, without saving them.
+void StandInRegistryReplaceKeys(StandInRegistryKeys keys);
+// The key at a full path in keys, added with its missing parents.
+StandInRegistryStoredKey& StandInRegistryEnsureKey(StandInRegistryKeys& keys,
+                                                   const std::u16string& path);
+// Overwrites the value of that name (in any case) or adds it after the others.
+void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16string& name,
+                               uint32_t type, std::string bytes);

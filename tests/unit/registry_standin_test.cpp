@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "standins/registry_file.h"
 #include "world.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST_F(World, HandlesKeepTheirAccessRights) {
 TEST_F(World, TextFormRoundTrips) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
-                             Bytes({'F', 0, '3', 0, 0, 0}));
+                            Bytes({'F', 0, '3', 0, 0, 0}));
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
@@ -209,6 +210,67 @@ TEST_F(World, AHandleOnADeletedKeyFindsNothing) {
     PlatformRegCloseKey(key);
 }
 
+// Stand-ins in the table for the two handles the test opens.
+constexpr RegistryKey kOnSoftware = 1;
+constexpr RegistryKey kOnDeleted = 2;
+
+struct LoggedKeyCase {
+    const char* function; // "open", "create", "query", "set" or "close"
+    RegistryKey base;     // a root, kOnSoftware or kOnDeleted
+    const char16_t* path; // open and create: the path; query and set: the value name
+    std::u16string key;   // the key the log names
+    int32_t result;
+};
+
+TEST_F(World, TheLogNamesTheKeyAsTheCallReachedIt) {
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Deleted");
+    RegistryKey software = 0, deleted = 0;
+    ASSERT_EQ(PlatformRegCreateKey(kRootCurrentUser, u"SOFTWARE", kKeyRead | kKeyWrite, &software),
+              0);
+    ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, u"Software\\Deleted", kKeyRead, &deleted), 0);
+    StandInRegistryDeleteKey(kRootCurrentUser, u"Software\\Deleted");
+    const LoggedKeyCase cases[] = {
+        {"open", kRootCurrentUser, u"software\\\\VARNHOLT\\", u"HKCU\\software\\VARNHOLT", 0},
+        {"open", kRootLocalMachine, u"Software", u"HKLM\\Software", 2},
+        {"open", 0x80000003, u"\\Software", u"?\\Software", 6},
+        {"create", 0x80000003, u"", u"?", 6},
+        {"open", kOnSoftware, u"varnholt\\torvane", u"HKCU\\Software\\varnholt\\torvane", 0},
+        {"create", kOnSoftware, u"New\\Key", u"HKCU\\Software\\New\\Key", 0},
+        {"set", kOnSoftware, u"X", u"HKCU\\Software", 0},
+        {"query", kOnSoftware, u"x", u"HKCU\\Software", 0},
+        {"open", kOnDeleted, u"Sub", u"hkcu\\software\\deleted\\Sub", 2},
+        {"query", kOnDeleted, u"Hotkey", u"hkcu\\software\\deleted", 2},
+        {"close", kOnDeleted, u"", u"hkcu\\software\\deleted", 0},
+        {"close", kOnDeleted, u"", u"", 6},
+    };
+    for (const auto& c : cases) {
+        RegistryKey base = c.base == kOnSoftware  ? software
+                           : c.base == kOnDeleted ? deleted
+                                                  : c.base;
+        RegistryKey opened = 0;
+        uint32_t word = 1;
+        const std::string function = c.function;
+        if (function == "open")
+            PlatformRegOpenKey(base, c.path, kKeyRead, &opened);
+        else if (function == "create")
+            PlatformRegCreateKey(base, c.path, kKeyWrite, &opened);
+        else if (function == "query")
+            PlatformRegQueryValue(base, c.path, nullptr, nullptr, nullptr);
+        else if (function == "set")
+            PlatformRegSetValue(base, c.path, kRegDword, &word, 4);
+        else
+            PlatformRegCloseKey(base);
+        const StandInRegistryCall& call = StandInRegistryCalls().back();
+        EXPECT_EQ(call.function, function) << ToUtf8(c.key);
+        EXPECT_EQ(ToUtf8(call.key), ToUtf8(c.key)) << function;
+        EXPECT_EQ(call.result, c.result) << ToUtf8(c.key);
+        if (opened != 0) PlatformRegCloseKey(opened);
+    }
+    PlatformRegCloseKey(software);
+    EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
+}
+
 struct CorruptCase {
     std::string text;
     int line;
@@ -305,13 +367,17 @@ struct DamagedCase {
     bool directory;
     std::string contents;
     StandInRegistryFileStatus status;
+    const char* problem; // what the message says between the file's name and "; starting"
 };
 
 TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
     const DamagedCase cases[] = {
-        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt},
-        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt},
-        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable},
+        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 2)"},
+        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 1)"},
+        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable,
+         "cannot be read (Is a directory)"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
@@ -326,6 +392,11 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
         std::string message;
         EXPECT_EQ(StandInRegistryAttachFile(file, &message), c.status) << c.what;
         EXPECT_NE(message.find(file), std::string::npos) << c.what;
+        const std::string moved = " The file will be moved aside to " + file +
+                                  ".bad (or the next free .bad.N) before anything is saved.";
+        EXPECT_EQ(message, "The registry file " + file + " " + c.problem +
+                               "; starting with an empty registry." + moved)
+            << c.what;
         EXPECT_EQ(StandInRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
         if (!c.directory) {
             EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
@@ -341,6 +412,24 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
             EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
         EXPECT_EQ(Read(file), StandInRegistryToText()) << c.what;
     }
+}
+
+TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
+    const std::string corrupt = "[HKCU\\Software]\nnonsense\n";
+    Write(file, corrupt);
+    std::string message;
+    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    ASSERT_EQ(StandInRegistryBackupPath(), file + ".bad");
+    const std::string saved = Read(file);
+
+    ResetWorld();
+    EXPECT_EQ(StandInRegistryBackupPath(), "");
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x22);
+    EXPECT_TRUE(StandInRegistrySaveFile(&message));
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), saved);
+    EXPECT_EQ(Read(file + ".bad"), corrupt);
 }
 
 TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {

@@ -12,12 +12,13 @@
 
 #include "host/host_control.h"
 #include "platform/platform.h"
-#include "standins/services_control.h"
 #include "standins/registry.h"
+#include "standins/registry_file.h"
+#include "standins/services_control.h"
 #include "standins/ui.h"
+#include "standins/utf8.h"
 #include "tests/scenarios/runner/runner.h"
 #include "tests/scenarios/runner/transcript.h"
-#include "standins/utf8.h"
 
 namespace {
 
