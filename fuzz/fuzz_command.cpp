@@ -3,9 +3,9 @@
 
 #include "fuzz_input.h"
 #include "host/host_control.h"
-#include "standins/registry.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"
+#include "standins/registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostClearOutput();

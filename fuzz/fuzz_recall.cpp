@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "standins/services_control.h"
 #include "plugin/host.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
+#include "standins/services_control.h"
 #include "text/wtext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "host/host_control.h"
-#include "standins/services_control.h"
-#include "standins/registry.h"
-#include "standins/ui.h"
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
+#include "standins/registry.h"
+#include "standins/services_control.h"
+#include "standins/ui.h"
 #include "standins/utf8.h"
 #include "text/wtext.h"
 

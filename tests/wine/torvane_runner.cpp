@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "host/loader/plugin_loader.h"
-#include "tests/scenarios/runner/runner.h"
 #include "standins/utf8.h"
+#include "tests/scenarios/runner/runner.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "tests/scenarios/runner/transcript.h"
 #include "standins/utf8.h"
+#include "tests/scenarios/runner/transcript.h"
 
 namespace {
 
