@@ -128,13 +128,13 @@ struct AsciiKey {
 // The key that types ch (0x20 to 0x7E); key -1 for the space bar, which has no row.
 AsciiKey KeyForAscii(char32_t ch) {
     if (ch >= U'a' && ch <= U'z') return {kKeyA + static_cast<int>(ch - U'a'), 0};
-    if (ch >= U'A' && ch <= U'Z') return {kKeyA + static_cast<int>(ch - U'A'), kModShift};
+    if (ch >= U'A' && ch <= U'Z') return {kKeyA + static_cast<int>(ch - U'A'), kShiftBit};
     if (ch >= U'1' && ch <= U'9') return {kKey1 + static_cast<int>(ch - U'1'), 0};
     if (ch == U'0') return {kKey0, 0};
     // Shifted digits: ! @ # $ % ^ & * ( ) on keys 1 to 0.
     constexpr char32_t kShiftedDigits[] = U"!@#$%^&*()";
     for (int i = 0; i < 10; ++i)
-        if (ch == kShiftedDigits[i]) return {kKey1 + i, kModShift};
+        if (ch == kShiftedDigits[i]) return {kKey1 + i, kShiftBit};
     struct Punctuation {
         char32_t plain;
         char32_t shifted;
@@ -148,7 +148,7 @@ AsciiKey KeyForAscii(char32_t ch) {
     };
     for (const auto& p : kPunctuation) {
         if (ch == p.plain) return {p.key, 0};
-        if (ch == p.shifted) return {p.key, kModShift};
+        if (ch == p.shifted) return {p.key, kShiftBit};
     }
     return {-1, 0};
 }
@@ -167,27 +167,27 @@ DecodedInput TextItem(char32_t ch, size_t consumed) {
 DecodedInput ControlByte(unsigned char byte, bool lineFeedIsEnter) {
     switch (byte) {
     case 0x00:
-        return KeyItem(kKey1 + 1, kModCtrl, 1); // Ctrl-2 and Ctrl-Space send NUL
+        return KeyItem(kKey1 + 1, kCtrlBit, 1); // Ctrl-2 and Ctrl-Space send NUL
     case 0x08:
-        return KeyItem(kKeyA + 7, kModCtrl, 1); // Ctrl-H
+        return KeyItem(kKeyA + 7, kCtrlBit, 1); // Ctrl-H
     case 0x09:
         return KeyItem(kKeyTab, 0, 1);
     case 0x0A:
-        return lineFeedIsEnter ? KeyItem(kKeyEnter, 0, 1) : KeyItem(kKeyA + 9, kModCtrl, 1);
+        return lineFeedIsEnter ? KeyItem(kKeyEnter, 0, 1) : KeyItem(kKeyA + 9, kCtrlBit, 1);
     case 0x0D:
         return KeyItem(kKeyEnter, 0, 1);
     case 0x1C:
-        return KeyItem(kKeyBackslash, kModCtrl, 1);
+        return KeyItem(kKeyBackslash, kCtrlBit, 1);
     case 0x1D:
-        return KeyItem(kKeyRightBracket, kModCtrl, 1);
+        return KeyItem(kKeyRightBracket, kCtrlBit, 1);
     case 0x1E:
-        return KeyItem(kKey1 + 5, kModCtrl, 1); // Ctrl-6 sends RS
+        return KeyItem(kKey1 + 5, kCtrlBit, 1); // Ctrl-6 sends RS
     case 0x1F:
-        return KeyItem(kKeyDivide, kModCtrl, 1); // Ctrl-/ sends US
+        return KeyItem(kKeyDivide, kCtrlBit, 1); // Ctrl-/ sends US
     case 0x7F:
         return KeyItem(kKeyBackspace, 0, 1);
     default:
-        return KeyItem(kKeyA + (byte - 1), kModCtrl, 1); // Ctrl-A to Ctrl-Z
+        return KeyItem(kKeyA + (byte - 1), kCtrlBit, 1); // Ctrl-A to Ctrl-Z
     }
 }
 
@@ -221,9 +221,9 @@ int ModifiersOfParameter(int parameter) {
     if (parameter < 2) return 0;
     int bits = parameter - 1;
     int state = 0;
-    if (bits & 1) state |= kModShift;
-    if (bits & 4) state |= kModCtrl;
-    if (bits & (2 | 8)) state |= kModAlt;
+    if (bits & 1) state |= kShiftBit;
+    if (bits & 4) state |= kCtrlBit;
+    if (bits & (2 | 8)) state |= kAltBit;
     return state;
 }
 
@@ -334,8 +334,8 @@ DecodedInput KeyOfCharacterCode(int code, int modifiers, size_t consumed) {
     }
     if (code < 0x20 || code > 0x7E) return Item(InputKind::kIgnored, consumed);
     char32_t ch = static_cast<char32_t>(code);
-    if ((modifiers & (kModCtrl | kModAlt)) == 0) {
-        if ((modifiers & kModShift) && ch >= U'a' && ch <= U'z') ch -= 0x20;
+    if ((modifiers & (kCtrlBit | kAltBit)) == 0) {
+        if ((modifiers & kShiftBit) && ch >= U'a' && ch <= U'z') ch -= 0x20;
         return TextItem(ch, consumed);
     }
     AsciiKey key = KeyForAscii(ch);
@@ -393,7 +393,7 @@ DecodedInput ControlSequence(const unsigned char* bytes, size_t length, bool com
     int key = KeyOfFinalLetter(final);
     if (key >= 0) return KeyItem(key, modifiers, consumed);
     key = ArrowOfLowerFinal(final);
-    if (key >= 0) return KeyItem(key, modifiers | (ss3 ? kModCtrl : kModShift), consumed);
+    if (key >= 0) return KeyItem(key, modifiers | (ss3 ? kCtrlBit : kShiftBit), consumed);
     if (ss3) return Item(InputKind::kIgnored, consumed);
 
     switch (final) {
@@ -405,20 +405,20 @@ DecodedInput ControlSequence(const unsigned char* bytes, size_t length, bool com
         if (final == '~' && first == 201) return Item(InputKind::kPasteEnd, consumed);
         if (final == '~' && first == 27 && count >= 3)
             return KeyOfCharacterCode(parameters[2], modifiers, consumed);
-        if (final == '$') modifiers |= kModShift;
-        if (final == '^') modifiers |= kModCtrl;
-        if (final == '@') modifiers |= kModCtrl | kModShift;
+        if (final == '$') modifiers |= kShiftBit;
+        if (final == '^') modifiers |= kCtrlBit;
+        if (final == '@') modifiers |= kCtrlShiftState;
         key = KeyOfTildeNumber(first);
         if (key < 0) {
             key = ShiftedFunctionKeyOfTildeNumber(first);
-            modifiers |= kModShift;
+            modifiers |= kShiftBit;
         }
         return key >= 0 ? KeyItem(key, modifiers, consumed) : Item(InputKind::kIgnored, consumed);
     }
     case 'u':
         return KeyOfCharacterCode(first, modifiers, consumed);
     case 'Z':
-        return KeyItem(kKeyTab, modifiers | kModShift, consumed);
+        return KeyItem(kKeyTab, modifiers | kShiftBit, consumed);
     default:
         return Item(InputKind::kIgnored, consumed);
     }
@@ -441,7 +441,7 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
     }
     if (next == 'O') {
         if (length < 3 && !complete) return Item(InputKind::kNeedMore, 0);
-        if (length < 3) return KeyItem(kKeyA + 14, kModAlt | kModShift, 2); // Alt-Shift-O after all
+        if (length < 3) return KeyItem(kKeyA + 14, kAltBit | kShiftBit, 2); // Alt-Shift-O after all
         DecodedInput item = ControlSequence(bytes, length, complete, true, 0);
         return item.kind == InputKind::kNeedMore ? Item(InputKind::kNeedMore, 0) : item;
     }
@@ -450,17 +450,17 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
         if (length < 3 && !complete) return Item(InputKind::kNeedMore, 0);
         if (length >= 3 && (bytes[2] == '[' || bytes[2] == 'O')) {
             DecodedInput item =
-                ControlSequence(bytes + 1, length - 1, complete, bytes[2] == 'O', kModAlt);
+                ControlSequence(bytes + 1, length - 1, complete, bytes[2] == 'O', kAltBit);
             if (item.kind == InputKind::kNeedMore) return Item(InputKind::kNeedMore, 0);
             item.consumed += 1;
             return item;
         }
-        return KeyItem(kKeyEsc, kModAlt, 2);
+        return KeyItem(kKeyEsc, kAltBit, 2);
     }
     // Alt with a plain key: the terminal sends escape and the key's own bytes.
     if (next < 0x20 || next == 0x7F) {
         DecodedInput item = ControlByte(next, lineFeedIsEnter);
-        item.modifiers |= kModAlt;
+        item.modifiers |= kAltBit;
         item.consumed = 2;
         return item;
     }
@@ -470,18 +470,18 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
     if (item.kind != InputKind::kText) return item;
     AsciiKey key = item.text < 0x80 ? KeyForAscii(item.text) : AsciiKey{-1, 0};
     if (key.key < 0) return Item(InputKind::kIgnored, item.consumed); // no key of its own
-    return KeyItem(key.key, key.modifiers | kModAlt, item.consumed);
+    return KeyItem(key.key, key.modifiers | kAltBit, item.consumed);
 }
 
 } // namespace
 
 size_t ConsoleColumn(int modifiers) {
-    return kColumnOfState[modifiers & 7];
+    return kColumnOfState[modifiers & kCtrlAltShiftState];
 }
 
 KeyReport ReportKey(int key, int modifiers, bool extendedHost) {
     KeyReport report{};
-    report.modifiers = modifiers & 7;
+    report.modifiers = modifiers & kCtrlAltShiftState;
     if (key < 0 || key >= kConsoleKeyCount) return report;
     size_t column = ConsoleColumn(modifiers);
     int32_t cell = ConsoleKeyTable[key].cells[column];
@@ -509,7 +509,8 @@ void ConsoleKeyName(int key, int modifiers, char16_t* out, size_t capacity) {
         CopyText(out, capacity, u"");
         return;
     }
-    FormatText(out, capacity, u"%s%s", kStatePrefixes[modifiers & 7], ConsoleKeyTable[key].name);
+    FormatText(out, capacity, u"%s%s", kStatePrefixes[modifiers & kCtrlAltShiftState],
+               ConsoleKeyTable[key].name);
 }
 
 DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complete,

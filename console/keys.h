@@ -6,10 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Modifier keys as the keyboard-state stand-in takes them.
-constexpr int kModShift = 1;
-constexpr int kModCtrl = 2;
-constexpr int kModAlt = 4;
+#include "keys/modifiers.h"
 
 // Rows of the console key table, in table order.
 enum ConsoleKey : int {
@@ -75,7 +72,7 @@ struct ConsoleKeyRow {
 
 extern const ConsoleKeyRow ConsoleKeyTable[kConsoleKeyCount];
 
-// The column for a modifier state (Shift 1, Ctrl 2, Alt 4).
+// The column for a modifier state; Shift with Alt counts as Alt.
 size_t ConsoleColumn(int modifiers);
 
 // What the host hands the plug-in for one key.
@@ -110,7 +107,7 @@ struct DecodedInput {
     size_t consumed; // bytes used, at least 1 unless kNeedMore
     char32_t text;   // kText: the code point
     int key;         // kKey: the table row
-    int modifiers;   // kKey: Shift 1, Ctrl 2, Alt 4
+    int modifiers;   // kKey: the modifier bits
 };
 
 // Decodes the first item of bytes. complete says that no more bytes follow soon, so a lone

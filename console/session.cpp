@@ -33,7 +33,7 @@ enum class Action {
 };
 
 Action DefaultAction(int key, int modifiers) {
-    bool ctrl = (modifiers & kModCtrl) != 0;
+    bool ctrl = (modifiers & kCtrlBit) != 0;
     switch (key) {
     case kKeyEnter:
         return Action::kRun;
@@ -60,8 +60,8 @@ Action DefaultAction(int key, int modifiers) {
     default:
         break;
     }
-    if (modifiers == kModCtrl && key == kKeyA + 7) return Action::kBackspace;    // Ctrl-H
-    if (modifiers == kModCtrl && key == kKeyA + 11) return Action::kClearScreen; // Ctrl-L
+    if (modifiers == kCtrlBit && key == kKeyA + 7) return Action::kBackspace;    // Ctrl-H
+    if (modifiers == kCtrlBit && key == kKeyA + 11) return Action::kClearScreen; // Ctrl-L
     return Action::kNone;
 }
 
@@ -279,7 +279,7 @@ void HandleKey(int key, int modifiers) {
     // The screen shows the line as it is before the line runs or the console ends.
     if (Console.redrawPending && !Console.transcript && (key == kKeyEnter || key == kKeyA + 2))
         Redraw();
-    if (key == kKeyA + 2 && modifiers == kModCtrl) {
+    if (key == kKeyA + 2 && modifiers == kCtrlBit) {
         // Ctrl-C leaves the console; the host never reports it.
         if (Console.transcript) {
             SessionPrint(u"[" + before + u"] Ctrl-C: leaving\n");

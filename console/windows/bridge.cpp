@@ -15,6 +15,7 @@
 
 #include "console/bridge.h"
 #include "host/loader/plugin_loader.h"
+#include "keys/modifiers.h"
 #include "plugin/host.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
@@ -75,8 +76,8 @@ BOOL WINAPI PassPlaySound(LPCWSTR name, HMODULE, DWORD) {
     return TRUE;
 }
 
-// Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (Shift 1, Ctrl 2,
-// Alt 4), and waits a little for the system to see it.
+// Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (the bits of
+// keys/modifiers.h), and waits a little for the system to see it.
 void HoldModifiers(int state) {
     if (state == heldModifiers) return;
     int held = 0;
@@ -138,7 +139,7 @@ void Key(const std::vector<std::string>& f) {
                                    ? static_cast<size_t>(cursor)
                                    : lineLength);
     record.keyName = Number(f, 8) != 0 ? keyName : nullptr;
-    HoldModifiers(static_cast<int>(Number(f, 1)) & 7);
+    HoldModifiers(static_cast<int>(Number(f, 1)) & kCtrlAltShiftState);
 
     int result = plugin.key(&record);
 

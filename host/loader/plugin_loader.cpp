@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "keys/modifiers.h"
+
 namespace {
 
 // Looks up an export by name; the result is null when there is none.
@@ -87,19 +89,24 @@ void* ReplaceImport(HMODULE module, const char* dll, const char* function, void*
 }
 
 int HoldModifierKeys(int state, int* held) {
-    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    struct ModifierKey {
+        WORD key;
+        int bit;
+    };
+    constexpr ModifierKey keys[3] = {
+        {VK_SHIFT, kShiftBit}, {VK_CONTROL, kCtrlBit}, {VK_MENU, kAltBit}};
     INPUT input[3] = {};
     for (int i = 0; i < 3; ++i) {
         input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = keys[i];
-        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
+        input[i].ki.wVk = keys[i].key;
+        input[i].ki.dwFlags = (state & keys[i].bit) != 0 ? 0 : KEYEVENTF_KEYUP;
     }
     int sent = static_cast<int>(SendInput(3, input, sizeof(INPUT)));
     // The input reaches the keyboard state a moment later.
     for (int attempt = 0; attempt < 50; ++attempt) {
         *held = 0;
-        for (int i = 0; i < 3; ++i) {
-            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) *held |= 1 << i;
+        for (const ModifierKey& k : keys) {
+            if ((static_cast<unsigned>(GetAsyncKeyState(k.key)) & 0x8000u) != 0) *held |= k.bit;
         }
         if (*held == state) break;
         Sleep(10);

@@ -244,9 +244,9 @@ struct ReportCase {
     const char16_t* keyName;
 };
 
-constexpr int kS = kModShift;
-constexpr int kC = kModCtrl;
-constexpr int kA = kModAlt;
+constexpr int kS = kShiftBit;
+constexpr int kC = kCtrlBit;
+constexpr int kA = kAltBit;
 
 TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
     const ReportCase cases[] = {

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "host/host_control.h"
+#include "keys/modifiers.h"
 #include "platform/platform.h"
-#include "standins/services_control.h"
 #include "standins/registry.h"
+#include "standins/services_control.h"
 #include "standins/ui.h"
+#include "standins/utf8.h"
 #include "tests/scenarios/runner/runner.h"
 #include "tests/scenarios/runner/transcript.h"
-#include "standins/utf8.h"
 
 namespace {
 
@@ -128,10 +129,15 @@ bool LayerLoad(PluginExports* plugin, HostControls* host, std::string*) {
 void LayerHoldModifiers(int state, int* sent, int* held) {
     StandInSetModifiers(state);
     *sent = 3; // one event for each of the three keys
-    const int keys[3] = {kVkShift, kVkControl, kVkMenu};
+    struct ModifierKey {
+        int key;
+        int bit;
+    };
+    constexpr ModifierKey keys[3] = {
+        {kVkShift, kShiftBit}, {kVkControl, kCtrlBit}, {kVkMenu, kAltBit}};
     *held = 0;
-    for (int i = 0; i < 3; ++i)
-        if (PlatformKeyHeld(keys[i])) *held |= 1 << i;
+    for (const ModifierKey& k : keys)
+        if (PlatformKeyHeld(k.key)) *held |= k.bit;
 }
 
 // The stand-ins record every box and sound; what came before this is not reported.
