@@ -103,19 +103,16 @@ const ConsoleKeyRow ConsoleKeyTable[kConsoleKeyCount] = {
 
 namespace {
 
-// Column prefixes of key names, as the host names combinations.
-constexpr const char16_t* kColumnPrefixes[kConsoleColumns] = {
-    u"", u"Shift-", u"Ctrl-", u"Alt-", u"Ctrl-Shift-", u"Ctrl-Alt-", u"Ctrl-Alt-Shift-",
-};
-
-// Prefixes by modifier state, for showing the keys actually held.
-constexpr const char16_t* kStatePrefixes[8] = {
-    u"",     u"Shift-",     u"Ctrl-",     u"Ctrl-Shift-",
-    u"Alt-", u"Alt-Shift-", u"Ctrl-Alt-", u"Ctrl-Alt-Shift-",
-};
-
 // The column of each modifier state; Shift with Alt counts as Alt.
-constexpr size_t kColumnOfState[8] = {0, 1, 2, 4, 3, 3, 5, 6};
+constexpr size_t kColumnOfState[kModifierStates] = {
+    kColumnNone, kColumnShift, kColumnCtrl,    kColumnCtrlShift,
+    kColumnAlt,  kColumnAlt,   kColumnCtrlAlt, kColumnCtrlAltShift,
+};
+
+// The name prefix of one modifier key when the state holds it.
+const char16_t* HeldPrefix(int modifiers, int bit, size_t column) {
+    return (modifiers & bit) != 0 ? ModifierPrefixes[column] : u"";
+}
 
 constexpr unsigned char kEsc = 0x1B;
 
@@ -485,7 +482,7 @@ KeyReport ReportKey(int key, int modifiers, bool extendedHost) {
     if (key < 0 || key >= kConsoleKeyCount) return report;
     size_t column = ConsoleColumn(modifiers);
     int32_t cell = ConsoleKeyTable[key].cells[column];
-    FormatText(report.keyName, std::size(report.keyName), u"%s%s", kColumnPrefixes[column],
+    FormatText(report.keyName, std::size(report.keyName), u"%s%s", ModifierPrefixes[column],
                ConsoleKeyTable[key].name);
     if ((cell & kByName) != 0 && extendedHost) {
         report.reported = true;
@@ -509,8 +506,10 @@ void ConsoleKeyName(int key, int modifiers, char16_t* out, size_t capacity) {
         CopyText(out, capacity, u"");
         return;
     }
-    FormatText(out, capacity, u"%s%s", kStatePrefixes[modifiers & kCtrlAltShiftState],
-               ConsoleKeyTable[key].name);
+    // The keys actually held, in the order Ctrl, Alt, Shift: Shift with Alt too.
+    FormatText(out, capacity, u"%s%s%s%s", HeldPrefix(modifiers, kCtrlBit, kColumnCtrl),
+               HeldPrefix(modifiers, kAltBit, kColumnAlt),
+               HeldPrefix(modifiers, kShiftBit, kColumnShift), ConsoleKeyTable[key].name);
 }
 
 DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complete,

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "keys/key_tables.h"
 #include "keys/modifiers.h"
 
 // Rows of the console key table, in table order.
@@ -56,7 +57,7 @@ enum ConsoleKey : int {
 
 // Columns of the console key table: the extended key table's seven. Shift with Alt has no column
 // of its own; the host reports it as the Alt combination.
-constexpr size_t kConsoleColumns = 7;
+constexpr size_t kConsoleColumns = kExtendedColumns;
 
 // A cell flag: a host that reports keys by name (major version 24 and up) reports this
 // combination by name; the code beside the flag is what an older host reports (0: nothing).

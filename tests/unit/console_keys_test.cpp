@@ -319,4 +319,27 @@ TEST(ConsoleReport, ColumnsOfModifierStates) {
         EXPECT_EQ(ConsoleColumn(state), expected[state]) << "state " << state;
 }
 
+TEST(ConsoleReport, ShownNamesListTheKeysHeld) {
+    struct Case {
+        int modifiers;
+        const char16_t* name;
+    };
+    const Case cases[] = {
+        {0, u"F3"},
+        {kShiftBit, u"Shift-F3"},
+        {kCtrlBit, u"Ctrl-F3"},
+        {kCtrlShiftState, u"Ctrl-Shift-F3"},
+        {kAltBit, u"Alt-F3"},
+        {kAltBit | kShiftBit, u"Alt-Shift-F3"}, // no column of its own, still shown as held
+        {kCtrlAltState, u"Ctrl-Alt-F3"},
+        {kCtrlAltShiftState, u"Ctrl-Alt-Shift-F3"},
+        {8 | kAltBit, u"Alt-F3"}, // bits beyond the three keys are no key
+    };
+    for (const auto& c : cases) {
+        char16_t name[48];
+        ConsoleKeyName(kKeyF3, c.modifiers, name, 48);
+        EXPECT_EQ(std::u16string(name), c.name) << "modifiers " << c.modifiers;
+    }
+}
+
 } // namespace
