@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
@@ -208,8 +209,8 @@ DecodedInput Utf8Char(const unsigned char* bytes, size_t length, bool complete) 
         ch = (ch << 6) | (bytes[i] & 0x3F);
     }
     constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    bool valid = ch >= kMinimum[need] && ch <= 0x10FFFF && !(ch >= 0xD800 && ch <= 0xDFFF) &&
-                 !(ch >= 0x80 && ch <= 0x9F);
+    bool valid =
+        ch >= kMinimum[need] && ch <= 0x10FFFF && !IsSurrogate(ch) && !(ch >= 0x80 && ch <= 0x9F);
     return valid ? TextItem(ch, need) : Item(InputKind::kIgnored, need);
 }
 

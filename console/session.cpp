@@ -253,14 +253,7 @@ void Apply(Action action) {
 // One character typed: each of its UTF-16 units is a key for the plug-in, then it is typed.
 void TypeCharacter(char32_t ch) {
     char16_t units[2];
-    size_t count = 1;
-    if (ch >= 0x10000) {
-        units[0] = static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10));
-        units[1] = static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF));
-        count = 2;
-    } else {
-        units[0] = static_cast<char16_t>(ch);
-    }
+    size_t count = Utf16Units(ch, units);
     bool consumed = false;
     for (size_t i = 0; i < count; ++i)
         consumed = CallKey(ReportText(units[i])) || consumed;
