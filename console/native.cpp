@@ -98,15 +98,15 @@ std::u16string TakeStandInSideOutput() {
 }
 
 const PluginDriver NativePlugin = {
-    NativeStart,
-    NativeStop,
-    NativeKey,
-    NativeCommand,
-    NativeHelp,
-    NativeUsage,
-    NativeSetVariable,
-    NativeUnsetVariable,
-    NativeExpand,
-    NativeSetCursorRow,
-    TakeStandInSideOutput,
+    .start = NativeStart,
+    .stop = NativeStop,
+    .key = NativeKey,
+    .command = NativeCommand,
+    .help = NativeHelp,
+    .usage = NativeUsage,
+    .setVariable = NativeSetVariable,
+    .unsetVariable = NativeUnsetVariable,
+    .expand = NativeExpand,
+    .setCursorRow = NativeSetCursorRow,
+    .takeSideOutput = TakeStandInSideOutput,
 };

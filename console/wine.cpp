@@ -247,17 +247,17 @@ void WineSetCursorRow(int32_t row) {
 }
 
 const PluginDriver kWinePlugin = {
-    WineStart,
-    WineStop,
-    WineKey,
-    WineCommand,
-    WineHelp,
-    WineUsage,
-    WineSetVariable,
-    WineUnsetVariable,
-    WineExpand,
-    WineSetCursorRow,
-    TakeStandInSideOutput,
+    .start = WineStart,
+    .stop = WineStop,
+    .key = WineKey,
+    .command = WineCommand,
+    .help = WineHelp,
+    .usage = WineUsage,
+    .setVariable = WineSetVariable,
+    .unsetVariable = WineUnsetVariable,
+    .expand = WineExpand,
+    .setCursorRow = WineSetCursorRow,
+    .takeSideOutput = TakeStandInSideOutput,
 };
 
 } // namespace

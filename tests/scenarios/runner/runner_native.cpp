@@ -120,9 +120,27 @@ void LayerEnd(const ScenarioSetup& setup) {
 
 // The plug-in and the host are linked in and start as freshly loaded libraries do.
 bool LayerLoad(PluginExports* plugin, HostControls* host, std::string*) {
-    *plugin = {GetPluginInfo, InitializePlugin, ShutdownPlugin, key, Torvane, Usage, Help};
-    *host = {HostReset,  SetVariable,     UnsetVariable, SetCursorRow, StdoutText,
-             StderrText, HostClearOutput, ClearedCount,  ClearedAt,    ExpandVariables};
+    *plugin = {
+        .getPluginInfo = GetPluginInfo,
+        .initializePlugin = InitializePlugin,
+        .shutdownPlugin = ShutdownPlugin,
+        .key = key,
+        .torvane = Torvane,
+        .usage = Usage,
+        .help = Help,
+    };
+    *host = {
+        .reset = HostReset,
+        .setVariable = SetVariable,
+        .unsetVariable = UnsetVariable,
+        .setCursorRow = SetCursorRow,
+        .stdoutText = StdoutText,
+        .stderrText = StderrText,
+        .clearOutput = HostClearOutput,
+        .clearedCount = ClearedCount,
+        .clearedAt = ClearedAt,
+        .expandVariables = ExpandVariables,
+    };
     return true;
 }
 
