@@ -1,6 +1,5 @@
-// The console's keyboard: terminal input bytes decoded into keys, and each key turned into the
-// report the host gives the plug-in (a key code, or on newer hosts sometimes a key name) together
-// with the modifier keys held.
+// The console's keyboard: each key turned into the report the host gives the plug-in (a key code,
+// or on newer hosts sometimes a key name) together with the modifier keys held.
 #pragma once
 
 #include <cstddef>
@@ -92,27 +91,3 @@ KeyReport ReportText(char16_t unit);
 
 // The key's name with its modifiers, as the console shows it, e.g. "Ctrl-Shift-F3".
 void ConsoleKeyName(int key, int modifiers, char16_t* out, size_t capacity);
-
-// One item decoded from the terminal's input.
-enum class InputKind {
-    kNeedMore,   // the bytes so far begin a sequence; wait for more
-    kIgnored,    // bytes that stand for nothing the console knows; dropped
-    kText,       // a character to type
-    kKey,        // a key with modifiers
-    kPasteBegin, // bracketed paste starts
-    kPasteEnd,   // bracketed paste ends
-};
-
-struct DecodedInput {
-    InputKind kind;
-    size_t consumed; // bytes used, at least 1 unless kNeedMore
-    char32_t text;   // kText: the code point
-    int key;         // kKey: the table row
-    int modifiers;   // kKey: the modifier bits
-};
-
-// Decodes the first item of bytes. complete says that no more bytes follow soon, so a lone
-// escape is the Esc key and a cut-off sequence is dropped. lineFeedIsEnter reads a line feed as
-// Enter (scripted input) instead of Ctrl-J (a terminal).
-DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complete,
-                         bool lineFeedIsEnter);

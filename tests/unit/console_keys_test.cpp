@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "console/keys.h"
+#include "console/terminal_input.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -208,6 +210,54 @@ TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
         EXPECT_EQ(Decode(c.bytes, true), c.complete) << "bytes: " << c.bytes;
     }
     EXPECT_EQ(Decode("", true), "need more");
+}
+
+TEST(ConsoleDecode, EveryTildeNumber) {
+    // The key of "CSI n ~" for n from 1 on; "" where the number stands for no key.
+    const char* keys[] = {
+        "Home",     "Ins", "Del",      "End",      "PgUp",     "PgDn",      "Home",
+        "End",      "",    "", // 1 to 10
+        "F1",       "F2",  "F3",       "F4",       "F5",       "",          "F6",
+        "F7",       "F8",  "F9", // 11 to 20
+        "F10",      "",    "F11",      "F12",      "Shift-F3", "Shift-F4",  "",
+        "Shift-F5",                                                             // 21 to 28
+        "Shift-F6", "",    "Shift-F7", "Shift-F8", "Shift-F9", "Shift-F10", "", // 29 to 35
+    };
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        std::string bytes = "\x1b[" + std::to_string(i + 1) + "~";
+        std::string consumed = " (" + std::to_string(bytes.size()) + ")";
+        std::string expected =
+            keys[i][0] != 0 ? "key " + std::string(keys[i]) + consumed : "ignored" + consumed;
+        EXPECT_EQ(Decode(bytes, false), expected) << "number " << i + 1;
+    }
+}
+
+TEST(ConsoleDecode, EveryFinalLetterAndCharacterCode) {
+    const DecodeCase cases[] = {
+        {"\x1b[A", "key Up (3)"},
+        {"\x1bOB", "key Down (3)"},
+        {"\x1b[C", "key Right (3)"},
+        {"\x1bOH", "key Home (3)"},
+        {"\x1bOF", "key End (3)"},
+        {"\x1b[P", "key F1 (3)"},
+        {"\x1b[Q", "key F2 (3)"},
+        {"\x1bOR", "key F3 (3)"},
+        {"\x1b[S", "key F4 (3)"},
+        {"\x1b[E", "ignored (3)"},
+        {"\x1b[b", "key Shift-Down (3)"},
+        {"\x1bOa", "key Ctrl-Up (3)"},
+        {"\x1b[c", "key Shift-Right (3)"},
+        {"\x1bOb", "key Ctrl-Down (3)"},
+        {"\x1b[8;5u", "key Ctrl-Backspace (6)"},
+        {"\x1b[127u", "key Backspace (6)"},
+        {"\x1b[9;2u", "key Shift-Tab (6)"},
+        {"\x1b[13;3u", "key Alt-Enter (7)"},
+        {"\x1b[27u", "key Esc (5)"},
+        {"\x1b[10;5u", "ignored (7)"}, // a control code with no key of its own
+        {"\x1b[32;5u", "ignored (7)"}, // Ctrl-Space: the space bar has no row
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
 }
 
 TEST(ConsoleDecode, Utf8Text) {
