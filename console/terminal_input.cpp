@@ -19,9 +19,15 @@ struct KeyOfCode {
     int modifiers;
 };
 
+// The modifier keys that an rxvt final byte of a tilde number adds.
+struct FinalModifiers {
+    int code;
+    int modifiers;
+};
+
 // The row for code; null when the table has none.
-template <size_t N> const KeyOfCode* Find(const KeyOfCode (&table)[N], int code) {
-    for (const KeyOfCode& row : table)
+template <typename Row, size_t N> const Row* Find(const Row (&table)[N], int code) {
+    for (const Row& row : table)
         if (row.code == code) return &row;
     return nullptr;
 }
@@ -51,6 +57,11 @@ constexpr KeyOfCode kTildeNumbers[] = {
     {25, kKeyF3, kShiftBit},  {26, kKeyF4, kShiftBit},  {28, kKeyF5, kShiftBit},
     {29, kKeyF6, kShiftBit},  {31, kKeyF7, kShiftBit},  {32, kKeyF8, kShiftBit},
     {33, kKeyF9, kShiftBit},  {34, kKeyF10, kShiftBit},
+};
+
+// The finals of "CSI n ~": rxvt ends the numbers with $ for Shift, ^ for Ctrl and @ for both.
+constexpr FinalModifiers kTildeFinals[] = {
+    {'~', 0}, {'$', kShiftBit}, {'^', kCtrlBit}, {'@', kCtrlShiftState},
 };
 
 // Final letters shared by CSI and SS3.
@@ -115,6 +126,13 @@ DecodedInput KeyItem(int key, int modifiers, size_t consumed) {
 }
 DecodedInput TextItem(char32_t ch, size_t consumed) {
     return DecodedInput{InputKind::kText, consumed, ch, 0, 0};
+}
+
+// An item found after prefix bytes, counting them; waiting for more bytes consumes none.
+DecodedInput Behind(size_t prefix, DecodedInput item) {
+    if (item.kind == InputKind::kNeedMore) return Item(InputKind::kNeedMore, 0);
+    item.consumed += prefix;
+    return item;
 }
 
 // A control byte (0x00 to 0x1F but escape, and 0x7F) as the key a terminal sends it for.
@@ -229,29 +247,17 @@ DecodedInput ControlSequence(const unsigned char* bytes, size_t length, bool com
         return KeyItem(row->key, modifiers | (ss3 ? kCtrlBit : kShiftBit), consumed);
     if (ss3) return Item(InputKind::kIgnored, consumed);
 
-    switch (final) {
-    case '~':
-    case '$':
-    case '^':
-    case '@': {
-        if (final == '~' && first == 200) return Item(InputKind::kPasteBegin, consumed);
-        if (final == '~' && first == 201) return Item(InputKind::kPasteEnd, consumed);
-        if (final == '~' && first == 27 && count >= 3)
-            return KeyOfCharacterCode(parameters[2], modifiers, consumed);
-        if (final == '$') modifiers |= kShiftBit;
-        if (final == '^') modifiers |= kCtrlBit;
-        if (final == '@') modifiers |= kCtrlShiftState;
-        const KeyOfCode* row = Find(kTildeNumbers, first);
-        if (row == nullptr) return Item(InputKind::kIgnored, consumed);
-        return KeyItem(row->key, modifiers | row->modifiers, consumed);
-    }
-    case 'u':
-        return KeyOfCharacterCode(first, modifiers, consumed);
-    case 'Z':
-        return KeyItem(kKeyTab, modifiers | kShiftBit, consumed);
-    default:
-        return Item(InputKind::kIgnored, consumed);
-    }
+    if (final == 'u') return KeyOfCharacterCode(first, modifiers, consumed);
+    if (final == 'Z') return KeyItem(kKeyTab, modifiers | kShiftBit, consumed);
+    const FinalModifiers* ending = Find(kTildeFinals, final);
+    if (ending == nullptr) return Item(InputKind::kIgnored, consumed);
+    if (final == '~' && first == 200) return Item(InputKind::kPasteBegin, consumed);
+    if (final == '~' && first == 201) return Item(InputKind::kPasteEnd, consumed);
+    if (final == '~' && first == 27 && count >= 3)
+        return KeyOfCharacterCode(parameters[2], modifiers, consumed);
+    const KeyOfCode* row = Find(kTildeNumbers, first);
+    if (row == nullptr) return Item(InputKind::kIgnored, consumed);
+    return KeyItem(row->key, modifiers | ending->modifiers | row->modifiers, consumed);
 }
 
 // Everything that begins with an escape byte.
@@ -266,25 +272,19 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
             if (bytes[3] >= 'A' && bytes[3] <= 'E') return KeyItem(kKeyF1 + (bytes[3] - 'A'), 0, 4);
             return Item(InputKind::kIgnored, 3);
         }
-        DecodedInput item = ControlSequence(bytes, length, complete, false, 0);
-        return item.kind == InputKind::kNeedMore ? Item(InputKind::kNeedMore, 0) : item;
+        return Behind(0, ControlSequence(bytes, length, complete, false, 0));
     }
     if (next == 'O') {
         if (length < 3 && !complete) return Item(InputKind::kNeedMore, 0);
         if (length < 3) return KeyItem(kKeyA + 14, kAltBit | kShiftBit, 2); // Alt-Shift-O after all
-        DecodedInput item = ControlSequence(bytes, length, complete, true, 0);
-        return item.kind == InputKind::kNeedMore ? Item(InputKind::kNeedMore, 0) : item;
+        return Behind(0, ControlSequence(bytes, length, complete, true, 0));
     }
     if (next == kEsc) {
         // ESC ESC [ ... is Alt with the key of the sequence; a second escape alone is Alt-Esc.
         if (length < 3 && !complete) return Item(InputKind::kNeedMore, 0);
-        if (length >= 3 && (bytes[2] == '[' || bytes[2] == 'O')) {
-            DecodedInput item =
-                ControlSequence(bytes + 1, length - 1, complete, bytes[2] == 'O', kAltBit);
-            if (item.kind == InputKind::kNeedMore) return Item(InputKind::kNeedMore, 0);
-            item.consumed += 1;
-            return item;
-        }
+        if (length >= 3 && (bytes[2] == '[' || bytes[2] == 'O'))
+            return Behind(
+                1, ControlSequence(bytes + 1, length - 1, complete, bytes[2] == 'O', kAltBit));
         return KeyItem(kKeyEsc, kAltBit, 2);
     }
     // Alt with a plain key: the terminal sends escape and the key's own bytes.
@@ -294,9 +294,7 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
         item.consumed = 2;
         return item;
     }
-    DecodedInput item = Utf8Char(bytes + 1, length - 1, complete);
-    if (item.kind == InputKind::kNeedMore) return Item(InputKind::kNeedMore, 0);
-    item.consumed += 1;
+    DecodedInput item = Behind(1, Utf8Char(bytes + 1, length - 1, complete));
     if (item.kind != InputKind::kText) return item;
     AsciiKey key = item.text < 0x80 ? KeyForAscii(item.text) : AsciiKey{-1, 0};
     if (key.key < 0) return Item(InputKind::kIgnored, item.consumed); // no key of its own
@@ -311,7 +309,5 @@ DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complet
     unsigned char lead = bytes[0];
     if (lead == kEsc) return EscapeSequence(bytes, length, complete, lineFeedIsEnter);
     if (lead < 0x20 || lead == 0x7F) return ControlByte(lead, lineFeedIsEnter);
-    DecodedInput item = Utf8Char(bytes, length, complete);
-    if (item.kind == InputKind::kNeedMore) return Item(InputKind::kNeedMore, 0);
-    return item;
+    return Behind(0, Utf8Char(bytes, length, complete));
 }

@@ -253,8 +253,12 @@ TEST(ConsoleDecode, EveryFinalLetterAndCharacterCode) {
         {"\x1b[9;2u", "key Shift-Tab (6)"},
         {"\x1b[13;3u", "key Alt-Enter (7)"},
         {"\x1b[27u", "key Esc (5)"},
-        {"\x1b[10;5u", "ignored (7)"}, // a control code with no key of its own
-        {"\x1b[32;5u", "ignored (7)"}, // Ctrl-Space: the space bar has no row
+        {"\x1b[11@", "key Ctrl-Shift-F1 (5)"}, // rxvt
+        {"\x1b[25^", "key Ctrl-Shift-F3 (5)"}, // rxvt
+        {"\x1b[3^", "key Ctrl-Del (4)"},       // rxvt
+        {"\x1b[200$", "ignored (6)"},          // only "CSI 200 ~" begins a paste
+        {"\x1b[10;5u", "ignored (7)"},         // a control code with no key of its own
+        {"\x1b[32;5u", "ignored (7)"},         // Ctrl-Space: the space bar has no row
     };
     for (const auto& c : cases)
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
