@@ -32,34 +32,26 @@ enum class Action {
     kQuit,
 };
 
+struct KeyAction {
+    int key;
+    Action action;
+};
+
+// The keys the host edits with, whatever the modifier keys held.
+constexpr KeyAction kKeyActions[] = {
+    {kKeyEnter, Action::kRun},     {kKeyBackspace, Action::kBackspace},
+    {kKeyDel, Action::kDelete},    {kKeyHome, Action::kHome},
+    {kKeyEnd, Action::kEnd},       {kKeyUp, Action::kPrevious},
+    {kKeyDown, Action::kNext},     {kKeyIns, Action::kToggleOverwrite},
+    {kKeyEsc, Action::kClearLine},
+};
+
 Action DefaultAction(int key, int modifiers) {
     bool ctrl = (modifiers & kCtrlBit) != 0;
-    switch (key) {
-    case kKeyEnter:
-        return Action::kRun;
-    case kKeyBackspace:
-        return Action::kBackspace;
-    case kKeyDel:
-        return Action::kDelete;
-    case kKeyLeft:
-        return ctrl ? Action::kWordLeft : Action::kLeft;
-    case kKeyRight:
-        return ctrl ? Action::kWordRight : Action::kRight;
-    case kKeyHome:
-        return Action::kHome;
-    case kKeyEnd:
-        return Action::kEnd;
-    case kKeyUp:
-        return Action::kPrevious;
-    case kKeyDown:
-        return Action::kNext;
-    case kKeyIns:
-        return Action::kToggleOverwrite;
-    case kKeyEsc:
-        return Action::kClearLine;
-    default:
-        break;
-    }
+    if (key == kKeyLeft) return ctrl ? Action::kWordLeft : Action::kLeft;
+    if (key == kKeyRight) return ctrl ? Action::kWordRight : Action::kRight;
+    for (const KeyAction& k : kKeyActions)
+        if (k.key == key) return k.action;
     if (modifiers == kCtrlBit && key == kKeyA + 7) return Action::kBackspace;    // Ctrl-H
     if (modifiers == kCtrlBit && key == kKeyA + 11) return Action::kClearScreen; // Ctrl-L
     return Action::kNone;
