@@ -9,7 +9,6 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -94,6 +93,14 @@ void SendOutput() {
     if (!err.empty()) Send("out 2 " + HexText(err));
 }
 
+// Where p points in the line, 0 to limit; -1 for a pointer outside that (compared as numbers).
+long IndexInLine(const char16_t* p, size_t limit) {
+    auto base = reinterpret_cast<uintptr_t>(line);
+    auto at = reinterpret_cast<uintptr_t>(p);
+    if (at < base || at > base + limit * sizeof(char16_t)) return -1;
+    return static_cast<long>((at - base) / sizeof(char16_t));
+}
+
 // Loads the host's DLL first (the plug-in imports from it), then the plug-in.
 bool Load(std::string* why) {
     if (!LoadPluginWithHost(&plugin, &host, &pluginModule, why)) return false;
@@ -118,10 +125,7 @@ void Key(const std::vector<std::string>& f) {
         return;
     }
     std::u16string before(line, lineLength);
-    const std::u16string& name = request.record.name;
-    size_t nameLength = name.size() < 63 ? name.size() : 63;
-    std::memcpy(keyName, name.data(), nameLength * sizeof(char16_t));
-    keyName[nameLength] = 0;
+    keyName[request.record.name.copy(keyName, 63)] = 0;
     long cursor = request.record.cursor;
     KeystrokeRecord record{};
     SetRecordNumbers(&record, request.record);
@@ -135,21 +139,11 @@ void Key(const std::vector<std::string>& f) {
     int result = plugin.key(&record);
 
     line[kLineBufferSize - 1] = 0;
-    lineLength = 0;
-    while (line[lineLength] != 0)
-        ++lineLength;
-    auto base = reinterpret_cast<uintptr_t>(line);
-    auto at = reinterpret_cast<uintptr_t>(record.cursorPos);
-    long index = at >= base && at <= base + lineLength * sizeof(char16_t)
-                     ? static_cast<long>((at - base) / sizeof(char16_t))
-                     : -1;
+    lineLength = std::char_traits<char16_t>::length(line);
+    long index = IndexInLine(record.cursorPos, lineLength);
     KeyReply reply{result, record.redraw, FieldsOfRecord(record, index), {}};
-    for (int n = host.clearedCount(); clearedReported < n; ++clearedReported) {
-        auto p = reinterpret_cast<uintptr_t>(host.clearedAt(clearedReported));
-        reply.cleared.push_back(p >= base && p <= base + kLineBufferSize * sizeof(char16_t)
-                                    ? static_cast<long>((p - base) / sizeof(char16_t))
-                                    : -1);
-    }
+    for (int n = host.clearedCount(); clearedReported < n; ++clearedReported)
+        reply.cleared.push_back(IndexInLine(host.clearedAt(clearedReported), kLineBufferSize));
     SendOutput();
     reply.record.name =
         record.keyName != nullptr ? Units(reinterpret_cast<wchar_t*>(keyName)) : u"";
@@ -171,9 +165,7 @@ bool Serve(const std::vector<std::string>& f) {
         Send("done 0");
     } else if (what == "expand") {
         char16_t buffer[1024] = {};
-        std::u16string text = FieldText(f, 1);
-        size_t n = text.size() < 1023 ? text.size() : 1023;
-        std::memcpy(buffer, text.data(), n * sizeof(char16_t));
+        FieldText(f, 1).copy(buffer, 1023);
         host.expandVariables(buffer, 1);
         buffer[1023] = 0;
         Send("done 0 " + HexText(Units(reinterpret_cast<wchar_t*>(buffer))));

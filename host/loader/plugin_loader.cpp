@@ -6,9 +6,10 @@
 
 namespace {
 
-// Looks up an export by name; the result is null when there is none.
-template <typename Function> void Find(HMODULE module, const char* name, Function* function) {
+// Looks up an export by name; 1, with a null result, when there is none, else 0.
+template <typename Function> int Missing(HMODULE module, const char* name, Function* function) {
     *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return *function == nullptr ? 1 : 0;
 }
 
 } // namespace
@@ -25,34 +26,28 @@ bool LoadPluginWithHost(PluginExports* plugin, HostControls* host, HMODULE* plug
         *why = "Torvane.dll not loaded: " + std::to_string(GetLastError());
         return false;
     }
-    Find(hostModule, "HostReset", &host->reset);
-    Find(hostModule, "HostSetVariable", &host->setVariable);
-    Find(hostModule, "HostUnsetVariable", &host->unsetVariable);
-    Find(hostModule, "HostSetCursorRow", &host->setCursorRow);
-    Find(hostModule, "HostStdout", &host->stdoutText);
-    Find(hostModule, "HostStderr", &host->stderrText);
-    Find(hostModule, "HostClearOutput", &host->clearOutput);
-    Find(hostModule, "HostClearedCount", &host->clearedCount);
-    Find(hostModule, "HostClearedAt", &host->clearedAt);
-    Find(hostModule, "ExpandVariables", &host->expandVariables);
-    Find(*pluginModule, "GetPluginInfo", &plugin->getPluginInfo);
-    Find(*pluginModule, "InitializePlugin", &plugin->initializePlugin);
-    Find(*pluginModule, "ShutdownPlugin", &plugin->shutdownPlugin);
-    Find(*pluginModule, "key", &plugin->key);
-    Find(*pluginModule, "Torvane", &plugin->torvane);
-    Find(*pluginModule, "Usage", &plugin->usage);
-    Find(*pluginModule, "Help", &plugin->help);
-    if (host->reset == nullptr || host->setVariable == nullptr || host->unsetVariable == nullptr ||
-        host->setCursorRow == nullptr || host->stdoutText == nullptr ||
-        host->stderrText == nullptr || host->clearOutput == nullptr ||
-        host->clearedCount == nullptr || host->clearedAt == nullptr ||
-        host->expandVariables == nullptr) {
+    int hostMissing = Missing(hostModule, "HostReset", &host->reset) +
+                      Missing(hostModule, "HostSetVariable", &host->setVariable) +
+                      Missing(hostModule, "HostUnsetVariable", &host->unsetVariable) +
+                      Missing(hostModule, "HostSetCursorRow", &host->setCursorRow) +
+                      Missing(hostModule, "HostStdout", &host->stdoutText) +
+                      Missing(hostModule, "HostStderr", &host->stderrText) +
+                      Missing(hostModule, "HostClearOutput", &host->clearOutput) +
+                      Missing(hostModule, "HostClearedCount", &host->clearedCount) +
+                      Missing(hostModule, "HostClearedAt", &host->clearedAt) +
+                      Missing(hostModule, "ExpandVariables", &host->expandVariables);
+    int pluginMissing = Missing(*pluginModule, "GetPluginInfo", &plugin->getPluginInfo) +
+                        Missing(*pluginModule, "InitializePlugin", &plugin->initializePlugin) +
+                        Missing(*pluginModule, "ShutdownPlugin", &plugin->shutdownPlugin) +
+                        Missing(*pluginModule, "key", &plugin->key) +
+                        Missing(*pluginModule, "Torvane", &plugin->torvane) +
+                        Missing(*pluginModule, "Usage", &plugin->usage) +
+                        Missing(*pluginModule, "Help", &plugin->help);
+    if (hostMissing != 0) {
         *why = "TakeCmd.dll lacks the stand-in host's controls";
         return false;
     }
-    if (plugin->getPluginInfo == nullptr || plugin->initializePlugin == nullptr ||
-        plugin->shutdownPlugin == nullptr || plugin->key == nullptr || plugin->torvane == nullptr ||
-        plugin->usage == nullptr || plugin->help == nullptr) {
+    if (pluginMissing != 0) {
         *why = "Torvane.dll lacks one of its exports";
         return false;
     }
