@@ -15,8 +15,7 @@ inline bool IsSurrogate(char32_t unit) {
     return unit >= 0xD800 && unit <= 0xDFFF;
 }
 
-// The character that starts at text[i] (i < length), and in *units the units it takes: 2 for a
-// surrogate pair, else 1, an unpaired surrogate standing for itself.
+// The character at text[i] (i < length) and its units: 2 for a pair, else 1 (unpaired too).
 char32_t CharacterAt(const char16_t* text, size_t length, size_t i, size_t* units);
 
 // Writes ch (at most U+10FFFF) as UTF-16 into units; returns the number written, 1 or 2.
