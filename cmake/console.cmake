@@ -18,6 +18,6 @@ add_executable(torvane_console_pty ${CONSOLE_PTY_SOURCES})
 target_compile_definitions(torvane_console_pty PRIVATE
   TORVANE_CONSOLE_PATH="$<TARGET_FILE:torvane-console>"
   TORVANE_CONSOLE_TEST_DIR="${CMAKE_BINARY_DIR}/console-test")
-target_link_libraries(torvane_console_pty PRIVATE GTest::gtest GTest::gtest_main util)
+target_link_libraries(torvane_console_pty PRIVATE torvane_standins GTest::gtest GTest::gtest_main util)
 add_dependencies(torvane_console_pty torvane-console)
 gtest_discover_tests(torvane_console_pty DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)

@@ -15,8 +15,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "plugin/host.h"
 
 // Four hex digits per UTF-16 unit; "-" for empty text, so that no field is ever empty.
 inline std::string HexText(const char16_t* text, size_t length) {
@@ -67,11 +71,22 @@ inline std::vector<std::string> Fields(const std::string& line) {
     return out;
 }
 
+// Field i as a number; a missing or malformed field reads as 0.
+inline long FieldNumber(const std::vector<std::string>& fields, size_t i) {
+    return i < fields.size() ? std::strtol(fields[i].c_str(), nullptr, 10) : 0;
+}
+
+// Field i as hex text; a missing field reads as empty text.
+inline std::u16string FieldText(const std::vector<std::string>& fields, size_t i) {
+    return i < fields.size() ? TextOfHex(fields[i]) : u"";
+}
+
 // The change from one text to another: the common start and end are kept.
 struct LineEdit {
     size_t at;
     size_t removed;
     std::u16string inserted;
+    bool operator==(const LineEdit&) const = default;
 };
 
 inline LineEdit EditBetween(const char16_t* from, size_t fromLength, const char16_t* to,
@@ -112,5 +127,113 @@ inline bool ApplyEdit(char16_t* text, size_t* length, size_t capacity, const Lin
         text[edit.at + i] = edit.inserted[i];
     text[newLength] = 0;
     *length = newLength;
+    return true;
+}
+
+// A keystroke record as it crosses: its numbers, the cursor as an index into the line (-1 for a
+// pointer outside it), the key name, and the line's change.
+struct KeyFields {
+    int32_t keyCode;
+    int32_t startRow;
+    int32_t startColumn;
+    int32_t cursorRow;
+    int32_t cursorColumn;
+    long cursor;
+    std::u16string name;
+    LineEdit edit;
+    bool operator==(const KeyFields&) const = default;
+};
+
+// The request to call the keystroke handler with the modifier keys held.
+struct KeyRequest {
+    int modifiers;
+    bool hasName; // the record has a key name (a host that reports keys by name)
+    KeyFields record;
+    bool operator==(const KeyRequest&) const = default;
+};
+
+// The record as the plug-in left it, and where it cleared the shown line (offsets into the line,
+// -1 for a place outside it).
+struct KeyReply {
+    int result;
+    int32_t redraw;
+    KeyFields record;
+    std::vector<long> cleared;
+    bool operator==(const KeyReply&) const = default;
+};
+
+// The fields of a key request or reply before the cleared offsets.
+constexpr size_t kKeyFieldCount = 13;
+
+// The record's numbers, with the cursor given as an index.
+inline KeyFields FieldsOfRecord(const KeystrokeRecord& r, long cursor) {
+    return {r.keyCode, r.startRow, r.startColumn, r.cursorRow, r.cursorColumn, cursor, u"", {}};
+}
+
+// Puts the numbers into a record; where the cursor points is for each side to say.
+inline void SetRecordNumbers(KeystrokeRecord* record, const KeyFields& fields) {
+    record->keyCode = fields.keyCode;
+    record->startRow = fields.startRow;
+    record->startColumn = fields.startColumn;
+    record->cursorRow = fields.cursorRow;
+    record->cursorColumn = fields.cursorColumn;
+}
+
+// CODE STARTROW STARTCOLUMN CURSORROW CURSORCOLUMN CURSOR FLAG NAME EDIT, each after a blank.
+inline std::string KeyFieldsText(const KeyFields& r, long flag) {
+    std::string out;
+    for (long n : {long{r.keyCode}, long{r.startRow}, long{r.startColumn}, long{r.cursorRow},
+                   long{r.cursorColumn}, r.cursor, flag})
+        out += " " + std::to_string(n);
+    return out + " " + HexText(r.name) + " " + EditFields(r.edit);
+}
+
+// Reads what KeyFieldsText wrote from field 2 on; FLAG goes to *flag.
+inline void ReadKeyFields(const std::vector<std::string>& f, KeyFields* r, long* flag) {
+    r->keyCode = static_cast<int32_t>(FieldNumber(f, 2));
+    r->startRow = static_cast<int32_t>(FieldNumber(f, 3));
+    r->startColumn = static_cast<int32_t>(FieldNumber(f, 4));
+    r->cursorRow = static_cast<int32_t>(FieldNumber(f, 5));
+    r->cursorColumn = static_cast<int32_t>(FieldNumber(f, 6));
+    r->cursor = FieldNumber(f, 7);
+    *flag = FieldNumber(f, 8);
+    r->name = FieldText(f, 9);
+    r->edit = {static_cast<size_t>(FieldNumber(f, 10)), static_cast<size_t>(FieldNumber(f, 11)),
+               FieldText(f, 12)};
+}
+
+inline std::string EncodeKeyRequest(const KeyRequest& request) {
+    return "key " + std::to_string(request.modifiers) +
+           KeyFieldsText(request.record, request.hasName ? 1 : 0);
+}
+
+// False for a line that is no whole key request.
+inline bool DecodeKeyRequest(const std::vector<std::string>& f, KeyRequest* request) {
+    if (f.size() < kKeyFieldCount || f[0] != "key") return false;
+    request->modifiers = static_cast<int>(FieldNumber(f, 1));
+    long hasName = 0;
+    ReadKeyFields(f, &request->record, &hasName);
+    request->hasName = hasName != 0;
+    return true;
+}
+
+inline std::string EncodeKeyReply(const KeyReply& reply) {
+    std::string out =
+        "done " + std::to_string(reply.result) + KeyFieldsText(reply.record, reply.redraw);
+    for (long offset : reply.cleared)
+        out += " " + std::to_string(offset);
+    return out;
+}
+
+// False for a reply that is no whole key reply (a failed call among them).
+inline bool DecodeKeyReply(const std::vector<std::string>& f, KeyReply* reply) {
+    if (f.size() < kKeyFieldCount || f[0] != "done") return false;
+    reply->result = static_cast<int>(FieldNumber(f, 1));
+    long redraw = 0;
+    ReadKeyFields(f, &reply->record, &redraw);
+    reply->redraw = static_cast<int32_t>(redraw);
+    reply->cleared.clear();
+    for (size_t i = kKeyFieldCount; i < f.size(); ++i)
+        reply->cleared.push_back(FieldNumber(f, i));
     return true;
 }

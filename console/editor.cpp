@@ -5,22 +5,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
 
-bool IsHighSurrogate(char16_t ch) {
-    return ch >= 0xD800 && ch <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t ch) {
-    return ch >= 0xDC00 && ch <= 0xDFFF;
-}
-
 // Units of the character that starts at index i.
 size_t UnitsAt(const ConsoleLine& line, size_t i) {
-    if (i + 1 < line.length && IsHighSurrogate(line.text[i]) && IsLowSurrogate(line.text[i + 1]))
-        return 2;
-    return 1;
+    size_t units = 1;
+    CharacterAt(line.text, line.length, i, &units);
+    return units;
 }
 
 // Units of the character that ends just before index i.
@@ -40,24 +34,6 @@ bool IsWordBreak(char16_t ch) {
     return ch == u' ' || ch == u'\t';
 }
 
-void AppendUtf8(std::string* out, char32_t ch) {
-    if (ch < 0x80) {
-        *out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        *out += static_cast<char>(0xC0 | (ch >> 6));
-        *out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        *out += static_cast<char>(0xE0 | (ch >> 12));
-        *out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        *out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | (ch >> 18));
-        *out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        *out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        *out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-}
-
 // One thing drawn: a character, or a control character in caret form such as ^I.
 struct Shown {
     size_t units; // line units it stands for
@@ -68,13 +44,8 @@ struct Shown {
 // How the character at text[i] is shown on a terminal width columns wide.
 Shown ShowAt(const char16_t* text, size_t length, size_t i, size_t width) {
     Shown shown{1, 1, {}};
-    char32_t ch = text[i];
-    if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
-        ch = 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-        shown.units = 2;
-    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]) || (ch >= 0x80 && ch < 0xA0)) {
-        ch = 0xFFFD;
-    }
+    char32_t ch = CharacterAt(text, length, i, &shown.units);
+    if (IsSurrogate(ch) || (ch >= 0x80 && ch < 0xA0)) ch = 0xFFFD;
     if (ch < 0x20 || ch == 0x7F) {
         shown.width = 2;
         shown.bytes = {'^', static_cast<char>(ch ^ 0x40)};

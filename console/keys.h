@@ -1,15 +1,12 @@
-// The console's keyboard: terminal input bytes decoded into keys, and each key turned into the
-// report the host gives the plug-in (a key code, or on newer hosts sometimes a key name) together
-// with the modifier keys held.
+// The console's keyboard: each key turned into the report the host gives the plug-in (a key code,
+// or on newer hosts sometimes a key name) together with the modifier keys held.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Modifier keys as the keyboard-state stand-in takes them.
-constexpr int kModShift = 1;
-constexpr int kModCtrl = 2;
-constexpr int kModAlt = 4;
+#include "keys/key_tables.h"
+#include "keys/modifiers.h"
 
 // Rows of the console key table, in table order.
 enum ConsoleKey : int {
@@ -59,7 +56,7 @@ enum ConsoleKey : int {
 
 // Columns of the console key table: the extended key table's seven. Shift with Alt has no column
 // of its own; the host reports it as the Alt combination.
-constexpr size_t kConsoleColumns = 7;
+constexpr size_t kConsoleColumns = kExtendedColumns;
 
 // A cell flag: a host that reports keys by name (major version 24 and up) reports this
 // combination by name; the code beside the flag is what an older host reports (0: nothing).
@@ -75,7 +72,7 @@ struct ConsoleKeyRow {
 
 extern const ConsoleKeyRow ConsoleKeyTable[kConsoleKeyCount];
 
-// The column for a modifier state (Shift 1, Ctrl 2, Alt 4).
+// The column for a modifier state; Shift with Alt counts as Alt.
 size_t ConsoleColumn(int modifiers);
 
 // What the host hands the plug-in for one key.
@@ -94,27 +91,3 @@ KeyReport ReportText(char16_t unit);
 
 // The key's name with its modifiers, as the console shows it, e.g. "Ctrl-Shift-F3".
 void ConsoleKeyName(int key, int modifiers, char16_t* out, size_t capacity);
-
-// One item decoded from the terminal's input.
-enum class InputKind {
-    kNeedMore,   // the bytes so far begin a sequence; wait for more
-    kIgnored,    // bytes that stand for nothing the console knows; dropped
-    kText,       // a character to type
-    kKey,        // a key with modifiers
-    kPasteBegin, // bracketed paste starts
-    kPasteEnd,   // bracketed paste ends
-};
-
-struct DecodedInput {
-    InputKind kind;
-    size_t consumed; // bytes used, at least 1 unless kNeedMore
-    char32_t text;   // kText: the code point
-    int key;         // kKey: the table row
-    int modifiers;   // kKey: Shift 1, Ctrl 2, Alt 4
-};
-
-// Decodes the first item of bytes. complete says that no more bytes follow soon, so a lone
-// escape is the Esc key and a cut-off sequence is dropped. lineFeedIsEnter reads a line feed as
-// Enter (scripted input) instead of Ctrl-J (a terminal).
-DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complete,
-                         bool lineFeedIsEnter);

@@ -1,7 +1,5 @@
 // The console's native plug-in: the exports called in-process, over the stand-in host and the
 // stand-ins for the Windows services.
-#include <cstring>
-
 #include "console/plugin.h"
 #include "host/host_control.h"
 #include "platform/platform.h"
@@ -32,23 +30,6 @@ int NativeKey(KeystrokeRecord* record, int modifiers) {
     return result;
 }
 
-int NativeCommand(const char16_t* arguments) {
-    return Torvane(arguments);
-}
-int NativeHelp(const char16_t* name) {
-    return Help(name);
-}
-int NativeUsage(const char16_t* name, char16_t* out) {
-    return Usage(name, out);
-}
-
-void NativeSetVariable(const std::u16string& name, const std::u16string& value) {
-    HostSetVariable(name, value);
-}
-void NativeUnsetVariable(const std::u16string& name) {
-    HostUnsetVariable(name);
-}
-
 // The host expands in buffers of 1024 characters; longer text is left as it is.
 std::u16string NativeExpand(const std::u16string& text) {
     constexpr size_t kCapacity = 1024;
@@ -57,10 +38,6 @@ std::u16string NativeExpand(const std::u16string& text) {
     CopyText(buffer, kCapacity, text.c_str());
     ExpandVariables(buffer, 1);
     return std::u16string(buffer, TextLengthBounded(buffer, kCapacity));
-}
-
-void NativeSetCursorRow(int32_t row) {
-    HostSetCursorRow(row);
 }
 
 size_t consoleTextTaken = 0;
@@ -98,15 +75,15 @@ std::u16string TakeStandInSideOutput() {
 }
 
 const PluginDriver NativePlugin = {
-    NativeStart,
-    NativeStop,
-    NativeKey,
-    NativeCommand,
-    NativeHelp,
-    NativeUsage,
-    NativeSetVariable,
-    NativeUnsetVariable,
-    NativeExpand,
-    NativeSetCursorRow,
-    TakeStandInSideOutput,
+    .start = NativeStart,
+    .stop = NativeStop,
+    .key = NativeKey,
+    .command = Torvane,
+    .help = Help,
+    .usage = Usage,
+    .setVariable = HostSetVariable,
+    .unsetVariable = HostUnsetVariable,
+    .expand = NativeExpand,
+    .setCursorRow = HostSetCursorRow,
+    .takeSideOutput = TakeStandInSideOutput,
 };

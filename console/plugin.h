@@ -11,7 +11,7 @@ struct PluginDriver {
     // reason in *problem, when it cannot be used.
     bool (*start)(std::string* problem);
     void (*stop)(); // ShutdownPlugin
-    // The keystroke handler, with the modifier keys (Shift 1, Ctrl 2, Alt 4) held during the call.
+    // The keystroke handler, with the modifier keys in modifiers held during the call.
     int (*key)(KeystrokeRecord* record, int modifiers);
     int (*command)(const char16_t* arguments); // Torvane
     int (*help)(const char16_t* name);

@@ -32,36 +32,28 @@ enum class Action {
     kQuit,
 };
 
+struct KeyAction {
+    int key;
+    Action action;
+};
+
+// The keys the host edits with, whatever the modifier keys held.
+constexpr KeyAction kKeyActions[] = {
+    {kKeyEnter, Action::kRun},     {kKeyBackspace, Action::kBackspace},
+    {kKeyDel, Action::kDelete},    {kKeyHome, Action::kHome},
+    {kKeyEnd, Action::kEnd},       {kKeyUp, Action::kPrevious},
+    {kKeyDown, Action::kNext},     {kKeyIns, Action::kToggleOverwrite},
+    {kKeyEsc, Action::kClearLine},
+};
+
 Action DefaultAction(int key, int modifiers) {
-    bool ctrl = (modifiers & kModCtrl) != 0;
-    switch (key) {
-    case kKeyEnter:
-        return Action::kRun;
-    case kKeyBackspace:
-        return Action::kBackspace;
-    case kKeyDel:
-        return Action::kDelete;
-    case kKeyLeft:
-        return ctrl ? Action::kWordLeft : Action::kLeft;
-    case kKeyRight:
-        return ctrl ? Action::kWordRight : Action::kRight;
-    case kKeyHome:
-        return Action::kHome;
-    case kKeyEnd:
-        return Action::kEnd;
-    case kKeyUp:
-        return Action::kPrevious;
-    case kKeyDown:
-        return Action::kNext;
-    case kKeyIns:
-        return Action::kToggleOverwrite;
-    case kKeyEsc:
-        return Action::kClearLine;
-    default:
-        break;
-    }
-    if (modifiers == kModCtrl && key == kKeyA + 7) return Action::kBackspace;    // Ctrl-H
-    if (modifiers == kModCtrl && key == kKeyA + 11) return Action::kClearScreen; // Ctrl-L
+    bool ctrl = (modifiers & kCtrlBit) != 0;
+    if (key == kKeyLeft) return ctrl ? Action::kWordLeft : Action::kLeft;
+    if (key == kKeyRight) return ctrl ? Action::kWordRight : Action::kRight;
+    for (const KeyAction& k : kKeyActions)
+        if (k.key == key) return k.action;
+    if (modifiers == kCtrlBit && key == kKeyA + 7) return Action::kBackspace;    // Ctrl-H
+    if (modifiers == kCtrlBit && key == kKeyA + 11) return Action::kClearScreen; // Ctrl-L
     return Action::kNone;
 }
 
@@ -253,14 +245,7 @@ void Apply(Action action) {
 // One character typed: each of its UTF-16 units is a key for the plug-in, then it is typed.
 void TypeCharacter(char32_t ch) {
     char16_t units[2];
-    size_t count = 1;
-    if (ch >= 0x10000) {
-        units[0] = static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10));
-        units[1] = static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF));
-        count = 2;
-    } else {
-        units[0] = static_cast<char16_t>(ch);
-    }
+    size_t count = Utf16Units(ch, units);
     bool consumed = false;
     for (size_t i = 0; i < count; ++i)
         consumed = CallKey(ReportText(units[i])) || consumed;
@@ -279,7 +264,7 @@ void HandleKey(int key, int modifiers) {
     // The screen shows the line as it is before the line runs or the console ends.
     if (Console.redrawPending && !Console.transcript && (key == kKeyEnter || key == kKeyA + 2))
         Redraw();
-    if (key == kKeyA + 2 && modifiers == kModCtrl) {
+    if (key == kKeyA + 2 && modifiers == kCtrlBit) {
         // Ctrl-C leaves the console; the host never reports it.
         if (Console.transcript) {
             SessionPrint(u"[" + before + u"] Ctrl-C: leaving\n");

@@ -10,6 +10,7 @@
 #include "console/editor.h"
 #include "console/keys.h"
 #include "console/plugin.h"
+#include "console/terminal_input.h"
 
 // The variable that holds the result of the last built-in command (echo %_? shows it).
 constexpr const char16_t* kResultVariable = u"_?";

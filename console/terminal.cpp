@@ -31,14 +31,7 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
 
 void WriteRaw(const char* text, size_t length) {
-    if (terminalOut < 0) return;
-    while (length > 0) {
-        ssize_t n = write(terminalOut, text, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        text += n;
-        length -= static_cast<size_t>(n);
-    }
+    if (terminalOut >= 0) WriteAll(terminalOut, text, length);
 }
 
 void ApplyRaw() {
@@ -48,14 +41,18 @@ void ApplyRaw() {
     rawActive = 1;
 }
 
+void Install(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
 // Restores the terminal and lets the signal do what it does by default.
 void OnFatalSignal(int signal) {
     int saved = errno;
     TerminalRestore();
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
+    Install(signal, SIG_DFL);
     errno = saved;
     raise(signal);
 }
@@ -64,14 +61,10 @@ void OnSuspend(int) {
     int saved = errno;
     bool wasRaw = rawActive != 0;
     TerminalRestore();
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTSTP, &action, nullptr);
+    Install(SIGTSTP, SIG_DFL);
     raise(SIGTSTP);
     // Continued: raw mode again, and the handler back in place.
-    action.sa_handler = OnSuspend;
-    sigaction(SIGTSTP, &action, nullptr);
+    Install(SIGTSTP, OnSuspend);
     if (wasRaw) ApplyRaw();
     changed = 1;
     errno = saved;
@@ -79,13 +72,6 @@ void OnSuspend(int) {
 
 void OnResize(int) {
     changed = 1;
-}
-
-void Install(int signal, void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
 }
 
 } // namespace

@@ -161,11 +161,7 @@ std::vector<std::string> AwaitDone() {
 }
 
 int Result(const std::vector<std::string>& f) {
-    return f.size() >= 2 ? static_cast<int>(std::strtol(f[1].c_str(), nullptr, 10)) : 0;
-}
-
-long Field(const std::vector<std::string>& f, size_t i) {
-    return i < f.size() ? std::strtol(f[i].c_str(), nullptr, 10) : 0;
+    return static_cast<int>(FieldNumber(f, 1));
 }
 
 bool WineStart(std::string* problem) {
@@ -186,42 +182,29 @@ void WineStop() {
 
 int WineKey(KeystrokeRecord* record, int modifiers) {
     size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
-    LineEdit edit = EditBetween(bridgeLine.data(), bridgeLine.size(), record->lineStart, length);
+    KeyRequest request{modifiers, record->keyName != nullptr,
+                       FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
+    request.record.name = record->keyName != nullptr ? record->keyName : u"";
+    request.record.edit =
+        EditBetween(bridgeLine.data(), bridgeLine.size(), record->lineStart, length);
     bridgeLine.assign(record->lineStart, length);
-    long cursor = record->cursorPos - record->lineStart;
-    std::u16string name = record->keyName != nullptr ? record->keyName : u"";
-    Request("key " + std::to_string(modifiers) + " " + std::to_string(record->keyCode) + " " +
-            std::to_string(record->startRow) + " " + std::to_string(record->startColumn) + " " +
-            std::to_string(record->cursorRow) + " " + std::to_string(record->cursorColumn) + " " +
-            std::to_string(cursor) + " " + (record->keyName != nullptr ? "1 " : "0 ") +
-            HexText(name) + " " + EditFields(edit));
-    std::vector<std::string> f = AwaitDone();
-    if (f.size() < 13) return 0;
+    Request(EncodeKeyRequest(request));
+    KeyReply reply{};
+    if (!DecodeKeyReply(AwaitDone(), &reply)) return 0;
     // Where the plug-in cleared the shown line, then what it wrote into the line.
-    for (size_t i = 13; i < f.size(); ++i) {
-        long offset = Field(f, i);
+    for (long offset : reply.cleared)
         if (offset >= 0 && static_cast<size_t>(offset) <= length)
             ClearEditLine(record->lineStart + offset);
-    }
-    LineEdit change{static_cast<size_t>(Field(f, 10)), static_cast<size_t>(Field(f, 11)),
-                    TextOfHex(f[12])};
     size_t newLength = length;
-    if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, change))
+    if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
         bridgeLine.assign(record->lineStart, newLength);
-    record->keyCode = static_cast<int32_t>(Field(f, 2));
-    record->startRow = static_cast<int32_t>(Field(f, 3));
-    record->startColumn = static_cast<int32_t>(Field(f, 4));
-    record->cursorRow = static_cast<int32_t>(Field(f, 5));
-    record->cursorColumn = static_cast<int32_t>(Field(f, 6));
-    long index = Field(f, 7);
+    SetRecordNumbers(record, reply.record);
+    long index = reply.record.cursor;
     if (index >= 0 && static_cast<size_t>(index) <= newLength)
         record->cursorPos = record->lineStart + index;
-    record->redraw = static_cast<int32_t>(Field(f, 8));
-    if (record->keyName != nullptr) {
-        std::u16string after = TextOfHex(f[9]);
-        CopyText(record->keyName, 64, after.c_str());
-    }
-    return Result(f);
+    record->redraw = reply.redraw;
+    if (record->keyName != nullptr) CopyText(record->keyName, 64, reply.record.name.c_str());
+    return reply.result;
 }
 
 int WineCommand(const char16_t* arguments) {
@@ -264,17 +247,17 @@ void WineSetCursorRow(int32_t row) {
 }
 
 const PluginDriver kWinePlugin = {
-    WineStart,
-    WineStop,
-    WineKey,
-    WineCommand,
-    WineHelp,
-    WineUsage,
-    WineSetVariable,
-    WineUnsetVariable,
-    WineExpand,
-    WineSetCursorRow,
-    TakeStandInSideOutput,
+    .start = WineStart,
+    .stop = WineStop,
+    .key = WineKey,
+    .command = WineCommand,
+    .help = WineHelp,
+    .usage = WineUsage,
+    .setVariable = WineSetVariable,
+    .unsetVariable = WineUnsetVariable,
+    .expand = WineExpand,
+    .setCursorRow = WineSetCursorRow,
+    .takeSideOutput = TakeStandInSideOutput,
 };
 
 } // namespace

@@ -44,6 +44,13 @@ void Write(int stream, const char16_t* text, size_t length) {
     }
 }
 
+// Formats into the shared buffer and writes the text to stream; returns its length.
+int WriteFormatted(int stream, const char16_t* format, va_list args) {
+    size_t n = FormatTextV(formatBuffer, kFormatCapacity, format, args);
+    Write(stream, formatBuffer, n);
+    return static_cast<int>(n);
+}
+
 bool IsNameChar(char16_t ch) {
     return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') ||
            ch == u'_' || ch == u'$';
@@ -149,19 +156,17 @@ extern "C" {
 int Printf(const char16_t* format, ...) {
     va_list args;
     va_start(args, format);
-    size_t n = FormatTextV(formatBuffer, kFormatCapacity, format, args);
+    int n = WriteFormatted(1, format, args);
     va_end(args);
-    Write(1, formatBuffer, n);
-    return static_cast<int>(n);
+    return n;
 }
 
 int Qprintf(void* handle, const char16_t* format, ...) {
     va_list args;
     va_start(args, format);
-    size_t n = FormatTextV(formatBuffer, kFormatCapacity, format, args);
+    int n = WriteFormatted(HostStreamForHandle(handle), format, args);
     va_end(args);
-    Write(HostStreamForHandle(handle), formatBuffer, n);
-    return static_cast<int>(n);
+    return n;
 }
 
 int QPuts(const char16_t* text) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "standins/services_control.h"
 #include "standins/utf8.h"
@@ -71,11 +72,11 @@ bool PlatformIsAlpha(char16_t ch) {
 bool PlatformKeyHeld(int virtualKey) {
     switch (virtualKey) {
     case kVkShift:
-        return (modifierState & 1) != 0;
+        return (modifierState & kShiftBit) != 0;
     case kVkControl:
-        return (modifierState & 2) != 0;
+        return (modifierState & kCtrlBit) != 0;
     case kVkMenu:
-        return (modifierState & 4) != 0;
+        return (modifierState & kAltBit) != 0;
     default:
         return false;
     }

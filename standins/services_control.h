@@ -8,7 +8,7 @@
 // Puts every stand-in of this header back into its state at start.
 void StandInReset();
 
-// The modifier keys held: Shift = 1, Ctrl = 2, Alt = 4.
+// The modifier keys held, as the bits of keys/modifiers.h.
 void StandInSetModifiers(int state);
 
 // Every sound alias played since the last reset, in order.

@@ -9,12 +9,12 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "console/bridge.h"
 #include "host/loader/plugin_loader.h"
+#include "keys/modifiers.h"
 #include "plugin/host.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
@@ -75,8 +75,8 @@ BOOL WINAPI PassPlaySound(LPCWSTR name, HMODULE, DWORD) {
     return TRUE;
 }
 
-// Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (Shift 1, Ctrl 2,
-// Alt 4), and waits a little for the system to see it.
+// Presses and releases Shift, Ctrl and Alt so that the keyboard state is state (the bits of
+// keys/modifiers.h), and waits a little for the system to see it.
 void HoldModifiers(int state) {
     if (state == heldModifiers) return;
     int held = 0;
@@ -93,12 +93,12 @@ void SendOutput() {
     if (!err.empty()) Send("out 2 " + HexText(err));
 }
 
-long Number(const std::vector<std::string>& fields, size_t i) {
-    return i < fields.size() ? std::strtol(fields[i].c_str(), nullptr, 10) : 0;
-}
-
-std::u16string Text(const std::vector<std::string>& fields, size_t i) {
-    return i < fields.size() ? TextOfHex(fields[i]) : u"";
+// Where p points in the line, 0 to limit; -1 for a pointer outside that (compared as numbers).
+long IndexInLine(const char16_t* p, size_t limit) {
+    auto base = reinterpret_cast<uintptr_t>(line);
+    auto at = reinterpret_cast<uintptr_t>(p);
+    if (at < base || at > base + limit * sizeof(char16_t)) return -1;
+    return static_cast<long>((at - base) / sizeof(char16_t));
 }
 
 // Loads the host's DLL first (the plug-in imports from it), then the plug-in.
@@ -115,77 +115,57 @@ bool Load(std::string* why) {
 
 // key: the record as the console built it, the line brought up to date by the edit.
 void Key(const std::vector<std::string>& f) {
-    LineEdit edit{static_cast<size_t>(Number(f, 10)), static_cast<size_t>(Number(f, 11)),
-                  Text(f, 12)};
-    if (!ApplyEdit(line, &lineLength, kLineBufferSize, edit)) {
+    KeyRequest request{};
+    if (!DecodeKeyRequest(f, &request)) {
+        Send("fail the key request is incomplete");
+        return;
+    }
+    if (!ApplyEdit(line, &lineLength, kLineBufferSize, request.record.edit)) {
         Send("fail the line edit does not fit");
         return;
     }
     std::u16string before(line, lineLength);
-    std::u16string name = Text(f, 9);
-    size_t nameLength = name.size() < 63 ? name.size() : 63;
-    std::memcpy(keyName, name.data(), nameLength * sizeof(char16_t));
-    keyName[nameLength] = 0;
-    long cursor = Number(f, 7);
+    keyName[request.record.name.copy(keyName, 63)] = 0;
+    long cursor = request.record.cursor;
     KeystrokeRecord record{};
-    record.keyCode = static_cast<int32_t>(Number(f, 2));
-    record.startRow = static_cast<int32_t>(Number(f, 3));
-    record.startColumn = static_cast<int32_t>(Number(f, 4));
-    record.cursorRow = static_cast<int32_t>(Number(f, 5));
-    record.cursorColumn = static_cast<int32_t>(Number(f, 6));
+    SetRecordNumbers(&record, request.record);
     record.lineStart = line;
     record.cursorPos = line + (cursor >= 0 && static_cast<size_t>(cursor) <= lineLength
                                    ? static_cast<size_t>(cursor)
                                    : lineLength);
-    record.keyName = Number(f, 8) != 0 ? keyName : nullptr;
-    HoldModifiers(static_cast<int>(Number(f, 1)) & 7);
+    record.keyName = request.hasName ? keyName : nullptr;
+    HoldModifiers(request.modifiers & kCtrlAltShiftState);
 
     int result = plugin.key(&record);
 
     line[kLineBufferSize - 1] = 0;
-    lineLength = 0;
-    while (line[lineLength] != 0)
-        ++lineLength;
-    auto base = reinterpret_cast<uintptr_t>(line);
-    auto at = reinterpret_cast<uintptr_t>(record.cursorPos);
-    long index = at >= base && at <= base + lineLength * sizeof(char16_t)
-                     ? static_cast<long>((at - base) / sizeof(char16_t))
-                     : -1;
-    std::string cleared;
-    for (int n = host.clearedCount(); clearedReported < n; ++clearedReported) {
-        auto p = reinterpret_cast<uintptr_t>(host.clearedAt(clearedReported));
-        long offset = p >= base && p <= base + kLineBufferSize * sizeof(char16_t)
-                          ? static_cast<long>((p - base) / sizeof(char16_t))
-                          : -1;
-        cleared += " " + std::to_string(offset);
-    }
+    lineLength = std::char_traits<char16_t>::length(line);
+    long index = IndexInLine(record.cursorPos, lineLength);
+    KeyReply reply{result, record.redraw, FieldsOfRecord(record, index), {}};
+    for (int n = host.clearedCount(); clearedReported < n; ++clearedReported)
+        reply.cleared.push_back(IndexInLine(host.clearedAt(clearedReported), kLineBufferSize));
     SendOutput();
-    std::u16string nameAfter =
+    reply.record.name =
         record.keyName != nullptr ? Units(reinterpret_cast<wchar_t*>(keyName)) : u"";
-    Send("done " + std::to_string(result) + " " + std::to_string(record.keyCode) + " " +
-         std::to_string(record.startRow) + " " + std::to_string(record.startColumn) + " " +
-         std::to_string(record.cursorRow) + " " + std::to_string(record.cursorColumn) + " " +
-         std::to_string(index) + " " + std::to_string(record.redraw) + " " + HexText(nameAfter) +
-         " " + EditFields(EditBetween(before.data(), before.size(), line, lineLength)) + cleared);
+    reply.record.edit = EditBetween(before.data(), before.size(), line, lineLength);
+    Send(EncodeKeyReply(reply));
 }
 
 // Runs one request; false for stop.
 bool Serve(const std::vector<std::string>& f) {
     const std::string& what = f[0];
     if (what == "set") {
-        host.setVariable(Text(f, 1).c_str(), Text(f, 2).c_str());
+        host.setVariable(FieldText(f, 1).c_str(), FieldText(f, 2).c_str());
         Send("done 0");
     } else if (what == "unset") {
-        host.unsetVariable(Text(f, 1).c_str());
+        host.unsetVariable(FieldText(f, 1).c_str());
         Send("done 0");
     } else if (what == "row") {
-        host.setCursorRow(static_cast<int>(Number(f, 1)));
+        host.setCursorRow(static_cast<int>(FieldNumber(f, 1)));
         Send("done 0");
     } else if (what == "expand") {
         char16_t buffer[1024] = {};
-        std::u16string text = Text(f, 1);
-        size_t n = text.size() < 1023 ? text.size() : 1023;
-        std::memcpy(buffer, text.data(), n * sizeof(char16_t));
+        FieldText(f, 1).copy(buffer, 1023);
         host.expandVariables(buffer, 1);
         buffer[1023] = 0;
         Send("done 0 " + HexText(Units(reinterpret_cast<wchar_t*>(buffer))));
@@ -205,16 +185,16 @@ bool Serve(const std::vector<std::string>& f) {
         Send("done " + std::to_string(result));
         return false;
     } else if (what == "command") {
-        int result = plugin.torvane(Text(f, 1).c_str());
+        int result = plugin.torvane(FieldText(f, 1).c_str());
         SendOutput();
         Send("done " + std::to_string(result));
     } else if (what == "help") {
-        int result = plugin.help(Text(f, 1).c_str());
+        int result = plugin.help(FieldText(f, 1).c_str());
         SendOutput();
         Send("done " + std::to_string(result));
     } else if (what == "usage") {
         char16_t out[1024] = {};
-        int result = plugin.usage(Text(f, 1).c_str(), out);
+        int result = plugin.usage(FieldText(f, 1).c_str(), out);
         out[1023] = 0;
         SendOutput();
         Send("done " + std::to_string(result) + " " +

@@ -2,11 +2,14 @@
 
 #include <cstring>
 
+#include "keys/modifiers.h"
+
 namespace {
 
-// Looks up an export by name; the result is null when there is none.
-template <typename Function> void Find(HMODULE module, const char* name, Function* function) {
+// Looks up an export by name; 1, with a null result, when there is none, else 0.
+template <typename Function> int Missing(HMODULE module, const char* name, Function* function) {
     *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return *function == nullptr ? 1 : 0;
 }
 
 } // namespace
@@ -23,34 +26,28 @@ bool LoadPluginWithHost(PluginExports* plugin, HostControls* host, HMODULE* plug
         *why = "Torvane.dll not loaded: " + std::to_string(GetLastError());
         return false;
     }
-    Find(hostModule, "HostReset", &host->reset);
-    Find(hostModule, "HostSetVariable", &host->setVariable);
-    Find(hostModule, "HostUnsetVariable", &host->unsetVariable);
-    Find(hostModule, "HostSetCursorRow", &host->setCursorRow);
-    Find(hostModule, "HostStdout", &host->stdoutText);
-    Find(hostModule, "HostStderr", &host->stderrText);
-    Find(hostModule, "HostClearOutput", &host->clearOutput);
-    Find(hostModule, "HostClearedCount", &host->clearedCount);
-    Find(hostModule, "HostClearedAt", &host->clearedAt);
-    Find(hostModule, "ExpandVariables", &host->expandVariables);
-    Find(*pluginModule, "GetPluginInfo", &plugin->getPluginInfo);
-    Find(*pluginModule, "InitializePlugin", &plugin->initializePlugin);
-    Find(*pluginModule, "ShutdownPlugin", &plugin->shutdownPlugin);
-    Find(*pluginModule, "key", &plugin->key);
-    Find(*pluginModule, "Torvane", &plugin->torvane);
-    Find(*pluginModule, "Usage", &plugin->usage);
-    Find(*pluginModule, "Help", &plugin->help);
-    if (host->reset == nullptr || host->setVariable == nullptr || host->unsetVariable == nullptr ||
-        host->setCursorRow == nullptr || host->stdoutText == nullptr ||
-        host->stderrText == nullptr || host->clearOutput == nullptr ||
-        host->clearedCount == nullptr || host->clearedAt == nullptr ||
-        host->expandVariables == nullptr) {
+    int hostMissing = Missing(hostModule, "HostReset", &host->reset) +
+                      Missing(hostModule, "HostSetVariable", &host->setVariable) +
+                      Missing(hostModule, "HostUnsetVariable", &host->unsetVariable) +
+                      Missing(hostModule, "HostSetCursorRow", &host->setCursorRow) +
+                      Missing(hostModule, "HostStdout", &host->stdoutText) +
+                      Missing(hostModule, "HostStderr", &host->stderrText) +
+                      Missing(hostModule, "HostClearOutput", &host->clearOutput) +
+                      Missing(hostModule, "HostClearedCount", &host->clearedCount) +
+                      Missing(hostModule, "HostClearedAt", &host->clearedAt) +
+                      Missing(hostModule, "ExpandVariables", &host->expandVariables);
+    int pluginMissing = Missing(*pluginModule, "GetPluginInfo", &plugin->getPluginInfo) +
+                        Missing(*pluginModule, "InitializePlugin", &plugin->initializePlugin) +
+                        Missing(*pluginModule, "ShutdownPlugin", &plugin->shutdownPlugin) +
+                        Missing(*pluginModule, "key", &plugin->key) +
+                        Missing(*pluginModule, "Torvane", &plugin->torvane) +
+                        Missing(*pluginModule, "Usage", &plugin->usage) +
+                        Missing(*pluginModule, "Help", &plugin->help);
+    if (hostMissing != 0) {
         *why = "TakeCmd.dll lacks the stand-in host's controls";
         return false;
     }
-    if (plugin->getPluginInfo == nullptr || plugin->initializePlugin == nullptr ||
-        plugin->shutdownPlugin == nullptr || plugin->key == nullptr || plugin->torvane == nullptr ||
-        plugin->usage == nullptr || plugin->help == nullptr) {
+    if (pluginMissing != 0) {
         *why = "Torvane.dll lacks one of its exports";
         return false;
     }
@@ -87,19 +84,24 @@ void* ReplaceImport(HMODULE module, const char* dll, const char* function, void*
 }
 
 int HoldModifierKeys(int state, int* held) {
-    const WORD keys[3] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    struct ModifierKey {
+        WORD key;
+        int bit;
+    };
+    constexpr ModifierKey keys[3] = {
+        {VK_SHIFT, kShiftBit}, {VK_CONTROL, kCtrlBit}, {VK_MENU, kAltBit}};
     INPUT input[3] = {};
     for (int i = 0; i < 3; ++i) {
         input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = keys[i];
-        input[i].ki.dwFlags = (state & (1 << i)) != 0 ? 0 : KEYEVENTF_KEYUP;
+        input[i].ki.wVk = keys[i].key;
+        input[i].ki.dwFlags = (state & keys[i].bit) != 0 ? 0 : KEYEVENTF_KEYUP;
     }
     int sent = static_cast<int>(SendInput(3, input, sizeof(INPUT)));
     // The input reaches the keyboard state a moment later.
     for (int attempt = 0; attempt < 50; ++attempt) {
         *held = 0;
-        for (int i = 0; i < 3; ++i) {
-            if ((static_cast<unsigned>(GetAsyncKeyState(keys[i])) & 0x8000u) != 0) *held |= 1 << i;
+        for (const ModifierKey& k : keys) {
+            if ((static_cast<unsigned>(GetAsyncKeyState(k.key)) & 0x8000u) != 0) *held |= k.bit;
         }
         if (*held == state) break;
         Sleep(10);

@@ -18,7 +18,7 @@ bool LoadPluginWithHost(PluginExports* plugin, HostControls* host, HMODULE* plug
 // before, or null when the module imports no such function.
 void* ReplaceImport(HMODULE module, const char* dll, const char* function, void* replacement);
 
-// Presses or releases Shift, Ctrl and Alt so that the keyboard holds state (Shift 1, Ctrl 2,
-// Alt 4), then waits until the keyboard state reads so; returns the number of key events the
-// system took and stores the state last read in *held.
+// Presses or releases Shift, Ctrl and Alt so that the keyboard holds state (the bits of
+// keys/modifiers.h), then waits until the keyboard state reads so; returns the number of key events
+// the system took and stores the state last read in *held.
 int HoldModifierKeys(int state, int* held);

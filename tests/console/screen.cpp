@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "standins/utf8.h"
+
 namespace {
 
 // Wide characters of the ranges the tests type take two cells; everything else one.
@@ -14,24 +16,8 @@ size_t Width(char32_t ch) {
 
 std::string Utf8(const std::u32string& text) {
     std::string out;
-    for (char32_t ch : text) {
-        if (ch == 0) continue; // the right half of a wide character
-        if (ch < 0x80) {
-            out += static_cast<char>(ch);
-        } else if (ch < 0x800) {
-            out += static_cast<char>(0xC0 | (ch >> 6));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
-        } else if (ch < 0x10000) {
-            out += static_cast<char>(0xE0 | (ch >> 12));
-            out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (ch >> 18));
-            out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
-        }
-    }
+    for (char32_t ch : text)
+        if (ch != 0) AppendUtf8(&out, ch); // 0: the right half of a wide character
     size_t end = out.find_last_not_of(' ');
     return end == std::string::npos ? std::string() : out.substr(0, end + 1);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/bridge.h"
+#include "keys/modifiers.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -119,6 +120,67 @@ TEST(ConsoleBridge, EditFieldsFormAThreeFieldTail) {
     std::vector<std::string> f = Fields("done 0 " + EditFields({2, 1, u"q"}));
     ASSERT_EQ(f.size(), 5u);
     EXPECT_EQ(TextOfHex(f[4]), u"q");
+}
+
+TEST(ConsoleBridge, KeyRequestsCrossAsTheyWere) {
+    struct Case {
+        KeyRequest request;
+        std::string line;
+    };
+    const Case cases[] = {
+        {{0, false, {0x1003D, 7, 2, 7, 9, 7, u"", {7, 0, u""}}}, "key 0 65597 7 2 7 9 7 0 - 7 0 -"},
+        {{kCtrlAltShiftState, true, {0, 3, 2, 4, 0, -1, u"Ctrl-Alt-Shift-B", {0, 3, u"x y"}}},
+         "key 7 0 3 2 4 0 -1 1 "
+         "004300740072006c002d0041006c0074002d00530068006900660074002d0042 0 3 007800200079"},
+        {{kShiftBit, true, {0, 0, 0, 0, 0, 0, u"", {0, 0, u""}}}, "key 1 0 0 0 0 0 0 1 - 0 0 -"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeKeyRequest(c.request), c.line);
+        KeyRequest back{};
+        ASSERT_TRUE(DecodeKeyRequest(Fields(c.line), &back)) << c.line;
+        EXPECT_TRUE(back == c.request) << c.line;
+    }
+}
+
+TEST(ConsoleBridge, KeyRepliesCrossAsTheyWere) {
+    struct Case {
+        KeyReply reply;
+        std::string line;
+    };
+    const Case cases[] = {
+        {{0, 0, {0x1003D, 7, 2, 7, 9, 7, u"", {7, 0, u""}}, {}},
+         "done 0 65597 7 2 7 9 7 0 - 7 0 -"},
+        {{1, 1, {0, 8, 2, 8, 12, -1, u"F3", {5, 0, u" a.txt"}}, {5, -1, 0}},
+         "done 1 0 8 2 8 12 -1 1 00460033 5 0 00200061002e007400780074 5 -1 0"},
+        {{-1, 0, {13, 0, 0, 0, 0, 0, u"", {0, 2, u""}}, {3}}, "done -1 13 0 0 0 0 0 0 - 0 2 - 3"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeKeyReply(c.reply), c.line);
+        KeyReply back{};
+        ASSERT_TRUE(DecodeKeyReply(Fields(c.line), &back)) << c.line;
+        EXPECT_TRUE(back == c.reply) << c.line;
+    }
+}
+
+TEST(ConsoleBridge, LinesThatAreNoWholeKeyRecordAreRefused) {
+    const char* lines[] = {
+        "",
+        "done 0",                        // the reply of any other call
+        "key 0 65597 7 2 7 9 7 0 - 7 0", // the edit cut short
+        "done 0 65597 7 2 7 9 7 0 - 7 0",
+        "fail the line edit does not fit",
+        "expand 0041 0 0 0 0 0 0 0 0 0 0 0 0 0", // another request of the same length
+    };
+    for (const char* line : lines) {
+        KeyRequest request{};
+        KeyReply reply{};
+        EXPECT_FALSE(DecodeKeyRequest(Fields(line), &request)) << line;
+        EXPECT_FALSE(DecodeKeyReply(Fields(line), &reply)) << line;
+    }
+    KeyRequest request{};
+    KeyReply reply{};
+    EXPECT_FALSE(DecodeKeyReply(Fields("key 0 65597 7 2 7 9 7 0 - 7 0 -"), &reply));
+    EXPECT_FALSE(DecodeKeyRequest(Fields("done 0 65597 7 2 7 9 7 0 - 7 0 -"), &request));
 }
 
 } // namespace

@@ -30,7 +30,9 @@ const KeyRow* FindRow(const KeyTable& table, const char16_t* name) {
 }
 
 // The modifier keys that make each column of the key tables.
-constexpr int kStateOfColumn[kMaxColumns] = {0, 1, 2, 4, 3, 6, 7};
+constexpr int kStateOfColumn[kMaxColumns] = {
+    0, kShiftBit, kCtrlBit, kAltBit, kCtrlShiftState, kCtrlAltState, kCtrlAltShiftState,
+};
 
 // Presses the console key with the modifiers; true when the plug-in took it as the hotkey.
 bool PressIsHotkey(int consoleKey, int modifiers, bool extendedHost, std::string* detail) {
@@ -91,12 +93,12 @@ TEST_F(World, ConsoleReportsDoNotHitOtherHotkeys) {
         int32_t hotkey;
     };
     const Case cases[] = {
-        {kKeyF3, kModCtrl | kModShift, false, 0x1003D}, // Ctrl-Shift-F3 is not F3
-        {kKeyF3, kModAlt | kModShift, false, 0x30056},
-        {kKeyEnter, kModShift, true, 0x2000D},
-        {kKeyA + 1, kModCtrl | kModAlt | kModShift, false, 0x1003E}, // not F4
-        {kKeyA + 1, kModCtrl | kModAlt | kModShift, true, 0x1003E},
-        {kKeyGrave, kModAlt, true, 0x10029},
+        {kKeyF3, kCtrlBit | kShiftBit, false, 0x1003D}, // Ctrl-Shift-F3 is not F3
+        {kKeyF3, kAltBit | kShiftBit, false, 0x30056},
+        {kKeyEnter, kShiftBit, true, 0x2000D},
+        {kKeyA + 1, kCtrlBit | kAltBit | kShiftBit, false, 0x1003E}, // not F4
+        {kKeyA + 1, kCtrlBit | kAltBit | kShiftBit, true, 0x1003E},
+        {kKeyGrave, kAltBit, true, 0x10029},
     };
     for (const auto& c : cases) {
         extendedKeys = c.extended;

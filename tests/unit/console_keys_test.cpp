@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "console/keys.h"
+#include "console/terminal_input.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -210,6 +212,58 @@ TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
     EXPECT_EQ(Decode("", true), "need more");
 }
 
+TEST(ConsoleDecode, EveryTildeNumber) {
+    // The key of "CSI n ~" for n from 1 on; "" where the number stands for no key.
+    const char* keys[] = {
+        "Home",     "Ins", "Del",      "End",      "PgUp",     "PgDn",      "Home",
+        "End",      "",    "", // 1 to 10
+        "F1",       "F2",  "F3",       "F4",       "F5",       "",          "F6",
+        "F7",       "F8",  "F9", // 11 to 20
+        "F10",      "",    "F11",      "F12",      "Shift-F3", "Shift-F4",  "",
+        "Shift-F5",                                                             // 21 to 28
+        "Shift-F6", "",    "Shift-F7", "Shift-F8", "Shift-F9", "Shift-F10", "", // 29 to 35
+    };
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        std::string bytes = "\x1b[" + std::to_string(i + 1) + "~";
+        std::string consumed = " (" + std::to_string(bytes.size()) + ")";
+        std::string expected =
+            keys[i][0] != 0 ? "key " + std::string(keys[i]) + consumed : "ignored" + consumed;
+        EXPECT_EQ(Decode(bytes, false), expected) << "number " << i + 1;
+    }
+}
+
+TEST(ConsoleDecode, EveryFinalLetterAndCharacterCode) {
+    const DecodeCase cases[] = {
+        {"\x1b[A", "key Up (3)"},
+        {"\x1bOB", "key Down (3)"},
+        {"\x1b[C", "key Right (3)"},
+        {"\x1bOH", "key Home (3)"},
+        {"\x1bOF", "key End (3)"},
+        {"\x1b[P", "key F1 (3)"},
+        {"\x1b[Q", "key F2 (3)"},
+        {"\x1bOR", "key F3 (3)"},
+        {"\x1b[S", "key F4 (3)"},
+        {"\x1b[E", "ignored (3)"},
+        {"\x1b[b", "key Shift-Down (3)"},
+        {"\x1bOa", "key Ctrl-Up (3)"},
+        {"\x1b[c", "key Shift-Right (3)"},
+        {"\x1bOb", "key Ctrl-Down (3)"},
+        {"\x1b[8;5u", "key Ctrl-Backspace (6)"},
+        {"\x1b[127u", "key Backspace (6)"},
+        {"\x1b[9;2u", "key Shift-Tab (6)"},
+        {"\x1b[13;3u", "key Alt-Enter (7)"},
+        {"\x1b[27u", "key Esc (5)"},
+        {"\x1b[11@", "key Ctrl-Shift-F1 (5)"}, // rxvt
+        {"\x1b[25^", "key Ctrl-Shift-F3 (5)"}, // rxvt
+        {"\x1b[3^", "key Ctrl-Del (4)"},       // rxvt
+        {"\x1b[200$", "ignored (6)"},          // only "CSI 200 ~" begins a paste
+        {"\x1b[10;5u", "ignored (7)"},         // a control code with no key of its own
+        {"\x1b[32;5u", "ignored (7)"},         // Ctrl-Space: the space bar has no row
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
+}
+
 TEST(ConsoleDecode, Utf8Text) {
     const DecodeCase cases[] = {
         {"a", "text U+0061 (1)"},
@@ -244,9 +298,9 @@ struct ReportCase {
     const char16_t* keyName;
 };
 
-constexpr int kS = kModShift;
-constexpr int kC = kModCtrl;
-constexpr int kA = kModAlt;
+constexpr int kS = kShiftBit;
+constexpr int kC = kCtrlBit;
+constexpr int kA = kAltBit;
 
 TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
     const ReportCase cases[] = {
@@ -317,6 +371,29 @@ TEST(ConsoleReport, ColumnsOfModifierStates) {
     const size_t expected[8] = {0, 1, 2, 4, 3, 3, 5, 6};
     for (int state = 0; state < 8; ++state)
         EXPECT_EQ(ConsoleColumn(state), expected[state]) << "state " << state;
+}
+
+TEST(ConsoleReport, ShownNamesListTheKeysHeld) {
+    struct Case {
+        int modifiers;
+        const char16_t* name;
+    };
+    const Case cases[] = {
+        {0, u"F3"},
+        {kShiftBit, u"Shift-F3"},
+        {kCtrlBit, u"Ctrl-F3"},
+        {kCtrlShiftState, u"Ctrl-Shift-F3"},
+        {kAltBit, u"Alt-F3"},
+        {kAltBit | kShiftBit, u"Alt-Shift-F3"}, // no column of its own, still shown as held
+        {kCtrlAltState, u"Ctrl-Alt-F3"},
+        {kCtrlAltShiftState, u"Ctrl-Alt-Shift-F3"},
+        {8 | kAltBit, u"Alt-F3"}, // bits beyond the three keys are no key
+    };
+    for (const auto& c : cases) {
+        char16_t name[48];
+        ConsoleKeyName(kKeyF3, c.modifiers, name, 48);
+        EXPECT_EQ(std::u16string(name), c.name) << "modifiers " << c.modifiers;
+    }
 }
 
 } // namespace

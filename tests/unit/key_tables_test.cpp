@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "keys/key_tables.h"
+#include "keys/modifiers.h"
 #include "text/chars.h"
 #include "world.h"
 
@@ -137,7 +138,9 @@ TEST(KeyTables, CombinedCellsCarryTheModifierBitsWithKnownDepartures) {
         {E, u";", kColumnCtrlShift},        {E, u"'", kColumnCtrlShift},
         {E, u",", kColumnCtrlShift},        {E, u"Decimal", kColumnCtrlShift},
     };
-    const int32_t bits[kMaxColumns] = {0, 0, 0, 0, 0x20000, 0x40000, 0x60000};
+    const int32_t bits[kMaxColumns] = {
+        0, 0, 0, 0, kCtrlShiftCodeBit, kCtrlAltCodeBit, kCtrlAltShiftCodeBits,
+    };
     for (const TableShape& t : kTables) {
         for (size_t row = 0; row < t.table->rowCount; ++row) {
             const KeyRow& r = t.table->rows[row];

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "keys/modifiers.h"
 #include "standins/utf8.h"
 #include "tests/scenarios/runner/transcript.h"
 
@@ -176,7 +177,8 @@ bool CommandRow(const Words& words) {
 // keyboard then shows.
 bool CommandMods(const Words& words) {
     long long state = 0;
-    if (words.size() != 2 || !ParseScenarioNumber(words[1].text, &state) || state < 0 || state > 7)
+    if (words.size() != 2 || !ParseScenarioNumber(words[1].text, &state) || state < 0 ||
+        state >= kModifierStates)
         return Fail("usage: mods N (0 to 7)");
     int sent = 0;
     int held = 0;

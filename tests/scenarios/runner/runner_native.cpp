@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/host_control.h"
+#include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "standins/registry.h"
 #include "standins/registry_file.h"
@@ -120,19 +121,42 @@ void LayerEnd(const ScenarioSetup& setup) {
 
 // The plug-in and the host are linked in and start as freshly loaded libraries do.
 bool LayerLoad(PluginExports* plugin, HostControls* host, std::string*) {
-    *plugin = {GetPluginInfo, InitializePlugin, ShutdownPlugin, key, Torvane, Usage, Help};
-    *host = {HostReset,  SetVariable,     UnsetVariable, SetCursorRow, StdoutText,
-             StderrText, HostClearOutput, ClearedCount,  ClearedAt,    ExpandVariables};
+    *plugin = {
+        .getPluginInfo = GetPluginInfo,
+        .initializePlugin = InitializePlugin,
+        .shutdownPlugin = ShutdownPlugin,
+        .key = key,
+        .torvane = Torvane,
+        .usage = Usage,
+        .help = Help,
+    };
+    *host = {
+        .reset = HostReset,
+        .setVariable = SetVariable,
+        .unsetVariable = UnsetVariable,
+        .setCursorRow = SetCursorRow,
+        .stdoutText = StdoutText,
+        .stderrText = StderrText,
+        .clearOutput = HostClearOutput,
+        .clearedCount = ClearedCount,
+        .clearedAt = ClearedAt,
+        .expandVariables = ExpandVariables,
+    };
     return true;
 }
 
 void LayerHoldModifiers(int state, int* sent, int* held) {
     StandInSetModifiers(state);
     *sent = 3; // one event for each of the three keys
-    const int keys[3] = {kVkShift, kVkControl, kVkMenu};
+    struct ModifierKey {
+        int key;
+        int bit;
+    };
+    constexpr ModifierKey keys[3] = {
+        {kVkShift, kShiftBit}, {kVkControl, kCtrlBit}, {kVkMenu, kAltBit}};
     *held = 0;
-    for (int i = 0; i < 3; ++i)
-        if (PlatformKeyHeld(keys[i])) *held |= 1 << i;
+    for (const ModifierKey& k : keys)
+        if (PlatformKeyHeld(k.key)) *held |= k.bit;
 }
 
 // The stand-ins record every box and sound; what came before this is not reported.
