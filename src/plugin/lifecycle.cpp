@@ -18,8 +18,6 @@ constexpr int32_t kLowestHostVersion = 8;
 constexpr int32_t kHighestHostVersion = 100;
 constexpr int32_t kFirstExtendedHostVersion = 24;
 
-PluginInfoRecord pluginInfo;
-
 // Unsigned decimal after blanks and an optional sign (minus negates modulo 2^32); false on
 // overflow.
 bool ReadUnsigned(const char16_t* text, uint32_t* number) {
@@ -74,19 +72,6 @@ void PrintBanner() {
 }
 
 } // namespace
-
-PluginInfoRecord* FillPluginInfo() {
-    pluginInfo.name = kPluginName;
-    pluginInfo.author = u"Torvane developers";
-    pluginInfo.email = u"torvane@example.org";
-    pluginInfo.webPage = u"https://example.org/torvane";
-    pluginInfo.description = u"Torvane plugin";
-    pluginInfo.implements = u"Torvane,*key";
-    pluginInfo.major = static_cast<int32_t>(kVersionMajor);
-    pluginInfo.minor = static_cast<int32_t>(kVersionMinor);
-    pluginInfo.build = static_cast<int32_t>(kVersionBuild);
-    return &pluginInfo;
-}
 
 void StartPlugin() {
     ProbeHostGeneration(); // first: the load checks the hotkey against the table it selects

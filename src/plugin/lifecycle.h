@@ -1,4 +1,4 @@
-// Start-up: the identity record, and the host's generation, found once when the plug-in starts.
+// Start-up: the host's generation, found once when the plug-in starts, the settings, the banner.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +7,6 @@
 
 // The host's major version: 8 to 100, or 0 when the host gave no usable number.
 extern int32_t HostVersion;
-
-struct PluginInfoRecord;
-
-// Fills the identity record (the same values on every call) and returns its address.
-PluginInfoRecord* FillPluginInfo();
 
 // Finds the host's generation, loads the settings and greets the user unless told not to.
 void StartPlugin();

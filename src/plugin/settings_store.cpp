@@ -33,12 +33,11 @@ bool QueryDword(RegistryKey key, const char16_t* name, uint32_t* value) {
 
 } // namespace
 
+// Every field back to its value at load, but breakAtSlash, which the defaults leave alone.
 void SetDefaultSettings() {
-    Settings.hotkey = kLoadTimeSettings.hotkey;
-    Settings.overwrite = kLoadTimeSettings.overwrite;
-    Settings.keepOldArgs = kLoadTimeSettings.keepOldArgs;
-    Settings.beepOnError = kLoadTimeSettings.beepOnError;
-    Settings.traceMessages = kLoadTimeSettings.traceMessages;
+    const int32_t breakAtSlash = Settings.breakAtSlash;
+    Settings = kLoadTimeSettings;
+    Settings.breakAtSlash = breakAtSlash;
 }
 
 int LoadSettings(RegistryKey root) {
