@@ -36,6 +36,8 @@ include(GoogleTest)
 torvane_sources(UNIT_TESTS tests/unit)
 add_executable(torvane_tests ${UNIT_TESTS})
 target_link_libraries(torvane_tests PRIVATE torvane_plugin GTest::gtest GTest::gtest_main)
+# Where the tests find their checked-in data (tests/golden, tests/catalogue).
+target_compile_definitions(torvane_tests PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
 gtest_discover_tests(torvane_tests DISCOVERY_TIMEOUT 60)
 
 # The end-to-end scenarios: each tests/scenarios/<name>.txt is a test that drives the plug-in
