@@ -49,6 +49,17 @@ TEST_F(World, ProbeReadsTheHostsMajorVersion) {
     }
 }
 
+// A second start reads the version again: nothing of the first start's finding is kept.
+TEST_F(World, ASecondStartProbesAgain) {
+    const ProbeCase starts[] = {{u"24", 24}, {u"4294967296", 0}, {u"30", 30}, {u"v24", 0}};
+    for (const auto& c : starts) {
+        HostSetVariable(u"_4ver", c.version);
+        EXPECT_EQ(InitializePlugin(), 0);
+        EXPECT_EQ(HostVersion, c.hostVersion) << ToUtf8(c.version);
+        EXPECT_EQ(extendedKeys, c.hostVersion >= 24) << ToUtf8(c.version);
+    }
+}
+
 struct BannerCase {
     const char16_t* transient;
     const char16_t* pipe;

@@ -295,6 +295,51 @@ TEST_F(World, RecallThatWouldOverflowTheLineChangesNothing) {
     EXPECT_EQ(full.record.redraw, 1);
 }
 
+struct BoundaryCase {
+    size_t prefix;     // characters left of the cursor
+    std::u16string at; // the first characters right of the cursor
+    size_t right;      // characters right of the cursor; the buffer's size: no terminator
+    int overwrite;
+    size_t length; // of the new line; 0: refused, the line unchanged
+};
+
+// Saved "a" recalled into lines at the buffer's bound: the new line and its terminator fit in
+// 65536 characters or nothing changes; a line without a terminator is read up to the bound.
+TEST_F(World, RecallAtTheBufferBound) {
+    const BoundaryCase cases[] = {
+        {1, u"y", 65531, 0, 65535},       // "x a y...": both spaces added
+        {1, u"y", 65532, 0, 0},           // one more
+        {0, u"y", 65533, 0, 65535},       // "a y...": the space after only
+        {0, u" ", 65534, 0, 65535},       // no space added
+        {0, u" ", 65535, 0, 0},           // the whole buffer, terminator in its last cell
+        {0, u"y", kLineBufferSize, 0, 0}, // no terminator at all
+        {65535, u"", 1, 0, 0},            // the cursor in the last cell, no terminator
+        {65533, u"y", 2, 1, 65535},       // overwrite: the text right of the cursor goes
+        {65534, u"y", 1, 1, 0},
+        {100, u"y", kLineBufferSize - 100, 1, 102},
+    };
+    Enter(u"cmd a");
+    for (const BoundaryCase& c : cases) {
+        Settings.overwrite = c.overwrite;
+        EditLine line(u"", 0x1003D);
+        std::u16string right = c.at + std::u16string(c.right - c.at.size(), u'y');
+        line.buffer.replace(0, c.prefix, std::u16string(c.prefix, u'x'));
+        line.buffer.replace(c.prefix, right.size(), right);
+        line.record.cursorPos = line.buffer.data() + c.prefix;
+        const std::u16string before = line.buffer;
+        key(&line.record);
+        std::string row = std::to_string(c.prefix) + "+" + std::to_string(c.right);
+        EXPECT_EQ(line.buffer.size(), kLineBufferSize) << row;
+        if (c.length == 0) {
+            EXPECT_TRUE(line.buffer == before) << row;
+            EXPECT_EQ(line.record.redraw, 0) << row;
+            continue;
+        }
+        EXPECT_EQ(line.Text().size(), c.length) << row;
+        EXPECT_EQ(line.record.redraw, 1) << row;
+    }
+}
+
 TEST_F(World, ShutdownReleasesSavedArgs) {
     EXPECT_EQ(ShutdownPlugin(), 0);
     Enter(u"copy a b");

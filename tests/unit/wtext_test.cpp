@@ -1,0 +1,96 @@
+// The bounded UTF-16 helpers at their bounds: capacity 0, 1, one short of the text, exact, one
+// more; nothing is written at or past the capacity.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+
+#include "standins/utf8.h"
+#include "text/wtext.h"
+
+namespace {
+
+struct BoundCase {
+    const char* what;
+    std::function<size_t(char16_t*, size_t)> call;
+    size_t cap;
+    std::u16string text; // what the buffer holds up to its terminator; "untouched" when null
+    size_t result;
+};
+
+constexpr size_t kBuffer = 16;
+constexpr char16_t kFill = u'#';
+
+// The buffer starts as "ab" and fill characters, so appends and untouched bytes both show.
+void ExpectBounds(const std::vector<BoundCase>& cases) {
+    for (const BoundCase& c : cases) {
+        char16_t buffer[kBuffer];
+        std::fill(std::begin(buffer), std::end(buffer), kFill);
+        buffer[0] = u'a';
+        buffer[1] = u'b';
+        buffer[2] = 0;
+        size_t result = c.call(buffer, c.cap);
+        std::string row = std::string(c.what) + " cap " + std::to_string(c.cap);
+        EXPECT_EQ(result, c.result) << row;
+        EXPECT_EQ(std::u16string(buffer), c.text) << row;
+        for (size_t i = std::max<size_t>(c.cap, 3); i < kBuffer; ++i)
+            EXPECT_EQ(buffer[i], kFill) << row << " wrote at " << i;
+    }
+}
+
+auto Copy(const char16_t* text) {
+    return [text](char16_t* b, size_t cap) { return CopyText(b, cap, text); };
+}
+auto Append(const char16_t* text) {
+    return [text](char16_t* b, size_t cap) { return AppendText(b, cap, text); };
+}
+template <typename... Args> auto Format(const char16_t* format, Args... args) {
+    return [=](char16_t* b, size_t cap) { return FormatText(b, cap, format, args...); };
+}
+
+TEST(BoundedText, LengthLooksAtNoMoreThanCap) {
+    const char16_t text[] = u"abc";
+    const size_t expected[] = {0, 1, 2, 3, 3, 3};
+    for (size_t cap = 0; cap < std::size(expected); ++cap)
+        EXPECT_EQ(TextLengthBounded(text, cap), expected[cap]) << cap;
+    EXPECT_EQ(TextLength(text), 3u);
+}
+
+TEST(BoundedText, CopyAndAppendAtTheirBounds) {
+    ExpectBounds({
+        {"copy", Copy(u"wxyz"), 0, u"ab", 0},
+        {"copy", Copy(u"wxyz"), 1, u"", 0},
+        {"copy", Copy(u"wxyz"), 4, u"wxy", 3},
+        {"copy", Copy(u"wxyz"), 5, u"wxyz", 4},
+        {"copy", Copy(u"wxyz"), 6, u"wxyz", 4},
+        {"append", Append(u"cd"), 0, u"ab", 0},
+        {"append", Append(u"cd"), 2, u"ab", 2}, // no terminator inside the capacity
+        {"append", Append(u"cd"), 3, u"ab", 2},
+        {"append", Append(u"cd"), 4, u"abc", 3},
+        {"append", Append(u"cd"), 5, u"abcd", 4},
+        {"append", Append(u"cd"), 6, u"abcd", 4},
+    });
+}
+
+TEST(BoundedText, FormatAtItsBounds) {
+    ExpectBounds({
+        {"plain", Format(u"wxyz"), 0, u"ab", 0},
+        {"plain", Format(u"wxyz"), 1, u"", 0},
+        {"plain", Format(u"wxyz"), 4, u"wxy", 3},
+        {"plain", Format(u"wxyz"), 5, u"wxyz", 4},
+        {"%s", Format(u"<%s>", u"wxyz"), 5, u"<wxy", 4},
+        {"%s", Format(u"<%s>", u"wxyz"), 7, u"<wxyz>", 6},
+        {"%s null", Format(u"%s", static_cast<const char16_t*>(nullptr)), 8, u"(null)", 6},
+        {"%d", Format(u"%d", 12345), 3, u"12", 2},
+        {"%d", Format(u"%d", 12345), 6, u"12345", 5},
+        {"%d min", Format(u"%d", INT32_MIN), 12, u"-2147483648", 11},
+        {"%d zero", Format(u"%d", 0), 2, u"0", 1},
+        {"%u max", Format(u"%u", UINT32_MAX), 11, u"4294967295", 10},
+        {"%%", Format(u"1%%2"), 4, u"1%2", 3},
+        {"unknown", Format(u"%x"), 2, u"%", 1},
+        {"unknown", Format(u"%x"), 3, u"%x", 2},
+        {"trailing %", Format(u"a%"), 3, u"a%", 2},
+    });
+}
+
+} // namespace
