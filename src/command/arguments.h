@@ -11,10 +11,12 @@ struct ArgumentListRecord {
     int32_t lengths[kMaxArgs];  // length of each word after trimming; 0 beyond the last
     char16_t pool[MAX_ARG_LEN]; // all words, each followed by a zero
     int32_t count;              // words found by the last successful call; 0 after a failure
+    int32_t found;              // as count, but with the words past kMaxArgs that were dropped
 };
 
 extern ArgumentListRecord ArgumentList;
 
 // Splits text into upper-cased words without quotes: the word count, or -1 for a null text or
-// after reporting a pool overflow.
+// after reporting a pool overflow. Words past the first kMaxArgs are dropped silently; found
+// tells how many there were.
 int32_t TokenizeArguments(const char16_t* text);

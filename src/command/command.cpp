@@ -197,6 +197,13 @@ int RunTorvaneCommand(const char16_t* arguments) {
     // An argument text too long for the word pool was reported by the tokenizer: a command
     // line error like any other, with nothing applied.
     if (TokenizeArguments(arguments) < 0) return 1;
+    // Words past the limit were dropped: acting on the rest could skip a /S or an error.
+    if (ArgumentList.found > kMaxArgs) {
+        WriteErrorPrefix();
+        Qprintf(PlatformStdErrorHandle(), u"Too many arguments: %d (at most %d)\r\n",
+                ArgumentList.found, kMaxArgs);
+        return 1;
+    }
 
     for (int32_t n = 0; n < ArgumentList.count; ++n) {
         const char16_t* word = ArgumentList.words[n];

@@ -12,6 +12,7 @@ namespace {
 // Empties the record before a scan.
 void ResetArgumentList() {
     ArgumentList.count = 0;
+    ArgumentList.found = 0;
     for (int n = 0; n < kMaxArgs; ++n) {
         ArgumentList.words[n] = nullptr;
         ArgumentList.lengths[n] = 0;
@@ -35,9 +36,11 @@ int32_t TokenizeArguments(const char16_t* text) {
     if (text == nullptr) return -1;
     ResetArgumentList();
 
-    int32_t j = 0; // word being built
-    int32_t i = 0; // its length so far
-    int32_t k = 0; // next free position in the pool
+    int32_t j = 0;              // word being built
+    int32_t i = 0;              // its length so far
+    int32_t k = 0;              // next free position in the pool
+    int32_t dropped = 0;        // words past kMaxArgs
+    bool inDroppedWord = false; // a character of such a word was seen since the last blank
     bool inQuote = false;
     for (const char16_t* p = text;; ++p) {
         char16_t ch = *p;
@@ -46,6 +49,7 @@ int32_t TokenizeArguments(const char16_t* text) {
             continue;
         }
         if (!inQuote && IsBlank(ch)) {
+            inDroppedWord = false;
             if (i > 0) {
                 ++j;
                 ++k;
@@ -65,7 +69,11 @@ int32_t TokenizeArguments(const char16_t* text) {
                     MAX_ARG_LEN);
             return -1;
         }
-        if (j >= kMaxArgs) continue; // words beyond the limit are dropped silently
+        if (j >= kMaxArgs) { // words beyond the limit are dropped, only counted
+            if (!inDroppedWord) ++dropped;
+            inDroppedWord = true;
+            continue;
+        }
         if (i == 0) ArgumentList.words[j] = &ArgumentList.pool[k];
         ++i;
         ArgumentList.lengths[j] = i;
@@ -75,5 +83,6 @@ int32_t TokenizeArguments(const char16_t* text) {
 
     TrimWords(j);
     ArgumentList.count = j;
+    ArgumentList.found = j + dropped;
     return j;
 }

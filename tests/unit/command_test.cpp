@@ -174,6 +174,32 @@ TEST_F(World, ArgumentTextTooLongForThePoolIsAnError) {
     EXPECT_EQ(Settings.hotkey, 0x1003D);
 }
 
+std::u16string Repeated(const std::u16string& word, int times) {
+    std::u16string text;
+    for (int n = 0; n < times; ++n)
+        text += word;
+    return text;
+}
+
+// Past 1024 words the command line is an error: nothing applied, traced or saved.
+TEST_F(World, MoreThan1024WordsIsAnError) {
+    const SettingsRecord aOff = {0x1003D, 0, 0, 0, 1, 0};
+    const std::u16string q1022 = Repeated(u"/Q ", 1022);
+    auto tooMany = [](const char16_t* n) {
+        return u"Too many arguments: " + std::u16string(n) + u" (at most 1024)\r\n";
+    };
+    CheckAll({
+        {q1022 + u"/A:N /S", u"", u"", 0, aOff},
+        {q1022 + u"/A:N /$:Y /S", u"", tooMany(u"1025"), 1, kStart},
+        {q1022 + u"/A:N /$:Y \"a b\"\"\" \"\" ", u"", tooMany(u"1025"), 1, kStart},
+        {Repeated(u"x ", 5000), u"", tooMany(u"5000"), 1, kStart},
+    });
+    EXPECT_FALSE(StandInRegistryKeyExists(kRootCurrentUser, SettingsKeyPath));
+    ResetWorld();
+    Torvane((q1022 + u"/A:N /S").c_str());
+    EXPECT_TRUE(StandInRegistryKeyExists(kRootCurrentUser, SettingsKeyPath));
+}
+
 TEST_F(World, ParseYesNoSkipsSlashLetterAndSeparator) {
     struct {
         const char16_t* word;

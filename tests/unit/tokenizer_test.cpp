@@ -115,10 +115,15 @@ TEST_F(World, TokenizerLeavesTheListAloneForNullText) {
 struct WordLimitCase {
     int words;        // one-word entries in the text
     int32_t expected; // result
+    int32_t found;    // words seen, the dropped ones included
 };
 
 TEST_F(World, TokenizerKeepsTheFirst1024WordsSilently) {
-    const WordLimitCase cases[] = {{1023, 1023}, {1024, 1024}, {1025, 1024}, {1100, 1024}};
+    const WordLimitCase cases[] = {{1023, 1023, 1023},
+                                   {1024, 1024, 1024},
+                                   {1025, 1024, 1025},
+                                   {1100, 1024, 1100},
+                                   {5000, 1024, 5000}};
     for (const auto& c : cases) {
         HostClearOutput();
         std::u16string text;
@@ -126,6 +131,7 @@ TEST_F(World, TokenizerKeepsTheFirst1024WordsSilently) {
             text += u"w" + FromUtf8(std::to_string(n)) + u" ";
         EXPECT_EQ(TokenizeArguments(text.c_str()), c.expected) << c.words << " words";
         EXPECT_EQ(ArgumentList.count, c.expected) << c.words << " words";
+        EXPECT_EQ(ArgumentList.found, c.found) << c.words << " words";
         int last = c.expected - 1;
         EXPECT_EQ(std::u16string(ArgumentList.words[last]), u"W" + FromUtf8(std::to_string(last)))
             << c.words << " words";
