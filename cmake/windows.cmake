@@ -54,6 +54,8 @@ target_compile_options(torvane_loader PUBLIC ${TORVANE_STRING_CODE_OPTIONS})
 torvane_sources(WINE_TEST_SOURCES tests/wine)
 add_library(wine_test_common STATIC
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/runner.cpp
+            ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/bad_input.cpp
+            ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/registry_matrix.cpp
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/transcript.cpp)
 target_link_libraries(wine_test_common PUBLIC torvane_loader)
 foreach(source ${WINE_TEST_SOURCES})

@@ -167,7 +167,7 @@ bool LayerRegistryValues(RegistryRoot root, std::vector<RegistryEntry>* entries)
         wchar_t name[256];
         DWORD nameLength = 256;
         DWORD type = 0;
-        BYTE data[512];
+        static BYTE data[65536]; // room for the largest value the scenarios write
         DWORD size = sizeof data;
         if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) !=
             ERROR_SUCCESS)

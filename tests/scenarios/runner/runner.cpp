@@ -44,7 +44,7 @@ void AddLines(const std::string& label, const char16_t* text, std::vector<std::s
     for (size_t start = 0; start < all.size();) {
         size_t end = all.find(u'\n', start);
         end = end == std::u16string::npos ? all.size() : end + 1;
-        lines->push_back(label + " " + QuoteText(all.data() + start, end - start));
+        lines->push_back(label + " " + ShownText(all.data() + start, end - start));
         start = end;
     }
 }
@@ -222,22 +222,7 @@ bool CommandKey(const Words& words) {
     record.cursorPos = lineBuffer + cursor;
     record.keyName = named ? keyNameBuffer : nullptr;
 
-    int clearedBefore = host.clearedCount();
-    int result = plugin.key(&record);
-
-    size_t length = 0;
-    while (length < kLineBufferSize && lineBuffer[length] != 0)
-        ++length;
-    std::string keyName = record.keyName == nullptr ? "null" : QuoteText(record.keyName);
-    TranscriptLine("key " + Number(result) + " line " + QuoteText(lineBuffer, length) + " cursor " +
-                   Number(record.cursorPos - record.lineStart) + " keyCode " +
-                   Number(record.keyCode) + " redraw " + Number(record.redraw) + " keyName " +
-                   keyName);
-    TranscriptLine("key rows " + Number(record.startRow) + " " + Number(record.startColumn) + " " +
-                   Number(record.cursorRow) + " " + Number(record.cursorColumn));
-    for (int i = clearedBefore; i < host.clearedCount(); ++i)
-        TranscriptLine("cleared at " + Number(host.clearedAt(i) - lineBuffer));
-    ReportHostOutput();
+    PressKey(&record, lineBuffer);
     return true;
 }
 
@@ -441,6 +426,12 @@ constexpr Command kCommands[] = {
     {"console", CommandConsole},
     {"intercept", CommandIntercept},
     {"fail-alloc", CommandFailAlloc},
+    {"null", CommandNull},
+    {"key-at", CommandKeyAt},
+    {"key-long", CommandKeyLong},
+    {"key-name-long", CommandKeyNameLong},
+    {"torvane-long", CommandTorvaneLong},
+    {"reg-matrix", CommandRegMatrix},
 };
 
 bool RunCommand(const std::u16string& line) {
@@ -487,6 +478,52 @@ bool ReadSetup(const std::vector<std::string>& lines, ScenarioSetup* setup, std:
 }
 
 } // namespace
+
+std::string ShownText(const char16_t* text, size_t length) {
+    constexpr size_t kLongest = 300;
+    constexpr size_t kEnds = 40;
+    if (length <= kLongest) return QuoteText(text, length);
+    return "length " + Number(static_cast<long long>(length)) + " " + QuoteText(text, kEnds) +
+           " ... " + QuoteText(text + length - kEnds, kEnds);
+}
+
+bool RunnerFail(const std::string& why) {
+    return Fail(why);
+}
+
+const PluginExports* RunnerPlugin() {
+    return loaded ? &plugin : nullptr;
+}
+
+const HostControls& RunnerHost() {
+    return host;
+}
+
+void RunnerReportHostOutput() {
+    ReportHostOutput();
+}
+
+void PressKey(KeystrokeRecord* record, const char16_t* line) {
+    int clearedBefore = host.clearedCount();
+    int result = plugin.key(record);
+
+    size_t length = 0;
+    while (length < kLineBufferSize && line[length] != 0)
+        ++length;
+    std::string keyName =
+        record->keyName == nullptr
+            ? "null"
+            : ShownText(record->keyName, std::char_traits<char16_t>::length(record->keyName));
+    std::string cursor = record->cursorPos == nullptr ? "null" : Number(record->cursorPos - line);
+    TranscriptLine("key " + Number(result) + " line " + ShownText(line, length) + " cursor " +
+                   cursor + " keyCode " + Number(record->keyCode) + " redraw " +
+                   Number(record->redraw) + " keyName " + keyName);
+    TranscriptLine("key rows " + Number(record->startRow) + " " + Number(record->startColumn) +
+                   " " + Number(record->cursorRow) + " " + Number(record->cursorColumn));
+    for (int i = clearedBefore; i < host.clearedCount(); ++i)
+        TranscriptLine("cleared at " + Number(host.clearedAt(i) - line));
+    ReportHostOutput();
+}
 
 void ReportSound(uint32_t aliasId, bool moduleGiven, uint32_t flags) {
     pendingCalls.push_back("sound " + Hex(aliasId) + " module " + (moduleGiven ? "given" : "null") +

@@ -49,6 +49,29 @@ void ReportMessageBox(const std::u16string& title, const std::u16string& text, u
 // every command ran and the transcript is the expected one, 1 when not, 2 for a bad call.
 int RunScenarioProgram(const std::vector<std::string>& arguments);
 
+// ---- for the commands in the runner's other files (bad_input.cpp) ---------------------------
+
+// Text quoted as QuoteText does; a text longer than 300 characters as its length and its ends.
+std::string ShownText(const char16_t* text, size_t length);
+// Writes "error WHY" and returns false.
+bool RunnerFail(const std::string& why);
+// The plug-in's exports once loaded, else null; the stand-in host's controls.
+const PluginExports* RunnerPlugin();
+const HostControls& RunnerHost();
+// Writes what the plug-in wrote through the host and the calls it made, since the last report.
+void RunnerReportHostOutput();
+// Calls key with record, whose line is line, and writes the record, the line and the output.
+void PressKey(KeystrokeRecord* record, const char16_t* line);
+
+// The commands of bad_input.cpp, each given the words of its line.
+struct ScenarioWord;
+bool CommandNull(const std::vector<ScenarioWord>& words);
+bool CommandKeyAt(const std::vector<ScenarioWord>& words);
+bool CommandKeyLong(const std::vector<ScenarioWord>& words);
+bool CommandKeyNameLong(const std::vector<ScenarioWord>& words);
+bool CommandTorvaneLong(const std::vector<ScenarioWord>& words);
+bool CommandRegMatrix(const std::vector<ScenarioWord>& words);
+
 // ---- each build's layer --------------------------------------------------------------------
 
 // Opens a file by its UTF-8 path, as fopen does.
