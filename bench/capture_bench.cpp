@@ -26,7 +26,7 @@ void BM_FindArgs(benchmark::State& state) {
     const size_t length = static_cast<size_t>(state.range(0));
     BenchLine line(std::u16string(length, u'w') + u" x", 0, 13);
     for (auto _ : state)
-        benchmark::DoNotOptimize(FindArgs(line.record.lineStart));
+        benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
     QuietWorld();
 }
 BENCHMARK(BM_FindArgs)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);

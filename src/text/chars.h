@@ -3,9 +3,14 @@
 
 #include "platform/platform.h"
 
-// A blank: U+0009 to U+000D, U+0020, U+00A0, and above U+00FF what the system calls a space.
+// The blanks up to U+00FF: U+0009 to U+000D, U+0020 and U+00A0.
+constexpr bool IsLatin1Blank(char16_t ch) {
+    return (ch >= 0x09 && ch <= 0x0D) || ch == 0x20 || ch == 0xA0;
+}
+
+// A blank: the blanks up to U+00FF, and above U+00FF what the system calls a space.
 inline bool IsBlank(char16_t ch) {
-    if (ch <= 0xFF) return (ch >= 0x09 && ch <= 0x0D) || ch == 0x20 || ch == 0xA0;
+    if (ch <= 0xFF) return IsLatin1Blank(ch);
     return PlatformIsSpace(ch);
 }
 

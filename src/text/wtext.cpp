@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "text/char_blocks.h"
+#include "text/chars.h"
+
 size_t TextLength(const char16_t* text) {
     size_t n = 0;
     while (text[n] != 0)
@@ -11,6 +14,13 @@ size_t TextLength(const char16_t* text) {
 
 size_t TextLengthBounded(const char16_t* text, size_t cap) {
     size_t n = 0;
+    while (n < cap && text[n] != 0)
+        ++n;
+    return n;
+}
+
+size_t TextLengthInBuffer(const char16_t* text, size_t cap) {
+    size_t n = SkipBlocks(text, 0, cap, [](CharBlock block) { return block == 0; });
     while (n < cap && text[n] != 0)
         ++n;
     return n;

@@ -32,7 +32,7 @@ TEST_F(World, FindArgsTable) {
     };
     for (const auto& c : cases) {
         Settings.breakAtSlash = c.breakAtSlash;
-        const char16_t* found = FindArgs(c.line.c_str());
+        const char16_t* found = FindArgs(c.line.c_str(), c.line.size() + 1);
         if (c.args == nullptr) {
             EXPECT_EQ(found, nullptr) << "line: " << ToUtf8(c.line);
         } else {
@@ -40,7 +40,7 @@ TEST_F(World, FindArgsTable) {
             EXPECT_EQ(std::u16string(found), c.args) << "line: " << ToUtf8(c.line);
         }
     }
-    EXPECT_EQ(FindArgs(nullptr), nullptr);
+    EXPECT_EQ(FindArgs(nullptr, kLineBufferSize), nullptr);
 }
 
 struct RecallCase {
