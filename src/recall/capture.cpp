@@ -10,14 +10,17 @@ size_t SavedArgsLength = 0;
 
 namespace {
 
-// Room for the longest saved arguments and the trace text around them.
+// Room for the longest saved arguments and the trace text around them; the arguments as shown.
 char16_t traceBuffer[kWorkLineSize + 64];
+char16_t shownText[kWorkLineSize];
 
-// With trace lines on: formats one, writes it straight to the console device, and starts the edit
-// line again below it.
+// With trace lines on: formats one, with text's control characters made visible, writes it
+// straight to the console device, and starts the edit line again below it.
 void TraceLine(KeystrokeRecord* record, const char16_t* format, const char16_t* text = nullptr) {
     if (Settings.traceMessages == 0) return;
-    size_t n = FormatText(traceBuffer, sizeof traceBuffer / sizeof traceBuffer[0], format, text);
+    if (text != nullptr) CopyVisibleText(shownText, kWorkLineSize, text);
+    size_t n = FormatText(traceBuffer, sizeof traceBuffer / sizeof traceBuffer[0], format,
+                          text != nullptr ? shownText : nullptr);
     PlatformWriteConsole(traceBuffer, n);
     ResetLinePosition(record);
 }

@@ -14,6 +14,15 @@ inline bool IsBlank(char16_t ch) {
     return PlatformIsSpace(ch);
 }
 
+// How trace lines show a character, so that typed control codes cannot drive the terminal: C0
+// controls as their control pictures (U+2400 to U+241F), DEL as U+2421, C1 controls as U+FFFD.
+constexpr char16_t VisibleChar(char16_t ch) {
+    if (ch < 0x20) return static_cast<char16_t>(0x2400 + ch);
+    if (ch == 0x7F) return 0x2421;
+    if (ch >= 0x80 && ch <= 0x9F) return 0xFFFD;
+    return ch;
+}
+
 // A letter: A to Z, a to z, and beyond ASCII what the system calls alphabetic.
 inline bool IsLetter(char16_t ch) {
     if (ch < 0x80) return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');

@@ -37,6 +37,15 @@ size_t CopyText(char16_t* dst, size_t cap, const char16_t* src) {
     return n;
 }
 
+size_t CopyVisibleText(char16_t* dst, size_t cap, const char16_t* src) {
+    if (cap == 0) return 0;
+    size_t n = 0;
+    for (; n + 1 < cap && src[n] != 0; ++n)
+        dst[n] = VisibleChar(src[n]);
+    dst[n] = 0;
+    return n;
+}
+
 size_t AppendText(char16_t* dst, size_t cap, const char16_t* src) {
     size_t used = TextLengthBounded(dst, cap);
     if (used >= cap) return used;
