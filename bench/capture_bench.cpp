@@ -31,4 +31,15 @@ void BM_FindArgs(benchmark::State& state) {
 }
 BENCHMARK(BM_FindArgs)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);
 
+// The same over a word of Cyrillic letters: every character is looked at one by one.
+void BM_FindArgsWide(benchmark::State& state) {
+    QuietWorld();
+    const size_t length = static_cast<size_t>(state.range(0));
+    BenchLine line(std::u16string(length, u'\u0436') + u" x", 0, 13);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
+    QuietWorld();
+}
+BENCHMARK(BM_FindArgsWide)->Arg(kLargest);
+
 } // namespace

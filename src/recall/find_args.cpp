@@ -33,10 +33,11 @@ inline WordClass ClassOf(char16_t ch) {
 
 // Blocks the word scan steps over hold only printable ASCII but the quote and the slash.
 inline LaneMask WordStops(CharBlock block) {
-    return (block - u'!' > u'~' - u'!') | (block == u'"') | (block == u'/');
+    return (block - Splat(u'!') > Splat(u'~' - u'!')) | (block == Splat(u'"')) |
+           (block == Splat(u'/'));
 }
 inline LaneMask QuotedStops(CharBlock block) {
-    return (block == 0) | (block == u'"');
+    return (block == Splat(0)) | (block == Splat(u'"'));
 }
 
 constexpr bool WordStopsCoverEveryClass() {

@@ -20,7 +20,7 @@ size_t TextLengthBounded(const char16_t* text, size_t cap) {
 }
 
 size_t TextLengthInBuffer(const char16_t* text, size_t cap) {
-    size_t n = SkipBlocks(text, 0, cap, [](CharBlock block) { return block == 0; });
+    size_t n = SkipBlocks(text, 0, cap, [](CharBlock block) { return block == Splat(0); });
     while (n < cap && text[n] != 0)
         ++n;
     return n;
