@@ -74,3 +74,15 @@ set_target_properties(torvane_console_bridge PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 target_link_options(torvane_console_bridge PRIVATE ${TORVANE_STATIC_RUNTIME} -municode)
 target_link_libraries(torvane_console_bridge PRIVATE torvane_loader user32)
 add_dependencies(torvane_console_bridge Torvane TakeCmd)
+
+# The benchmark programs for the real DLL under Wine (scripts/bench runs them): each
+# bench/wine/<name>.cpp becomes <name>.exe next to Torvane.dll.
+torvane_sources(WINE_BENCH_SOURCES bench/wine)
+foreach(source ${WINE_BENCH_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_options(${name} PRIVATE ${TORVANE_STATIC_RUNTIME} -municode)
+  target_link_libraries(${name} PRIVATE torvane_loader)
+  add_dependencies(${name} Torvane TakeCmd)
+endforeach()

@@ -23,6 +23,10 @@ void HostClearOutput();
 // Besides keeping the output, also write it as UTF-8 to the process's own streams.
 void HostSetEcho(bool echo);
 
+// Off: the output, the QPuts texts and the ClearEditLine positions are no longer kept (echo and
+// the hook still run), so benchmarks and allocation counts see only the plug-in. On after a reset.
+void HostSetRecording(bool on);
+
 // The row that GetAbsCursorPosition reports.
 void HostSetCursorRow(int32_t row);
 

@@ -19,6 +19,7 @@ std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
 std::u16string capturedStderr;
 bool echo = false;
+bool recording = true;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
 void (*clearEditLineHook)(char16_t* cursor) = nullptr;
@@ -35,7 +36,7 @@ void SetDefaultVariables() {
 
 void Write(int stream, const char16_t* text, size_t length) {
     if (stream == 0) return;
-    (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
+    if (recording) (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
     if (echo) {
         std::string bytes = ToUtf8(text, length);
         FILE* out = stream == 2 ? stderr : stdout;
@@ -102,6 +103,7 @@ void HostReset() {
     capturedStdout.clear();
     capturedStderr.clear();
     echo = false;
+    recording = true;
     cursorRow = 0;
     clearedAt.clear();
     clearEditLineHook = nullptr;
@@ -138,6 +140,9 @@ void HostClearOutput() {
 void HostSetEcho(bool on) {
     echo = on;
 }
+void HostSetRecording(bool on) {
+    recording = on;
+}
 void HostSetCursorRow(int32_t row) {
     cursorRow = row;
 }
@@ -171,7 +176,7 @@ int Qprintf(void* handle, const char16_t* format, ...) {
 
 int QPuts(const char16_t* text) {
     size_t n = TextLength(text);
-    putsCalls.emplace_back(text, n);
+    if (recording) putsCalls.emplace_back(text, n);
     Write(1, text, n);
     return 0;
 }
@@ -194,7 +199,7 @@ int GetAbsCursorPosition(int32_t* row, int32_t* column) {
 }
 
 void ClearEditLine(char16_t* cursor) {
-    clearedAt.push_back(cursor);
+    if (recording) clearedAt.push_back(cursor);
     if (clearEditLineHook != nullptr) clearEditLineHook(cursor);
 }
 }

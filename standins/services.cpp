@@ -20,6 +20,8 @@ std::u16string consoleText;
 FILE* consoleDevice = nullptr;
 bool consoleTried = false;
 bool failAllocations = false;
+size_t allocationCount = 0;
+bool recording = true;
 
 } // namespace
 
@@ -30,6 +32,8 @@ void StandInReset() {
     consoleMissing = false;
     consoleText.clear();
     failAllocations = false;
+    allocationCount = 0;
+    recording = true;
 }
 
 void StandInSetModifiers(int state) {
@@ -52,6 +56,12 @@ void StandInSetBellForSounds(bool bell) {
 }
 void StandInFailAllocations(bool fail) {
     failAllocations = fail;
+}
+size_t StandInAllocationCount() {
+    return allocationCount;
+}
+void StandInSetRecording(bool on) {
+    recording = on;
 }
 
 bool PlatformIsSpace(char16_t ch) {
@@ -83,7 +93,7 @@ bool PlatformKeyHeld(int virtualKey) {
 }
 
 void PlatformPlaySound(uint32_t aliasId) {
-    soundsPlayed.push_back(aliasId);
+    if (recording) soundsPlayed.push_back(aliasId);
     if (bellForSounds) {
         std::fputs("\a", stderr);
         std::fflush(stderr);
@@ -93,7 +103,7 @@ void PlatformPlaySound(uint32_t aliasId) {
 void PlatformWriteConsole(const char16_t* text, size_t length) {
     if (consoleMissing) return;
     if (captureConsole) {
-        consoleText.append(text, length);
+        if (recording) consoleText.append(text, length);
         return;
     }
     // Like the console device: opened on first use, never tried again when it is not there.
@@ -108,6 +118,7 @@ void PlatformWriteConsole(const char16_t* text, size_t length) {
 }
 
 void* PlatformAllocate(size_t bytes) {
+    ++allocationCount;
     return failAllocations ? nullptr : std::malloc(bytes);
 }
 void PlatformRelease(void* block) {

@@ -25,3 +25,9 @@ void StandInSetBellForSounds(bool bell);
 
 // Makes every allocation fail until switched back.
 void StandInFailAllocations(bool fail);
+// The plug-in's heap requests (PlatformAllocate calls, failed ones included) since the last reset.
+size_t StandInAllocationCount();
+
+// Off: sounds and console device writes are no longer kept, so allocation counts and benchmarks
+// see only the plug-in. On after a reset.
+void StandInSetRecording(bool on);

@@ -41,6 +41,10 @@ void TakeCmdClearOutput() {
     HostClearOutput();
 }
 
+void TakeCmdSetRecording(int on) {
+    HostSetRecording(on != 0);
+}
+
 int TakeCmdClearedCount() {
     return static_cast<int>(HostClearedAt().size());
 }

@@ -6,17 +6,21 @@
 #include "text/wtext.h"
 
 char16_t* SavedArgs = nullptr;
+size_t SavedArgsLength = 0;
 
 namespace {
 
-// Room for the longest saved arguments and the trace text around them.
+// Room for the longest saved arguments and the trace text around them; the arguments as shown.
 char16_t traceBuffer[kWorkLineSize + 64];
+char16_t shownText[kWorkLineSize];
 
-// With trace lines on: formats one, writes it straight to the console device, and starts the edit
-// line again below it.
+// With trace lines on: formats one, with text's control characters made visible, writes it
+// straight to the console device, and starts the edit line again below it.
 void TraceLine(KeystrokeRecord* record, const char16_t* format, const char16_t* text = nullptr) {
     if (Settings.traceMessages == 0) return;
-    size_t n = FormatText(traceBuffer, sizeof traceBuffer / sizeof traceBuffer[0], format, text);
+    if (text != nullptr) CopyVisibleText(shownText, kWorkLineSize, text);
+    size_t n = FormatText(traceBuffer, sizeof traceBuffer / sizeof traceBuffer[0], format,
+                          text != nullptr ? shownText : nullptr);
     PlatformWriteConsole(traceBuffer, n);
     ResetLinePosition(record);
 }
@@ -26,6 +30,7 @@ void TraceLine(KeystrokeRecord* record, const char16_t* format, const char16_t* 
 void ReleaseSavedArgs() {
     if (SavedArgs != nullptr) PlatformRelease(SavedArgs);
     SavedArgs = nullptr;
+    SavedArgsLength = 0;
 }
 
 int ResetLinePosition(KeystrokeRecord* record) {
@@ -41,11 +46,12 @@ int ResetLinePosition(KeystrokeRecord* record) {
 
 int CaptureArgs(KeystrokeRecord* record) {
     if (record->lineStart == nullptr) return 0;
-    const char16_t* args = FindArgs(record->lineStart);
+    const char16_t* args = FindArgs(record->lineStart, kLineBufferSize);
 
     if (args != nullptr) {
+        // Up to the terminator, or to the buffer's last slot when the host left none.
         size_t used = static_cast<size_t>(args - record->lineStart);
-        size_t n = TextLengthBounded(args, kLineBufferSize - 1 - used);
+        size_t n = TextLengthInBuffer(args, kLineBufferSize - 1 - used);
         ReleaseSavedArgs();
         SavedArgs = static_cast<char16_t*>(PlatformAllocate((n + 1) * sizeof(char16_t)));
         if (SavedArgs == nullptr) {
@@ -55,6 +61,7 @@ int CaptureArgs(KeystrokeRecord* record) {
         }
         std::memcpy(SavedArgs, args, n * sizeof(char16_t));
         SavedArgs[n] = 0;
+        SavedArgsLength = n;
         TraceLine(record, u"\r\n\u25BA Saving args \u201C%s\u201D.\r\n", SavedArgs);
         return 0;
     }

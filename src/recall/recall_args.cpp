@@ -36,10 +36,12 @@ int RecallSavedArgs(KeystrokeRecord* record) {
     }
 
     const size_t prefixLength = static_cast<size_t>(cursor - line);
-    const size_t savedLength = TextLength(SavedArgs);
-    const size_t rightLength = TextLengthBounded(cursor, kLineBufferSize - 1 - prefixLength);
+    const size_t savedLength = SavedArgsLength;
     const bool spaceBefore = prefixLength > 0 && !IsBlank(cursor[-1]);
     const bool insert = Settings.overwrite == 0;
+    // Overwriting drops the text right of the cursor, so only an insert measures it.
+    const size_t rightLength =
+        insert ? TextLengthInBuffer(cursor, kLineBufferSize - 1 - prefixLength) : 0;
     const bool spaceAfter =
         insert && rightLength > 0 && !IsBlank(SavedArgs[savedLength - 1]) && !IsBlank(cursor[0]);
     const size_t added = (spaceBefore ? 1 : 0) + (spaceAfter ? 1 : 0);

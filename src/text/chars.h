@@ -3,10 +3,24 @@
 
 #include "platform/platform.h"
 
-// A blank: U+0009 to U+000D, U+0020, U+00A0, and above U+00FF what the system calls a space.
+// The blanks up to U+00FF: U+0009 to U+000D, U+0020 and U+00A0.
+constexpr bool IsLatin1Blank(char16_t ch) {
+    return (ch >= 0x09 && ch <= 0x0D) || ch == 0x20 || ch == 0xA0;
+}
+
+// A blank: the blanks up to U+00FF, and above U+00FF what the system calls a space.
 inline bool IsBlank(char16_t ch) {
-    if (ch <= 0xFF) return (ch >= 0x09 && ch <= 0x0D) || ch == 0x20 || ch == 0xA0;
+    if (ch <= 0xFF) return IsLatin1Blank(ch);
     return PlatformIsSpace(ch);
+}
+
+// How trace lines show a character, so that typed control codes cannot drive the terminal: C0
+// controls as their control pictures (U+2400 to U+241F), DEL as U+2421, C1 controls as U+FFFD.
+constexpr char16_t VisibleChar(char16_t ch) {
+    if (ch < 0x20) return static_cast<char16_t>(0x2400 + ch);
+    if (ch == 0x7F) return 0x2421;
+    if (ch >= 0x80 && ch <= 0x9F) return 0xFFFD;
+    return ch;
 }
 
 // A letter: A to Z, a to z, and beyond ASCII what the system calls alphabetic.

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "text/char_blocks.h"
+#include "text/chars.h"
+
 size_t TextLength(const char16_t* text) {
     size_t n = 0;
     while (text[n] != 0)
@@ -16,6 +19,13 @@ size_t TextLengthBounded(const char16_t* text, size_t cap) {
     return n;
 }
 
+size_t TextLengthInBuffer(const char16_t* text, size_t cap) {
+    size_t n = SkipBlocks(text, 0, cap, [](CharBlock block) { return block == Splat(0); });
+    while (n < cap && text[n] != 0)
+        ++n;
+    return n;
+}
+
 size_t CopyText(char16_t* dst, size_t cap, const char16_t* src) {
     if (cap == 0) return 0;
     size_t n = 0;
@@ -23,6 +33,15 @@ size_t CopyText(char16_t* dst, size_t cap, const char16_t* src) {
         dst[n] = src[n];
         ++n;
     }
+    dst[n] = 0;
+    return n;
+}
+
+size_t CopyVisibleText(char16_t* dst, size_t cap, const char16_t* src) {
+    if (cap == 0) return 0;
+    size_t n = 0;
+    for (; n + 1 < cap && src[n] != 0; ++n)
+        dst[n] = VisibleChar(src[n]);
     dst[n] = 0;
     return n;
 }

@@ -10,6 +10,14 @@ size_t TextLength(const char16_t* text);
 // Number of characters before the terminator, looking at no more than cap characters.
 size_t TextLengthBounded(const char16_t* text, size_t cap);
 
+// The same for text in a buffer whose first cap characters may all be read, past the terminator
+// too; several characters per step. cap when there is no terminator among them.
+size_t TextLengthInBuffer(const char16_t* text, size_t cap);
+
+// Copies src into dst as CopyText does, each control character shown as a visible symbol (see
+// VisibleChar).
+size_t CopyVisibleText(char16_t* dst, size_t cap, const char16_t* src);
+
 // Copies src into dst; returns the length written (src is cut to cap - 1 characters).
 size_t CopyText(char16_t* dst, size_t cap, const char16_t* src);
 

@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "world.h"
 
@@ -8,7 +11,13 @@ struct FindArgsCase {
     std::u16string line;
     int breakAtSlash;
     const char16_t* args; // null: none
+    size_t size = 0; // the buffer: exactly this many characters; 0: the line and its terminator
 };
+
+// Words that straddle the scan's steps of 8 and 32 characters.
+std::u16string Word(size_t length) {
+    return std::u16string(length, u'w');
+}
 
 TEST_F(World, FindArgsTable) {
     const FindArgsCase cases[] = {
@@ -29,18 +38,55 @@ TEST_F(World, FindArgsTable) {
         {u"a\u3000b", 1, u"b"},
         {u"a\u00E9b c", 1, u"c"},
         {u"\"unclosed quote", 1, nullptr},
+        {Word(1) + u" x", 1, u"x"},
+        {Word(3) + u" x", 1, u"x"},
+        {Word(4) + u" x", 1, u"x"},
+        {Word(5) + u" x", 1, u"x"},
+        {Word(7) + u" x", 1, u"x"},
+        {Word(8) + u" x", 1, u"x"},
+        {Word(9) + u" x", 1, u"x"},
+        {Word(31) + u" x", 1, u"x"},
+        {Word(32) + u" x", 1, u"x"},
+        {Word(33) + u" x", 1, u"x"},
+        {Word(8), 1, nullptr},
+        {Word(32), 1, nullptr},
+        {Word(33) + u"/x", 1, u"/x"},
+        {Word(33) + u"/x y", 0, u"y"},
+        {Word(7) + u"\"" + Word(40) + u" /q\" x", 1, u"x"},
+        {Word(40) + u"\u00E9" + Word(20) + u" x", 1, u"x"},
+        {Word(40) + u"\u3000x", 1, u"x"},
+        {Word(40) + u"\u00A0x", 1, u"x"},
+        {Word(40) + u"\tx", 1, u"x"},
+        {Word(40) + u"\u0001" + Word(9) + u" x", 1, u"x"},
+        {u"/" + Word(40) + u"/y z", 1, u"z"},
+        // Buffers without a terminator: the last slot is the terminator's, the line ends before it.
+        {u"abc de", 1, nullptr, 4},
+        {u"abc de", 1, nullptr, 5},
+        {u"abc de", 1, u"d", 6},
+        {Word(64), 1, nullptr, 64},
+        {Word(40) + u" " + Word(23), 1, u"wwwwwwwwwwwwwwwwwwwwww",
+         64}, // the 22 before the last slot
+        {u"   ", 1, nullptr, 3},
+        {u"\"" + Word(70), 1, nullptr, 71},
+        {u"x", 1, nullptr, 1},
     };
     for (const auto& c : cases) {
         Settings.breakAtSlash = c.breakAtSlash;
-        const char16_t* found = FindArgs(c.line.c_str());
+        // A heap buffer of exactly the size, so that the sanitizers catch a read past it.
+        const size_t size = c.size != 0 ? c.size : c.line.size() + 1;
+        std::vector<char16_t> buffer(size, 0);
+        std::copy_n(c.line.begin(), std::min(size, c.line.size()), buffer.begin());
+        const char16_t* found = FindArgs(buffer.data(), size);
         if (c.args == nullptr) {
-            EXPECT_EQ(found, nullptr) << "line: " << ToUtf8(c.line);
+            EXPECT_EQ(found, nullptr) << "line: " << ToUtf8(c.line) << " size " << size;
         } else {
-            ASSERT_NE(found, nullptr) << "line: " << ToUtf8(c.line);
-            EXPECT_EQ(std::u16string(found), c.args) << "line: " << ToUtf8(c.line);
+            ASSERT_NE(found, nullptr) << "line: " << ToUtf8(c.line) << " size " << size;
+            const size_t at = static_cast<size_t>(found - buffer.data());
+            const size_t end = std::min(size - 1, TextLengthBounded(found, size - at) + at);
+            EXPECT_EQ(std::u16string(found, end - at), c.args) << "line: " << ToUtf8(c.line);
         }
     }
-    EXPECT_EQ(FindArgs(nullptr), nullptr);
+    EXPECT_EQ(FindArgs(nullptr, kLineBufferSize), nullptr);
 }
 
 struct RecallCase {
@@ -173,6 +219,13 @@ TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
         {"keeping nothing", 1, false, false, u"cls",
          u"\r\n\u25BA No args found; keeping old args \u201C(NULL)\u201D.\r\n"},
         {"no memory", 0, false, true, u"copy a b", u"\r\n\u25BA Can\u2019t allocate memory!\r\n"},
+        {"controls", 0, false, false, u"echo \u001B[2Jx\u0007y\rz\tw\u007F",
+         u"\r\n\u25BA Saving args \u201C\u241B[2Jx\u2407y\u240Dz\u2409w\u2421\u201D.\r\n"},
+        {"C1 controls and their neighbours", 0, false, false,
+         u"echo \u007E\u0080\u0085\u009B\u009F\u00A1",
+         u"\r\n\u25BA Saving args \u201C\u007E\uFFFD\uFFFD\uFFFD\uFFFD\u00A1\u201D.\r\n"},
+        {"unit separator", 0, false, false, u"echo \u001Fa",
+         u"\r\n\u25BA Saving args \u201C\u241Fa\u201D.\r\n"},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -190,6 +243,22 @@ TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
         EXPECT_EQ(line.record.cursorColumn, 0) << c.what;
         EXPECT_TRUE(HostStdout().empty()) << c.what;
     }
+}
+
+TEST_F(World, TraceLinesShowControlsButTheArgumentsStayAsTyped) {
+    const std::u16string typed = u"\u001B[31mred\u0007\u007F";
+    Settings.traceMessages = 1;
+    Enter(u"echo " + typed);
+    EXPECT_EQ(std::u16string(SavedArgs), typed);
+    Settings.keepOldArgs = 1;
+    Enter(u"cls");
+    EXPECT_EQ(
+        StandInConsoleText(),
+        u"\r\n\u25BA Saving args \u201C\u241B[31mred\u2407\u2421\u201D.\r\n"
+        u"\r\n\u25BA No args found; keeping old args \u201C\u241B[31mred\u2407\u2421\u201D.\r\n");
+    EditLine line(u"x", 0x1003D);
+    key(&line.record);
+    EXPECT_EQ(line.Text(), u"x " + typed);
 }
 
 TEST_F(World, TraceLinesAreDroppedWithoutAConsole) {
@@ -337,6 +406,77 @@ TEST_F(World, RecallAtTheBufferBound) {
         }
         EXPECT_EQ(line.Text().size(), c.length) << row;
         EXPECT_EQ(line.record.redraw, 1) << row;
+    }
+}
+
+// A host line buffer of exactly 65,536 characters on the heap, so that the sanitizers catch a
+// read past it; text beyond the buffer is cut, and a shorter text is followed by zeros.
+struct HostBuffer {
+    std::unique_ptr<char16_t[]> line = std::make_unique<char16_t[]>(kLineBufferSize);
+    KeystrokeRecord record{};
+
+    HostBuffer(const std::u16string& text, size_t cursor, int32_t code) {
+        std::copy_n(text.begin(), std::min(text.size(), kLineBufferSize), line.get());
+        record.keyCode = code;
+        record.lineStart = line.get();
+        record.cursorPos = line.get() + cursor;
+    }
+};
+
+struct FullLineCase {
+    const char* what;
+    std::u16string line;
+    std::u16string saved; // empty: nothing saved
+};
+
+TEST_F(World, EnterOnALineThatFillsTheBufferReadsOnlyInsideIt) {
+    const std::u16string fill(kLineBufferSize, u'a');
+    const FullLineCase cases[] = {
+        {"command word only", Word(kLineBufferSize), u""},
+        {"word, blank, arguments to the end", u"cmd " + fill, fill.substr(0, 65531)},
+        {"terminator in the last slot", u"cmd " + fill.substr(0, 65531), fill.substr(0, 65531)},
+        {"one argument character in the last slot", Word(65534) + u" x", u""},
+        {"blanks to the end", u"cmd" + std::u16string(kLineBufferSize, u' '), u""},
+        {"a quote never closed", u"\"" + fill, u""},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        HostBuffer host(c.line, 0, 13);
+        EXPECT_EQ(key(&host.record), 0) << c.what;
+        if (c.saved.empty()) {
+            EXPECT_EQ(SavedArgs, nullptr) << c.what;
+            continue;
+        }
+        ASSERT_NE(SavedArgs, nullptr) << c.what;
+        EXPECT_EQ(std::u16string(SavedArgs), c.saved) << c.what;
+        EXPECT_EQ(SavedArgsLength, c.saved.size()) << c.what;
+
+        EditLine line(u"x", 0x1003D);
+        key(&line.record);
+        EXPECT_EQ(line.Text(), u"x " + c.saved) << c.what;
+    }
+}
+
+struct FullRecallCase {
+    int overwrite;
+    std::u16string after; // the first 16 characters of the line afterwards
+    int redraw;
+};
+
+TEST_F(World, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
+    const FullRecallCase cases[] = {
+        {1, u"wwwwwwwwww a b", 1}, {0, u"wwwwwwwwwwwwwwww", 0}, // it would not fit: refused
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        Enter(u"copy a b");
+        Settings.overwrite = c.overwrite;
+        HostBuffer host(Word(kLineBufferSize), 10, 0x1003D);
+        key(&host.record);
+        const size_t length = TextLengthBounded(host.line.get(), kLineBufferSize);
+        EXPECT_EQ(std::u16string(host.line.get(), std::min<size_t>(length, 16)), c.after);
+        EXPECT_EQ(host.record.redraw, c.redraw);
+        EXPECT_EQ(length, c.redraw != 0 ? c.after.size() : kLineBufferSize);
     }
 }
 

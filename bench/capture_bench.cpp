@@ -1,0 +1,45 @@
+// Capture on Enter and FindArgs on lines of each size: capture of "copy " and arguments, FindArgs
+// over one long command word.
+#include "bench_world.h"
+
+namespace {
+
+// Enter on a line of range(0) characters: "copy " and the arguments.
+void BM_Capture(benchmark::State& state) {
+    QuietWorld();
+    const size_t length = static_cast<size_t>(state.range(0));
+    BenchLine line(u"copy " + std::u16string(length - 5, u'a'), 0, 13);
+    const size_t before = StandInAllocationCount();
+    for (auto _ : state) {
+        line.record.keyCode = 13;
+        key(&line.record);
+        benchmark::DoNotOptimize(SavedArgs);
+    }
+    CountAllocations(state, before);
+    QuietWorld();
+}
+BENCHMARK(BM_Capture)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);
+
+// A command word of range(0) characters followed by one argument.
+void BM_FindArgs(benchmark::State& state) {
+    QuietWorld();
+    const size_t length = static_cast<size_t>(state.range(0));
+    BenchLine line(std::u16string(length, u'w') + u" x", 0, 13);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
+    QuietWorld();
+}
+BENCHMARK(BM_FindArgs)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);
+
+// The same over a word of Cyrillic letters: every character is looked at one by one.
+void BM_FindArgsWide(benchmark::State& state) {
+    QuietWorld();
+    const size_t length = static_cast<size_t>(state.range(0));
+    BenchLine line(std::u16string(length, u'\u0436') + u" x", 0, 13);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
+    QuietWorld();
+}
+BENCHMARK(BM_FindArgsWide)->Arg(kLargest);
+
+} // namespace
