@@ -36,6 +36,9 @@ int RecallSavedArgs(KeystrokeRecord* record) {
     }
 
     const size_t prefixLength = static_cast<size_t>(cursor - line);
+    // A cursor past the line's terminator is outside the line as well: the arguments would land
+    // where the host shows nothing.
+    if (TextLengthInBuffer(line, prefixLength) < prefixLength) return 0;
     const size_t savedLength = SavedArgsLength;
     const bool spaceBefore = prefixLength > 0 && !IsBlank(cursor[-1]);
     const bool insert = Settings.overwrite == 0;

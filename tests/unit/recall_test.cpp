@@ -409,6 +409,22 @@ TEST_F(World, RecallAtTheBufferBound) {
     }
 }
 
+// A cursor past the terminator is outside the line: the key is taken and nothing changes.
+TEST_F(World, RecallWithTheCursorPastTheTerminatorChangesNothing) {
+    const size_t cursors[] = {8, 12, kLineBufferSize - 1};
+    Enter(u"copy a b");
+    for (size_t cursor : cursors) {
+        EditLine line(u"notepad", 0x1003D);
+        line.record.cursorPos = line.buffer.data() + cursor;
+        key(&line.record);
+        EXPECT_EQ(line.buffer, EditLine(u"notepad").buffer) << cursor;
+        EXPECT_EQ(line.Cursor(), cursor);
+        EXPECT_EQ(line.record.redraw, 0) << cursor;
+        EXPECT_EQ(line.record.keyCode, 0) << cursor;
+    }
+    EXPECT_TRUE(HostClearedAt().empty());
+}
+
 // A host line buffer of exactly 65,536 characters on the heap, so that the sanitizers catch a
 // read past it; text beyond the buffer is cut, and a shorter text is followed by zeros.
 struct HostBuffer {
