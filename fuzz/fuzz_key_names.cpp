@@ -7,11 +7,15 @@
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 
+namespace {
+char16_t text[6000];
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     extendedKeys = (data[0] & 1) != 0;
-    std::u16string text = TextFromBytes(data + 1, size - 1, 6000);
-    int32_t code = ParseKeyName(text.c_str());
+    TextIntoBuffer(data + 1, size - 1, text, sizeof text / sizeof text[0]);
+    int32_t code = ParseKeyName(text);
     if (code < -2) std::abort();
     if (code > 0) {
         if (!IsValidHotkey(code)) std::abort();
@@ -19,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Settings.hotkey = code;
         if (FormatHotkey(name) != 0 || ParseKeyName(name) != code) std::abort();
     }
-    if (ParseExtendedKeyName(text.c_str()) < -2) std::abort();
+    if (ParseExtendedKeyName(text) < -2) std::abort();
     return 0;
 }
