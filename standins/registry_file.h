@@ -1,8 +1,10 @@
-// The text file the console keeps the registry stand-in in between runs: its format, and
-// attaching, saving and moving aside a file that cannot be loaded.
+// The text file the console keeps the registry stand-in in between runs: attaching, saving and
+// moving aside a file that cannot be loaded. Its format is in standins/registry_text.h.
 #pragma once
 
 #include <string>
+
+#include "standins/registry_text.h"
 
 // Outcome of attaching a file.
 enum class StandInRegistryFileStatus {
@@ -23,12 +25,3 @@ const std::string& StandInRegistryBackupPath();
 bool StandInRegistryPersist();
 // Forgets the attached file and its backup; later changes stay in memory only.
 void StandInRegistryDetachFile();
-
-// The file format, one value a line under its key:
-//   [HKCU\Software\Varnholt\Torvane]
-//   "Hotkey"=dword:0001003d
-//   "Text"=hex(1):46,00,33,00
-std::string StandInRegistryToText();
-// False (and line, the 1-based number of the first bad line) when the text is not understood;
-// the registry is then left unchanged.
-bool StandInRegistryFromText(const std::string& text, int* line);
