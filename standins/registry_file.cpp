@@ -76,7 +76,7 @@ bool SaveLocked(const std::string& target, const StandInRegistryChange* change,
     bool usable =
         found == RegistryDiskRead::kMissing ||
         (found == RegistryDiskRead::kRegular && StandInRegistryParseText(contents, &keys, &line));
-    if (!usable) keys = StandInRegistryAllKeys();
+    if (!usable) keys = StandInRegistryAllKeys(); // a damaged file: the registry stands in
     if (change != nullptr) StandInRegistryApplyChange(keys, *change);
 
     std::string temporary;

@@ -21,12 +21,9 @@ enum class StandInRegistryFileStatus {
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message);
 // True while a file is attached.
 bool StandInRegistryFileAttached();
-// Makes change (none when null) in the attached file and in the registry alike. Under a lock
-// that every process saving the file takes, the keys the file holds by then get the change and
-// are written back, and the registry becomes them: what other processes saved meanwhile is kept
-// and this change wins. A damaged file is moved aside and the registry's own keys stand in for
-// it. False when the file could not be written, with both left as they were and the reason in
-// message (when not null) and in StandInRegistryTakeFileError.
+// Makes change (none when null) in the file's keys as they are now, under the lock every saving
+// process takes, writes them back and makes them the registry's. False, with both unchanged and
+// the reason in message (when not null) and StandInRegistryTakeFileError, when that failed.
 bool StandInRegistrySaveChange(const StandInRegistryChange* change, std::string* message);
 // Saves with no change: the file and the registry are brought together now.
 bool StandInRegistrySaveFile(std::string* message);
