@@ -1,9 +1,11 @@
 // The command lines the console runs on Enter. It is a stand-in for the host, not a shell: it
 // knows the plug-in's command, help and usage, host variables, echo, cls and exit, and shows
 // every other line as not run.
+#include <cstdio>
 #include <string>
 
 #include "console/session.h"
+#include "standins/registry_file.h"
 #include "text/chars.h"
 
 namespace {
@@ -32,8 +34,14 @@ void SetResult(int result) {
     Console.plugin->setVariable(kResultVariable, std::u16string(digits.begin(), digits.end()));
 }
 
+// The plug-in's command; when it could not save, the console names the file and the cause.
 void Torvane(const std::u16string& arguments) {
+    StandInRegistryTakeFileError(); // an older failure is not this command's
     SetResult(Console.plugin->command(arguments.c_str()));
+    std::string error = StandInRegistryTakeFileError();
+    for (char& ch : error) // one line, whatever the file's name holds
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ch = '?';
+    if (!error.empty()) std::fprintf(stderr, "torvane-console: %s\n", error.c_str());
 }
 
 void ShowHelp(const std::u16string& name) {

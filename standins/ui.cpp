@@ -38,6 +38,9 @@ constexpr SystemErrorText kSystemErrorTexts[] = {
     {1011, u"The configuration registry key could not be opened.\r\n"},
     {1012, u"The configuration registry key could not be read.\r\n"},
     {1013, u"The configuration registry key could not be written.\r\n"},
+    {1016, u"An I/O operation initiated by the registry failed unrecoverably. The registry could "
+           u"not read in, or write out, or flush, one of the files that contain the system's "
+           u"image of the registry.\r\n"},
     {1018, u"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {1021, u"Cannot create a stable subkey under a volatile parent key.\r\n"},
 };

@@ -325,6 +325,32 @@ TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
     EXPECT_TRUE(std::filesystem::exists(registry + ".bad"));
 }
 
+TEST(ConsolePty, AFailedSaveNamesTheFileAndTheCause) {
+    std::string dir = TestDirectory("read-only");
+    std::string registry = dir + "/registry.txt";
+    std::ofstream(registry) << "[HKCU]\n";
+    chmod(registry.c_str(), 0444);
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // each message on one row
+    ASSERT_TRUE(Shows(&run, "hotkey is F3."));
+    Play(&run, {{"torvane ctrl-q /s /q\r", "torvane-console:", ">"}, {"echo %_?\r", "", ">"}});
+    std::string all = AllText(run.screen);
+    EXPECT_NE(all.find("> torvane ctrl-q /s /q\n\n"
+                       "Torvane plugin: Error saving settings to the registry "
+                       "(HKCU\\Software\\Varnholt\\Torvane) :\n"
+                       "An I/O operation initiated by the registry failed unrecoverably. The "
+                       "registry could not read in, or write out, or flush, one of the files that "
+                       "contain the system's image of the registry.\n"
+                       "torvane-console: cannot write the registry file " +
+                       registry +
+                       ": Permission denied (the file is read-only)\n"
+                       "> echo %_?\n2\n"),
+              std::string::npos)
+        << all;
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+}
+
 // --windows: the same keys reach the real Torvane.dll under Wine. The Wine prefix (and with it the
 // registry) is kept between runs, so the test sets the hotkey it starts from and restores the
 // defaults at its end.
