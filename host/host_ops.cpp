@@ -1,11 +1,9 @@
 // The seven host operations the plug-in imports, over the stand-in host's state.
 #include <cstdarg>
-#include <cstdio>
 #include <map>
 
 #include "host/host_control.h"
 #include "plugin/host.h"
-#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
@@ -18,7 +16,7 @@ constexpr size_t kFormatCapacity = 0x10000 + 1024;
 std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
 std::u16string capturedStderr;
-bool echo = false;
+void (*outputHook)(int stream, const char16_t* text, size_t length) = nullptr;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
 void (*clearEditLineHook)(char16_t* cursor) = nullptr;
@@ -36,12 +34,7 @@ void SetDefaultVariables() {
 void Write(int stream, const char16_t* text, size_t length) {
     if (stream == 0) return;
     (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
-    if (echo) {
-        std::string bytes = ToUtf8(text, length);
-        FILE* out = stream == 2 ? stderr : stdout;
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fflush(out);
-    }
+    if (outputHook != nullptr) outputHook(stream, text, length);
 }
 
 // Formats into the shared buffer and writes the text to stream; returns its length.
@@ -101,7 +94,7 @@ void HostReset() {
     SetDefaultVariables();
     capturedStdout.clear();
     capturedStderr.clear();
-    echo = false;
+    outputHook = nullptr;
     cursorRow = 0;
     clearedAt.clear();
     clearEditLineHook = nullptr;
@@ -135,8 +128,8 @@ void HostClearOutput() {
     capturedStderr.clear();
     putsCalls.clear();
 }
-void HostSetEcho(bool on) {
-    echo = on;
+void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length)) {
+    outputHook = hook;
 }
 void HostSetCursorRow(int32_t row) {
     cursorRow = row;

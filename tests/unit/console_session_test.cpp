@@ -88,7 +88,7 @@ TEST_F(ConsoleTest, KeysTheHostEditsWith) {
         {"a\x1bOxb", u"ab|"},
         {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", u"\u00E9\u20AC\U0001F600|"},
         {"a\xff\xc0z", u"az|"},
-        {"\x1b[200~one\rtwo\tthree\x1b[201~", u"onetwo\tthree|"}, // a paste never runs
+        {"\x1b[200~one\rtwo\tthree\x1b[201~", u"two\tthree|"}, // a pasted line break runs
     };
     for (const auto& c : cases) {
         Start();
