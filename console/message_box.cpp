@@ -32,6 +32,14 @@ std::vector<std::u16string> TextLines(const std::u16string& text) {
     return lines;
 }
 
+// The longest start of text that takes at most width columns; at least one character.
+size_t FittingUnits(const std::u16string& text, size_t width) {
+    size_t units = text.size();
+    while (units > 1 && TextColumns(text.substr(0, units)) > width)
+        --units;
+    return units;
+}
+
 // text broken at blanks into rows of at most width columns, indented as the text is; a longer
 // word is cut.
 void AddRows(const std::u16string& text, size_t width, std::vector<std::u16string>* rows) {
@@ -42,12 +50,10 @@ void AddRows(const std::u16string& text, size_t width, std::vector<std::u16strin
     for (;;) {
         size_t end = wrapped.find(u'\n', start);
         std::u16string row = wrapped.substr(start, end - start);
-        while (row.size() > width && TextColumns(row) > width) {
-            size_t cut = width;
-            while (cut > 0 && TextColumns(row.substr(0, cut)) > width)
-                --cut;
-            rows->push_back(row.substr(0, cut > 0 ? cut : 1));
-            row.erase(0, cut > 0 ? cut : 1);
+        while (TextColumns(row) > width) {
+            size_t cut = FittingUnits(row, width);
+            rows->push_back(row.substr(0, cut));
+            row.erase(0, cut);
         }
         rows->push_back(row);
         if (end == std::u16string::npos) return;
@@ -55,13 +61,12 @@ void AddRows(const std::u16string& text, size_t width, std::vector<std::u16strin
     }
 }
 
-std::u16string Padded(const std::u16string& text, size_t width) {
-    size_t columns = TextColumns(text);
-    return text + std::u16string(columns < width ? width - columns : 0, u' ');
-}
-
+// A row of the box: text cut or padded to the inner width between the borders.
 std::u16string Row(const std::u16string& text, size_t inner) {
-    return u"\u2502 " + Padded(text, inner) + u" \u2502";
+    std::u16string shown = text.substr(0, FittingUnits(text, inner));
+    size_t columns = TextColumns(shown);
+    return u"\u2502 " + shown + std::u16string(columns < inner ? inner - columns : 0, u' ') +
+           u" \u2502";
 }
 
 std::u16string Border(char16_t left, char16_t right, size_t inner) {
@@ -73,8 +78,7 @@ std::u16string ScrollNote(const BoxLayout& box, size_t top) {
     std::string note = "Lines " + std::to_string(top + 1) + "-" +
                        std::to_string(top + box.visible) + " of " +
                        std::to_string(box.body.size()) + ": Up/Down/PgUp/PgDn";
-    std::u16string text(note.begin(), note.end());
-    return text.size() > box.inner ? text.substr(0, box.inner) : text;
+    return std::u16string(note.begin(), note.end());
 }
 
 // Draws the rows; after the first time the box is drawn over itself.
@@ -86,7 +90,7 @@ void Draw(const BoxLayout& box, size_t top, bool again) {
         out.assign(up.begin(), up.end());
     }
     for (const std::u16string& row : rows)
-        out += row + u"\x1b[K\r\n";
+        out += row + u"\r\n"; // every row as wide as the box: nothing of the old one stays
     SessionPrint(out);
 }
 
