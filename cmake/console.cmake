@@ -10,6 +10,9 @@ target_compile_definitions(torvane_console PRIVATE TORVANE_SOURCE_DIR="${PROJECT
 add_executable(torvane-console ${PROJECT_SOURCE_DIR}/console/main.cpp)
 target_link_libraries(torvane-console PRIVATE torvane_console)
 
+if(NOT GTest_FOUND)
+  return() # the tests below need GoogleTest
+endif()
 target_link_libraries(torvane_tests PRIVATE torvane_console)
 
 # The whole console in a pseudo-terminal, as a person would use it.

@@ -11,10 +11,12 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WIN
 # The import library for the host operations, made from our own description of TakeCmd.dll.
 set(TAKECMD_IMPORTS_DEF ${PROJECT_SOURCE_DIR}/cmake/takecmd_imports.def)
 set(TAKECMD_IMPORTS_LIB ${CMAKE_BINARY_DIR}/libtakecmd_imports.a)
+# Made inside the build folder under a plain name: dlltool names its symbols after that path.
 add_custom_command(
   OUTPUT ${TAKECMD_IMPORTS_LIB}
   COMMAND ${CMAKE_DLLTOOL} --input-def ${TAKECMD_IMPORTS_DEF} --dllname TakeCmd.dll
-          --output-lib ${TAKECMD_IMPORTS_LIB}
+          --output-lib libtakecmd_imports.a
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   DEPENDS ${TAKECMD_IMPORTS_DEF}
   COMMENT "Import library for TakeCmd.dll")
 add_custom_target(takecmd_imports DEPENDS ${TAKECMD_IMPORTS_LIB})
@@ -31,6 +33,13 @@ set_source_files_properties(${TORVANE_RESOURCE} PROPERTIES OBJECT_DEPENDS
 add_dependencies(Torvane takecmd_imports)
 target_link_options(Torvane PRIVATE ${TORVANE_STATIC_RUNTIME})
 target_link_libraries(Torvane PRIVATE ${TAKECMD_IMPORTS_LIB} advapi32 user32 winmm)
+# Reproducible: debug information for the release's Torvane.dll.debug (it does not change the
+# code), no link time stamp, and no path of this checkout or its build folder in either file.
+# Source paths become relative to the checkout, where a debugger finds them; the build folder,
+# which may lie inside the checkout, comes last because the last map that matches wins.
+target_compile_options(Torvane PRIVATE -g -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                       -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+target_link_options(Torvane PRIVATE -Wl,--no-insert-timestamp)
 
 # The stand-in host as TakeCmd.dll: the host operations under the host's export names, plus
 # controls for the test programs.

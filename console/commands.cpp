@@ -1,9 +1,14 @@
 // The command lines the console runs on Enter. It is a stand-in for the host, not a shell: it
 // knows the plug-in's command, help and usage, host variables, echo, cls and exit, and shows
 // every other line as not run.
+#include <cstdio>
 #include <string>
 
 #include "console/session.h"
+#include "console/variables.h"
+#include "console/wrap.h"
+#include "standins/registry_file.h"
+#include "standins/utf8.h"
 #include "text/chars.h"
 
 namespace {
@@ -32,27 +37,66 @@ void SetResult(int result) {
     Console.plugin->setVariable(kResultVariable, std::u16string(digits.begin(), digits.end()));
 }
 
+// The plug-in's command; when it could not save, the console names the file and the cause.
 void Torvane(const std::u16string& arguments) {
+    StandInRegistryTakeFileError(); // an older failure is not this command's
     SetResult(Console.plugin->command(arguments.c_str()));
+    std::string error = StandInRegistryTakeFileError();
+    for (char& ch : error) // one line, whatever the file's name holds
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ch = '?';
+    if (!error.empty()) std::fprintf(stderr, "torvane-console: %s\n", error.c_str());
+}
+
+// The built-in commands as help lists them.
+struct BuiltIn {
+    const char16_t* form;
+    const char16_t* meaning;
+};
+
+constexpr BuiltIn kBuiltIns[] = {
+    {u"torvane [options]", u"the plug-in's command (torvane /? for its help)"},
+    {u"help torvane", u"the plug-in's help, in a box closed with Enter or Esc"},
+    {u"usage torvane", u"the plug-in's usage text"},
+    {u"set NAME=VALUE", u"set a host variable, kept for the next start (set NAME= removes it, "
+                        u"set NAME shows it)"},
+    {u"echo TEXT", u"show TEXT with variables expanded (%_? is the result of the last built-in "
+                   u"command)"},
+    {u"cls", u"clear the screen"},
+    {u"exit", u"leave (so does Ctrl-C)"},
+};
+
+// Columns before a command's meaning; on a narrow terminal the meaning starts on a row of its own.
+constexpr size_t kFormColumns = 22;
+constexpr size_t kNarrowIndent = 4;
+constexpr size_t kFewestMeaningColumns = 30;
+
+void ShowBuiltIns() {
+    std::u16string text = u"Built-in commands of the Torvane console:\n";
+    bool narrow = Console.width < kFormColumns + kFewestMeaningColumns;
+    for (const BuiltIn& b : kBuiltIns) {
+        std::u16string form = u"  " + std::u16string(b.form);
+        if (narrow) {
+            text += form + u"\n" +
+                    WrapText(std::u16string(kNarrowIndent, u' ') + b.meaning, Console.width,
+                             kNarrowIndent) +
+                    u"\n";
+        } else {
+            form.resize(kFormColumns, u' ');
+            text += WrapText(form + b.meaning, Console.width, kFormColumns) + u"\n";
+        }
+    }
+    SessionPrint(text);
+    SessionSay(u"Other lines are shown as not run.\n");
 }
 
 void ShowHelp(const std::u16string& name) {
     if (name.empty()) {
-        SessionPrint(u"Built-in commands of the Torvane console:\n"
-                     u"  torvane [options]   the plug-in's command (torvane /? for its help)\n"
-                     u"  help torvane        the plug-in's help, in a box closed with Enter\n"
-                     u"  usage torvane       the plug-in's usage text\n"
-                     u"  set NAME=VALUE      set a host variable (set NAME= removes it)\n"
-                     u"  echo TEXT           show TEXT with variables expanded (%_? is the result\n"
-                     u"                      of the last built-in command)\n"
-                     u"  cls                 clear the screen\n"
-                     u"  exit                leave (so does Ctrl-C)\n"
-                     u"Other lines are shown as not run.\n");
+        ShowBuiltIns();
         SetResult(0);
         return;
     }
     int shown = Console.plugin->help(name.c_str());
-    if (shown == 0) SessionPrint(u"No help for " + name + u".\n");
+    if (shown == 0) SessionSay(u"No help for " + name + u".\n");
     SetResult(shown != 0 ? 0 : 1);
 }
 
@@ -63,26 +107,42 @@ void ShowUsage(const std::u16string& name) {
     if (found != 0)
         SessionPrint(out);
     else
-        SessionPrint(u"No usage text for " + name + u".\n");
+        SessionSay(u"No usage text for " + name + u".\n");
     SetResult(found != 0 ? 0 : 1);
+}
+
+// The value echo %NAME% shows; false when the variable is not set.
+bool ShownValue(const std::u16string& name, std::u16string* value) {
+    std::u16string reference = u"%" + name + u"%";
+    *value = Console.plugin->expand(u"%[" + name + u"]");
+    return !value->empty() || Console.plugin->expand(reference) != reference;
 }
 
 void Set(const std::u16string& arguments) {
     size_t equals = arguments.find(u'=');
     std::u16string name = Trimmed(arguments.substr(0, equals));
     if (name.empty()) {
-        SessionPrint(u"Usage: set NAME=VALUE (set NAME= removes the variable)\n");
+        SessionSay(u"Usage: set NAME=VALUE (set NAME= removes the variable)\n");
         SetResult(1);
         return;
     }
     if (equals == std::u16string::npos) {
-        std::u16string value = Console.plugin->expand(u"%[" + name + u"]");
-        SessionPrint(name + u"=" + value + u"\n");
-    } else if (equals + 1 == arguments.size()) {
-        Console.plugin->unsetVariable(name);
-    } else {
-        Console.plugin->setVariable(name, arguments.substr(equals + 1));
+        std::u16string value;
+        bool set = ShownValue(name, &value);
+        if (set)
+            SessionPrint(name + u"=" + value + u"\n");
+        else
+            SessionSay(name + u" is not set\n");
+        SetResult(set ? 0 : 1);
+        return;
     }
+    std::u16string value = arguments.substr(equals + 1);
+    if (value.empty())
+        Console.plugin->unsetVariable(name);
+    else
+        Console.plugin->setVariable(name, value);
+    std::string problem = KeepVariable(name, value);
+    if (!problem.empty()) SessionSay(FromUtf8(problem) + u"\n");
     SetResult(0);
 }
 
@@ -114,8 +174,8 @@ void RunCommandLine(const std::u16string& line) {
         if (!Console.transcript) Console.write("\x1b[H\x1b[2J", 7);
         SetResult(0);
     } else if (EqualsIgnoreCase(word.c_str(), u"exit")) {
-        Console.exitRequested = true;
+        SessionLeave(0);
     } else {
-        SessionPrint(u"Not run: " + Trimmed(line) + u"\n");
+        SessionSay(u"Not run: " + Trimmed(line) + u"\n");
     }
 }

@@ -256,6 +256,31 @@ std::string DrawLine(const char16_t* prompt, const ConsoleLine& line, size_t wid
     return out;
 }
 
+std::vector<size_t> RowWidths(const char16_t* prompt, const ConsoleLine& line, size_t width) {
+    std::vector<size_t> rows;
+    LinePlace end =
+        LayOut(prompt, line, width, [&](size_t, LinePlace place, const Shown& shown, int, int) {
+            if (rows.size() <= place.row) rows.resize(place.row + 1, 0);
+            rows[place.row] = place.column + shown.width;
+        });
+    if (rows.size() <= end.row) rows.resize(end.row + 1, 0);
+    return rows;
+}
+
+LinePlace Rewrapped(const std::vector<size_t>& rows, LinePlace place, size_t width) {
+    if (width < 1) width = 1;
+    auto rowsOf = [&](size_t i) {
+        return i < rows.size() && rows[i] > width ? (rows[i] + width - 1) / width : 1;
+    };
+    size_t row = 0;
+    for (size_t i = 0; i < place.row; ++i)
+        row += rowsOf(i);
+    size_t within = place.column / width;
+    if (within >= rowsOf(place.row)) within = rowsOf(place.row) - 1;
+    size_t column = place.column - within * width;
+    return {row + within, column < width ? column : width - 1};
+}
+
 std::string MoveBetween(LinePlace from, LinePlace to) {
     std::string out;
     if (to.row < from.row) out += "\x1b[" + std::to_string(from.row - to.row) + "A";

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "plugin/host.h"
 
@@ -61,6 +62,13 @@ std::string DrawLine(const char16_t* prompt, const ConsoleLine& line, size_t wid
 
 // The place after the last character: where the terminal's cursor stands once all is drawn.
 LinePlace EndOf(const char16_t* prompt, const ConsoleLine& line, size_t width);
+
+// The columns each row of the drawn line takes, the row the end lands on included.
+std::vector<size_t> RowWidths(const char16_t* prompt, const ConsoleLine& line, size_t width);
+
+// Where place, in a line drawn in rows of the given widths, lands once a terminal that rewraps
+// rows is width columns wide: a row wider than that takes as many rows as it then needs.
+LinePlace Rewrapped(const std::vector<size_t>& rows, LinePlace place, size_t width);
 
 // Cursor movement between two places of the drawn line, as terminal sequences.
 std::string MoveBetween(LinePlace from, LinePlace to);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "console/terminal.h"
+#include "console/wrap.h"
 #include "standins/utf8.h"
 #include "text/wtext.h"
 
@@ -79,6 +81,7 @@ void Redraw() {
     out += "\x1b[J";
     out += DrawLine(Prompt(), Console.line, Console.width, &Console.terminal);
     Write(out);
+    Console.drawnRows = RowWidths(Prompt(), Console.line, Console.width);
     Console.lineDrawn = true;
 }
 
@@ -273,7 +276,7 @@ void HandleKey(int key, int modifiers) {
             Write("^C\r\n");
             Console.lineDrawn = false;
         }
-        Console.exitRequested = true;
+        SessionLeave(130);
         return;
     }
     Action action = DefaultAction(key, modifiers);
@@ -290,6 +293,23 @@ void HandleKey(int key, int modifiers) {
     if (Console.transcript) SessionPrint(u"[" + Shown(Console.line) + u"]\n");
 }
 
+// A key inside a paste: a tab is typed, and a line break (CR, LF or CR LF) runs the line as Enter
+// does. False for a key that no paste holds.
+bool Pasted(int key, int modifiers) {
+    bool carriageReturn = key == kKeyEnter && modifiers == 0;
+    bool lineFeed = key == kKeyA + 9 && modifiers == kCtrlBit; // Ctrl-J
+    bool afterReturn = Console.pasteAfterReturn;
+    Console.pasteAfterReturn = carriageReturn;
+    if (lineFeed && afterReturn) return true;
+    if (carriageReturn || lineFeed) {
+        HandleKey(kKeyEnter, 0);
+        return true;
+    }
+    if (key != kKeyTab || modifiers != 0) return false;
+    TypeCharacter(U'\t');
+    return true;
+}
+
 } // namespace
 
 void SessionBegin(const PluginDriver* plugin, bool extendedHost, bool transcript, size_t width,
@@ -302,8 +322,11 @@ void SessionBegin(const PluginDriver* plugin, bool extendedHost, bool transcript
     Console.line.overwrite = false;
     Console.originRow = 0;
     Console.bellPending = false;
+    Console.height = 24;
     Console.pasting = false;
+    Console.pasteAfterReturn = false;
     Console.exitRequested = false;
+    Console.exitStatus = 0;
     Console.history.clear();
     NewLine();
 }
@@ -315,19 +338,19 @@ void SessionInput(const DecodedInput& item) {
         return;
     case InputKind::kPasteBegin:
         Console.pasting = true;
+        Console.pasteAfterReturn = false;
         return;
     case InputKind::kPasteEnd:
         Console.pasting = false;
         return;
     case InputKind::kText:
+        Console.pasteAfterReturn = false;
         TypeCharacter(item.text);
         return;
     case InputKind::kKey:
-        if (!Console.pasting) {
-            HandleKey(item.key, item.modifiers);
-        } else if (item.key == kKeyTab) {
-            TypeCharacter(U'\t'); // a pasted line break does not run the line
-        }
+        if (Console.pasting && Pasted(item.key, item.modifiers)) return;
+        Console.pasting = false; // no paste holds this key: the paste's end got lost
+        HandleKey(item.key, item.modifiers);
         return;
     }
 }
@@ -346,10 +369,15 @@ void SessionFlush() {
 
 void SessionResize(size_t width) {
     Console.width = width < 1 ? 1 : width;
-    // A terminal that rewraps its rows keeps the cursor where the new width puts it.
     if (Console.lineDrawn)
-        Console.terminal = PlaceOf(Prompt(), Console.line, Console.width, Console.line.cursor);
+        Console.terminal = Rewrapped(Console.drawnRows, Console.terminal, Console.width);
     Console.redrawPending = true;
+}
+
+void SessionFitTerminal() {
+    TerminalSize size = TerminalSizeNow();
+    SessionResize(size.columns);
+    Console.height = size.rows;
 }
 
 void SessionClearFrom(const char16_t* cursor) {
@@ -365,4 +393,13 @@ void SessionClearFrom(const char16_t* cursor) {
 
 void SessionPrint(const std::u16string& text) {
     if (!text.empty()) Write(ToUtf8(text));
+}
+
+void SessionSay(const std::u16string& text) {
+    SessionPrint(WrapText(text, Console.width));
+}
+
+void SessionLeave(int status) {
+    Console.exitRequested = true;
+    Console.exitStatus = status;
 }

@@ -117,6 +117,13 @@ size_t TerminalWidth(int fd) {
     return 80;
 }
 
+TerminalSize TerminalSizeNow() {
+    winsize size{};
+    bool known = terminalOut >= 0 && ioctl(terminalOut, TIOCGWINSZ, &size) == 0;
+    return {known && size.ws_row > 0 ? size.ws_row : size_t{24},
+            known && size.ws_col > 0 ? size.ws_col : size_t{80}};
+}
+
 bool TerminalChanged() {
     if (changed == 0) return false;
     changed = 0;

@@ -14,6 +14,14 @@ void TerminalRestore();
 // Columns of the terminal on fd; 80 when it does not say.
 size_t TerminalWidth(int fd);
 
+struct TerminalSize {
+    size_t rows;
+    size_t columns;
+};
+
+// The size of the terminal raw mode was entered for; 24 by 80 when it does not say.
+TerminalSize TerminalSizeNow();
+
 // True once after the terminal was resized or came back from a suspension.
 bool TerminalChanged();
 

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "console/bridge.h"
+#include "console/output.h"
 #include "console/terminal.h"
 #include "host/host_control.h"
 #include "platform/platform.h"
 #include "standins/services_control.h"
-#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
@@ -125,13 +125,6 @@ bool NextLine(std::string* line, int seconds = kCallSeconds) {
     return false;
 }
 
-void WriteStream(int stream, const std::u16string& text) {
-    std::string bytes = ToUtf8(text);
-    FILE* out = stream == 2 ? stderr : stdout;
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fflush(out);
-}
-
 // Reads reports until the call's end; returns its fields ("done" first), empty when it failed.
 std::vector<std::string> AwaitDone() {
     std::string line;
@@ -144,7 +137,8 @@ std::vector<std::string> AwaitDone() {
             return {};
         }
         if (f[0] == "out" && f.size() >= 3) {
-            WriteStream(f[1] == "2" ? 2 : 1, TextOfHex(f[2]));
+            std::u16string text = TextOfHex(f[2]);
+            OutputHostText(f[1] == "2" ? 2 : 1, text.data(), text.size());
         } else if (f[0] == "trace" && f.size() >= 2) {
             std::u16string text = TextOfHex(f[1]);
             PlatformWriteConsole(text.data(), text.size());
@@ -262,11 +256,21 @@ const PluginDriver kWinePlugin = {
 
 } // namespace
 
-const PluginDriver* WinePlugin(std::string* problem) {
+std::string WindowsBuildFolder() {
     const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
-    std::string build = setDir != nullptr && setDir[0] != 0
-                            ? setDir
-                            : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
+    return setDir != nullptr && setDir[0] != 0 ? setDir
+                                               : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
+}
+
+std::string WinePrefixPath() {
+    const char* setPrefix = std::getenv("TORVANE_WINE_PREFIX");
+    return setPrefix != nullptr && setPrefix[0] != 0
+               ? setPrefix
+               : WindowsBuildFolder() + "/console-wine-prefix";
+}
+
+const PluginDriver* WinePlugin(std::string* problem) {
+    std::string build = WindowsBuildFolder();
     const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
     for (const char* file : files) {
         if (!Exists(build + "/" + file)) {
@@ -281,9 +285,7 @@ const PluginDriver* WinePlugin(std::string* problem) {
         *problem = "Wine is not installed (apt-get install wine wine64)";
         return nullptr;
     }
-    const char* setPrefix = std::getenv("TORVANE_WINE_PREFIX");
-    std::string prefix =
-        setPrefix != nullptr && setPrefix[0] != 0 ? setPrefix : build + "/console-wine-prefix";
+    std::string prefix = WinePrefixPath();
     if (!Exists(prefix))
         std::fprintf(stderr, "Preparing the Wine prefix %s (the first time takes a while) ...\n",
                      prefix.c_str());

@@ -1,12 +1,13 @@
 // Controls of the stand-in host, for tests and for the console front end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // Variables back to their defaults (_4ver 23, _transient 0, _pipe 0, _batch 0), output and
-// recorded calls cleared, cursor row 0, echo off.
+// recorded calls cleared, cursor row 0, no output hook.
 void HostReset();
 
 // Host variables by name without the percent sign, e.g. u"_4ver" or u"noloadmsg".
@@ -20,8 +21,8 @@ const std::u16string& HostStdout();
 const std::u16string& HostStderr();
 void HostClearOutput();
 
-// Besides keeping the output, also write it as UTF-8 to the process's own streams.
-void HostSetEcho(bool echo);
+// Besides keeping the output, also hands it to hook (null: none) with its stream, 1 or 2.
+void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length));
 
 // Off: the output, the QPuts texts and the ClearEditLine positions are no longer kept (echo and
 // the hook still run), so benchmarks and allocation counts see only the plug-in. On after a reset.

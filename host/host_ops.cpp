@@ -1,11 +1,9 @@
 // The seven host operations the plug-in imports, over the stand-in host's state.
 #include <cstdarg>
-#include <cstdio>
 #include <map>
 
 #include "host/host_control.h"
 #include "plugin/host.h"
-#include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
@@ -18,8 +16,8 @@ constexpr size_t kFormatCapacity = 0x10000 + 1024;
 std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
 std::u16string capturedStderr;
-bool echo = false;
 bool recording = true;
+void (*outputHook)(int stream, const char16_t* text, size_t length) = nullptr;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
 void (*clearEditLineHook)(char16_t* cursor) = nullptr;
@@ -37,12 +35,7 @@ void SetDefaultVariables() {
 void Write(int stream, const char16_t* text, size_t length) {
     if (stream == 0) return;
     if (recording) (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
-    if (echo) {
-        std::string bytes = ToUtf8(text, length);
-        FILE* out = stream == 2 ? stderr : stdout;
-        std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fflush(out);
-    }
+    if (outputHook != nullptr) outputHook(stream, text, length);
 }
 
 // Formats into the shared buffer and writes the text to stream; returns its length.
@@ -102,8 +95,8 @@ void HostReset() {
     SetDefaultVariables();
     capturedStdout.clear();
     capturedStderr.clear();
-    echo = false;
     recording = true;
+    outputHook = nullptr;
     cursorRow = 0;
     clearedAt.clear();
     clearEditLineHook = nullptr;
@@ -137,8 +130,8 @@ void HostClearOutput() {
     capturedStderr.clear();
     putsCalls.clear();
 }
-void HostSetEcho(bool on) {
-    echo = on;
+void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length)) {
+    outputHook = hook;
 }
 void HostSetRecording(bool on) {
     recording = on;

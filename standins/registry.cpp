@@ -1,6 +1,6 @@
 // The registry stand-in of the native build: the five registry functions over two roots held in
-// memory, with Windows' result codes, failure switches and a call log for tests. Every change is
-// handed to the registry file, which saves it when one is attached.
+// memory, with Windows' result codes, failure switches and a call log for tests. While a file is
+// attached every change is made through it, and one it cannot save is not made at all.
 #include <cstdio>
 #include <cstring>
 
@@ -78,11 +78,35 @@ Key* FindKeyUnder(RegistryKey base, const std::u16string& path) {
     return FullPath(base, path.c_str(), &full) ? FindKey(full) : nullptr;
 }
 
-// Adds the key at a full path with its missing parents; true when any of them was new.
-bool AddKey(const std::u16string& path) {
-    size_t before = keys.size();
-    StandInRegistryEnsureKey(keys, path);
-    return keys.size() != before;
+using Kind = StandInRegistryChange::Kind;
+
+StandInRegistryChange KeyChange(Kind kind, const std::u16string& path) {
+    StandInRegistryChange change;
+    change.kind = kind;
+    change.path = path;
+    return change;
+}
+
+StandInRegistryChange ValueChange(const std::u16string& path, const std::u16string& name,
+                                  uint32_t type, std::string bytes) {
+    StandInRegistryChange change = KeyChange(Kind::kSetValue, path);
+    change.name = name;
+    change.type = type;
+    change.bytes = std::move(bytes);
+    return change;
+}
+
+// Makes a change, through the attached file when there is one; false, with nothing changed,
+// when the file could not be written.
+bool Commit(const StandInRegistryChange& change) {
+    if (StandInRegistryFileAttached()) return StandInRegistrySaveChange(&change, nullptr);
+    StandInRegistryApplyChange(keys, change);
+    return true;
+}
+
+// Creates the key at a full path with its missing parents; false when the file refused it.
+bool CreateKey(const std::u16string& path) {
+    return FindKey(path) != nullptr || Commit(KeyChange(Kind::kCreateKey, path));
 }
 
 Value* FindValue(Key& key, const std::u16string& name) {
@@ -126,7 +150,7 @@ int32_t OpenOrCreate(bool create, RegistryKey root, const char16_t* path, uint32
         call.result = kErrorInvalidHandle;
     else if (int32_t code = FailureFor(create ? createFailures : openFailures, root))
         call.result = code;
-    else if (create ? AddKey(call.key) && !StandInRegistryPersist() : !FindKey(call.key))
+    else if (create ? !CreateKey(call.key) : !FindKey(call.key))
         call.result = create ? kErrorRegistryIoFailed : kErrorFileNotFound;
     else
         *key = NewHandle(call.key, access);
@@ -166,6 +190,26 @@ void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16stri
     v->bytes = std::move(bytes);
 }
 
+void StandInRegistryApplyChange(StandInRegistryKeys& into, const StandInRegistryChange& change) {
+    if (change.kind == Kind::kCreateKey) {
+        StandInRegistryEnsureKey(into, change.path);
+    } else if (change.kind == Kind::kSetValue) {
+        StandInRegistryStoreValue(StandInRegistryEnsureKey(into, change.path), change.name,
+                                  change.type, change.bytes);
+    } else {
+        std::u16string folded = Fold(change.path);
+        auto it = into.find(folded);
+        if (it != into.end() && change.kind == Kind::kEmptyKey)
+            it->second.values.clear();
+        else if (it != into.end())
+            into.erase(it);
+        std::u16string below = folded + u'\\';
+        for (it = into.lower_bound(below);
+             it != into.end() && it->first.compare(0, below.size(), below) == 0;)
+            it = into.erase(it);
+    }
+}
+
 void StandInRegistryReset() {
     keys.clear();
     handles.clear();
@@ -181,9 +225,7 @@ void StandInRegistryReset() {
 void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
                              const std::u16string& name, uint32_t type, const std::string& bytes) {
     std::u16string full;
-    if (!FullPath(root, path.c_str(), &full)) return;
-    StandInRegistryStoreValue(StandInRegistryEnsureKey(keys, full), name, type, bytes);
-    StandInRegistryPersist();
+    if (FullPath(root, path.c_str(), &full)) Commit(ValueChange(full, name, type, bytes));
 }
 
 void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
@@ -194,25 +236,15 @@ void StandInRegistrySetDword(RegistryKey root, const std::u16string& path,
 
 void StandInRegistryCreateKey(RegistryKey root, const std::u16string& path) {
     std::u16string full;
-    if (FullPath(root, path.c_str(), &full) && AddKey(full)) StandInRegistryPersist();
+    if (FullPath(root, path.c_str(), &full)) CreateKey(full);
 }
 
 void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
     std::u16string base, full;
-    if (!FullPath(root, u"", &base) || !FullPath(root, path.c_str(), &full)) return;
-    full = Fold(full);
-    auto it = keys.find(full);
-    if (it == keys.end()) return;
+    if (!FullPath(root, u"", &base) || !FullPath(root, path.c_str(), &full) || !FindKey(full))
+        return;
     // With no path the key named by root stays, emptied, as a tree deletion leaves it.
-    if (full == Fold(base))
-        it->second.values.clear();
-    else
-        keys.erase(it);
-    std::u16string below = full + u'\\';
-    for (it = keys.lower_bound(below);
-         it != keys.end() && it->first.compare(0, below.size(), below) == 0;)
-        it = keys.erase(it);
-    StandInRegistryPersist();
+    Commit(KeyChange(Fold(full) == Fold(base) ? Kind::kEmptyKey : Kind::kDeleteKey, full));
 }
 
 StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
@@ -346,8 +378,8 @@ int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type
     if (call.result == 0) {
         std::string bytes;
         if (data != nullptr) bytes.assign(static_cast<const char*>(data), size);
-        StandInRegistryStoreValue(*found, call.name, type, std::move(bytes));
-        if (!StandInRegistryPersist()) call.result = kErrorRegistryIoFailed;
+        if (!Commit(ValueChange(found->path, call.name, type, std::move(bytes))))
+            call.result = kErrorRegistryIoFailed;
     }
     calls.push_back(call);
     return call.result;

@@ -92,3 +92,21 @@ StandInRegistryStoredKey& StandInRegistryEnsureKey(StandInRegistryKeys& keys,
 // Overwrites the value of that name (in any case) or adds it after the others.
 void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16string& name,
                                uint32_t type, std::string bytes);
+
+// One change to the registry, kept as a record so that a save can make it again on the keys
+// its file holds by then.
+struct StandInRegistryChange {
+    enum class Kind {
+        kCreateKey, // the key and its missing parents
+        kSetValue,  // the value, in the key made when missing
+        kDeleteKey, // the key and every key below it
+        kEmptyKey,  // the key's values and every key below it; the key stays
+    };
+    Kind kind = Kind::kCreateKey;
+    std::u16string path; // the key's full path, root included
+    std::u16string name; // kSetValue: the value
+    uint32_t type = 0;
+    std::string bytes;
+};
+// Makes change in keys.
+void StandInRegistryApplyChange(StandInRegistryKeys& keys, const StandInRegistryChange& change);

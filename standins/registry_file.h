@@ -1,34 +1,35 @@
-// The text file the console keeps the registry stand-in in between runs: its format, and
-// attaching, saving and moving aside a file that cannot be loaded.
+// The text file the console keeps the registry stand-in in between runs: attaching, saving every
+// change merged with what other processes saved, and moving aside a file that cannot be loaded.
+// Its format is in standins/registry_text.h.
 #pragma once
 
 #include <string>
+
+#include "standins/registry_text.h"
 
 // Outcome of attaching a file.
 enum class StandInRegistryFileStatus {
     kLoaded,     // the file was read
     kNew,        // there was no file; it is written on the first change
     kCorrupt,    // the file could not be understood; it is moved aside before the first save
-    kUnreadable, // the file could not be read; it is moved aside before the first save
+    kUnreadable, // the file could not be read; moved aside before the first save unless it is
+                 // no regular file or folder, which is never written
 };
 
 // Replaces the registry by the contents of the file at path and saves every later change
 // there. A corrupt or unreadable file leaves the registry empty; message then says so.
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message);
-// Writes the registry to the attached file now; false (with a message) when that failed.
+// True while a file is attached.
+bool StandInRegistryFileAttached();
+// Makes change (none when null) in the file's keys as they are now, under the lock every saving
+// process takes, writes them back and makes them the registry's. False, with both unchanged and
+// the reason in message (when not null) and StandInRegistryTakeFileError, when that failed.
+bool StandInRegistrySaveChange(const StandInRegistryChange* change, std::string* message);
+// Saves with no change: the file and the registry are brought together now.
 bool StandInRegistrySaveFile(std::string* message);
+// The reason the last failed save gave, one line naming the file; empty once taken.
+std::string StandInRegistryTakeFileError();
 // The file a corrupt or unreadable one was moved to, empty until that happened.
 const std::string& StandInRegistryBackupPath();
-// Saves after a change when a file is attached; false when the file could not be written.
-bool StandInRegistryPersist();
-// Forgets the attached file and its backup; later changes stay in memory only.
+// Forgets the attached file, its backup and its error; later changes stay in memory only.
 void StandInRegistryDetachFile();
-
-// The file format, one value a line under its key:
-//   [HKCU\Software\Varnholt\Torvane]
-//   "Hotkey"=dword:0001003d
-//   "Text"=hex(1):46,00,33,00
-std::string StandInRegistryToText();
-// False (and line, the 1-based number of the first bad line) when the text is not understood;
-// the registry is then left unchanged.
-bool StandInRegistryFromText(const std::string& text, int* line);

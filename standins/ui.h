@@ -14,9 +14,10 @@ struct RecordedMessageBox {
 // Boxes back to recording, none recorded, the system's error texts as they were.
 void StandInUiReset();
 
-// While recording (the state at start and after a reset) a box is kept here and closes at once;
-// otherwise it is drawn on the terminal and waits for Enter.
-void StandInRecordMessageBoxes(bool record);
+// Without a function to show boxes (the state at start and after a reset) a box is kept here and
+// closes at once; otherwise show draws it and returns once it was closed.
+void StandInShowMessageBoxesWith(void (*show)(const std::u16string& text,
+                                              const std::u16string& title));
 const std::vector<RecordedMessageBox>& StandInMessageBoxes();
 
 // Makes the system report text for code instead of its usual one, until the next reset.

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -14,6 +15,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -155,6 +157,82 @@ void Finish(ConsoleRun* run) {
     if (run->master >= 0) close(run->master);
 }
 
+// Gives the terminal a new size: the screen rewraps its rows, then the console hears of it.
+void ResizeTo(ConsoleRun* run, size_t rows, size_t columns) {
+    Settle(run);
+    Resize(&run->screen, rows, columns);
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    ioctl(run->master, TIOCSWINSZ, &size);
+    Settle(run);
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// What a run of the console without a terminal wrote, and how it ended.
+struct PipedRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    return text;
+}
+
+// Runs the console with input on standard input (closed instead when input is null).
+PipedRun RunPiped(const std::vector<std::string>& arguments, const std::string& configHome,
+                  const char* input) {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (input != nullptr)
+            dup2(in[0], STDIN_FILENO);
+        else
+            close(STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            close(fd);
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        std::vector<std::string> copies = arguments;
+        std::vector<char*> argv;
+        std::string program = TORVANE_CONSOLE_PATH;
+        argv.push_back(program.data());
+        for (auto& a : copies)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    if (input != nullptr) {
+        ssize_t written = write(in[1], input, std::strlen(input));
+        (void)written;
+    }
+    close(in[1]);
+    PipedRun run;
+    run.out = ReadAll(out[0]);
+    run.err = ReadAll(err[0]);
+    close(out[0]);
+    close(err[0]);
+    waitpid(pid, &run.status, 0);
+    return run;
+}
+
 struct Step {
     std::string keys;
     std::string shows; // text that must appear on the screen ("" for none)
@@ -179,7 +257,7 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     std::string registry = dir + "/registry.txt";
     ConsoleRun run = Start({"--registry", registry}, dir);
     ASSERT_TRUE(Shows(&run, "Torvane v1.0.1 loaded; hotkey is F3.")) << AllText(run.screen);
-    EXPECT_TRUE(Shows(&run, "No registry file at "));
+    EXPECT_TRUE(Shows(&run, "No registry file at"));
     Play(&run, {
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
                    {"notepad", "", "> notepad"},
@@ -212,7 +290,7 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                  });
     Type(&again, "\x03"); // Ctrl-C
     ASSERT_TRUE(Ended(&again));
-    EXPECT_TRUE(WIFEXITED(again.status) && WEXITSTATUS(again.status) == 0);
+    EXPECT_TRUE(WIFEXITED(again.status) && WEXITSTATUS(again.status) == 130);
     EXPECT_TRUE(Restored(again));
     Finish(&again);
 }
@@ -325,6 +403,203 @@ TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
     EXPECT_TRUE(std::filesystem::exists(registry + ".bad"));
 }
 
+TEST(ConsolePty, AFailedSaveNamesTheFileAndTheCause) {
+    std::string dir = TestDirectory("read-only");
+    std::string registry = dir + "/registry.txt";
+    std::ofstream(registry) << "[HKCU]\n";
+    chmod(registry.c_str(), 0444);
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // each message on one row
+    ASSERT_TRUE(Shows(&run, "hotkey is F3."));
+    Play(&run, {{"torvane ctrl-q /s /q\r", "torvane-console:", ">"}, {"echo %_?\r", "", ">"}});
+    std::string all = AllText(run.screen);
+    EXPECT_NE(all.find("> torvane ctrl-q /s /q\n\n"
+                       "Torvane plugin: Error saving settings to the registry "
+                       "(HKCU\\Software\\Varnholt\\Torvane) :\n"
+                       "An I/O operation initiated by the registry failed unrecoverably. The "
+                       "registry could not read in, or write out, or flush, one of the files that "
+                       "contain the system's image of the registry.\n"
+                       "torvane-console: cannot write the registry file " +
+                       registry +
+                       ": Permission denied (the file is read-only)\n"
+                       "> echo %_?\n2\n"),
+              std::string::npos)
+        << all;
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, ResizingRedrawsALineOfSeveralRowsOnce) {
+    std::string dir = TestDirectory("resize");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 40);
+    ASSERT_TRUE(Shows(&run, "F3."));
+    std::string line;
+    for (int i = 0; i < 20; ++i)
+        line += (i > 0 ? " w" : "w") + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    Type(&run, line + "\x1b[D\x1b[D"); // the cursor on the second character from the end
+    for (size_t columns : {80, 30, 100, 25, 80}) {
+        ResizeTo(&run, 24, columns);
+        const Screen& s = run.screen;
+        std::string all = AllText(s);
+        EXPECT_EQ(Count(all, "> w00"), 1u) << columns << " columns:\n" << all;
+        // The line's rows, from its first to the last row on the screen, hold it once.
+        size_t first = 0;
+        while (first < s.rows && RowText(s, first).rfind("> w00", 0) != 0)
+            ++first;
+        std::string shown;
+        for (size_t r = first; r < s.row && r < s.rows; ++r)
+            shown += std::string(s.cells[r].begin(), s.cells[r].end()); // ASCII, blanks kept
+        shown += RowText(s, s.row);
+        for (size_t r = s.row + 1; r < s.rows; ++r)
+            shown += RowText(s, r); // nothing below the line
+        EXPECT_EQ(shown, "> " + line) << columns << " columns:\n" << all;
+        size_t cursor = 2 + line.size() - 2;
+        EXPECT_EQ(s.row, first + cursor / columns) << columns << " columns:\n" << all;
+        EXPECT_EQ(s.column, cursor % columns) << columns << " columns:\n" << all;
+    }
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, TheHelpBoxFitsTheTerminalAndClosesWithEnterEscOrCtrlC) {
+    std::string dir = TestDirectory("help-box");
+    struct Case {
+        size_t rows, columns;
+        std::string shows; // in the box
+        std::string border;
+        std::string close;
+    };
+    const Case cases[] = {
+        {40, 120, "TORVANE with no options displays the current settings.",
+         "\xe2\x94\x8c" +
+             [] {
+                 std::string bar;
+                 for (int i = 0; i < 68; ++i)
+                     bar += "\xe2\x94\x80";
+                 return bar;
+             }() +
+             "\xe2\x94\x90",
+         "\r"},
+        {24, 80, "Lines 1-17 of 19: Up/Down/PgUp/PgDn", "", "\x1b"},
+        {24, 40, "Lines 1-17 of 34", "", "\x1b"},
+    };
+    for (const auto& c : cases) {
+        ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, c.rows, c.columns);
+        ASSERT_TRUE(Shows(&run, "F3."));
+        Type(&run, "help torvane\r");
+        EXPECT_TRUE(Shows(&run, c.shows)) << AllText(run.screen);
+        if (!c.border.empty()) {
+            EXPECT_TRUE(Shows(&run, c.border)) << AllText(run.screen);
+        }
+        // Every row of the box starts and ends with a border: none was wrapped by the terminal.
+        for (size_t r = 0; r < run.screen.rows; ++r) {
+            std::string row = RowText(run.screen, r);
+            if (row.rfind("\xe2\x94\x82", 0) == 0) {
+                EXPECT_EQ(row.substr(row.size() - 3), "\xe2\x94\x82") << row;
+            }
+        }
+        if (c.shows.rfind("Lines", 0) == 0) {
+            Type(&run, "\x1b[B");
+            EXPECT_TRUE(Shows(&run, "Lines 2-18 of")) << AllText(run.screen);
+        }
+        Type(&run, c.close);
+        EXPECT_TRUE(RowIs(&run, ">")) << AllText(run.screen);
+        Type(&run, "help torvane\r\x03");
+        ASSERT_TRUE(Ended(&run));
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130);
+        EXPECT_TRUE(Restored(run));
+        Finish(&run);
+    }
+}
+
+TEST(ConsolePty, PastedLinesRunAndEveryPasteEnds) {
+    std::string dir = TestDirectory("paste-lines");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir);
+    ASSERT_TRUE(Shows(&run, "F3."));
+    Play(&run, {
+                   {"\x1b[200~copy p1 p2\r\nnotepad\x1b[201~", "Not run: copy p1 p2", "> notepad"},
+                   {"\x1bOR", "", "> notepad p1 p2"},
+                   {"\x1b", "", ">"},
+                   // A sequence too long to be a key is dropped whole, its late rest too.
+                   {"\x1b[" + std::string(300, '1'), "", ">"},
+                   {"23;5A", "", ">"},
+                   {"x", "", "> x"},
+                   {"\x1b[200~abc", "", "> xabc"}, // the paste's end never comes
+               });
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130);
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+}
+
+TEST(ConsolePty, OptionsThatCannotBeUsedAreNamed) {
+    std::string dir = TestDirectory("options");
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string shows;
+    };
+    const Case cases[] = {
+        {{"--foo"}, 2, "torvane-console: unknown option --foo"},
+        {{"--host-version", "abc"}, 2, "torvane-console: --host-version abc: the host version"},
+        {{"--registry", dir + "/r.txt", "--windows"},
+         2,
+         "torvane-console: --registry and --windows cannot be used together"},
+        {{"--help"}, 0, "registry of the Wine prefix"},
+    };
+    for (const auto& c : cases) {
+        ConsoleRun run = Start(c.arguments, dir, 24, 200);
+        ASSERT_TRUE(Ended(&run)) << c.arguments[0];
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == c.status) << c.arguments[0];
+        EXPECT_NE(AllText(run.screen).find(c.shows), std::string::npos) << AllText(run.screen);
+        if (c.status == 2) {
+            EXPECT_NE(AllText(run.screen).find("Usage: torvane-console"), std::string::npos);
+        }
+        Finish(&run);
+    }
+}
+
+// Without a terminal: the transcript, the end of the input, and standard input closed.
+TEST(ConsolePty, WithoutATerminal) {
+    std::string dir = TestDirectory("piped");
+    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
+    PipedRun played =
+        RunPiped(registry, dir, "torvane /$:y\rcopy a b\rtorvane /a:n\rhelp torvane\r");
+    EXPECT_EQ(played.status, 0);
+    EXPECT_NE(played.out.find("Torvane v1.0.1 loaded; hotkey is F3.\n"), std::string::npos);
+    EXPECT_NE(played.out.find("\n(end of input)\n"), std::string::npos) << played.out;
+    for (char ch : played.out)
+        EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << int(ch);
+    // The console's own lines are broken at blanks within 80 columns.
+    std::string first = played.out.substr(0, played.out.find('\n'));
+    EXPECT_LE(first.size(), 80u);
+    EXPECT_EQ(first.back(), ',') << first;
+
+    PipedRun closed = RunPiped(registry, dir, nullptr);
+    EXPECT_TRUE(WIFEXITED(closed.status) && WEXITSTATUS(closed.status) == 1) << closed.status;
+    EXPECT_EQ(closed.err, "torvane-console: standard input is not open\n");
+}
+
+// The variables set keeps last from one start to the next: noloadmsg hides the banner.
+TEST(ConsolePty, VariablesLastToTheNextStart) {
+    std::string dir = TestDirectory("variables");
+    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
+    const char* banner = "Torvane v1.0.1 loaded";
+    PipedRun first = RunPiped(registry, dir, "set noloadmsg=1\rexit\r");
+    EXPECT_NE(first.out.find(banner), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find(dir + "/registry.txt.vars"), std::string::npos) << first.out;
+    PipedRun second =
+        RunPiped(registry, dir, "echo [%noloadmsg%]\rset noloadmsg\rset noloadmsg=\r");
+    EXPECT_EQ(second.out.find(banner), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("\n[1]\n"), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("\nnoloadmsg=1\n"), std::string::npos) << second.out;
+    PipedRun third = RunPiped(registry, dir, "set noloadmsg\r");
+    EXPECT_NE(third.out.find(banner), std::string::npos) << third.out;
+    EXPECT_NE(third.out.find("\nnoloadmsg is not set\n"), std::string::npos) << third.out;
+}
+
 // --windows: the same keys reach the real Torvane.dll under Wine. The Wine prefix (and with it the
 // registry) is kept between runs, so the test sets the hotkey it starts from and restores the
 // defaults at its end.
@@ -364,11 +639,26 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     ConsoleRun again = Start({"--windows"}, dir);
     ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
     EXPECT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
-    Play(&again, {{"torvane /d /s /q\r", "", ">"}});
-    Type(&again, "\x03");
+    Play(&again, {{"torvane /d /s /q\r", "", ">"}, {"set noloadmsg=1\r", "", ">"}});
+    Type(&again, "exit\r");
     ASSERT_TRUE(Ended(&again, kWinePatience));
     EXPECT_TRUE(Restored(again));
     Finish(&again);
+
+    // The variables kept beside the default registry file reach the bridge before the plug-in
+    // starts: no banner.
+    ConsoleRun third = Start({"--windows"}, dir);
+    ASSERT_TRUE(WaitFor(
+        &third, [](const Screen& s) { return CursorRow(s) == ">"; }, kWinePatience))
+        << AllText(third.screen);
+    EXPECT_EQ(AllText(third.screen).find("loaded; hotkey is"), std::string::npos)
+        << AllText(third.screen);
+    Play(&third, {{"echo [%noloadmsg%]\r", "[1]", ">"}, {"set noloadmsg=\r", "", ">"}});
+    Type(&third, "\x03");
+    ASSERT_TRUE(Ended(&third, kWinePatience));
+    EXPECT_TRUE(WIFEXITED(third.status) && WEXITSTATUS(third.status) == 130);
+    EXPECT_TRUE(Restored(third));
+    Finish(&third);
 }
 
 } // namespace

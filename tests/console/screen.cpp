@@ -30,11 +30,14 @@ void LineFeed(Screen* s) {
     s->scrolledOff.push_back(Utf8(s->cells.front()));
     s->cells.erase(s->cells.begin());
     s->cells.emplace_back(s->columns, U' ');
+    s->wrapped.erase(s->wrapped.begin());
+    s->wrapped.push_back(false);
 }
 
 void Put(Screen* s, char32_t ch) {
     size_t w = Width(ch);
     if (s->pendingWrap || s->column + w > s->columns) {
+        s->wrapped[s->row] = true;
         s->column = 0;
         LineFeed(s);
         s->pendingWrap = false;
@@ -60,9 +63,11 @@ std::vector<int> Parameters(const std::string& body) {
     return out;
 }
 
-void ClearCells(Screen* s, size_t row, size_t from, size_t to) {
-    for (size_t c = from; c < to && c < s->columns; ++c)
+// Clears cells of a row up to its end, which also ends the row.
+void ClearCells(Screen* s, size_t row, size_t from) {
+    for (size_t c = from; c < s->columns; ++c)
         s->cells[row][c] = U' ';
+    s->wrapped[row] = false;
 }
 
 void ControlSequence(Screen* s, const std::string& body, char final) {
@@ -93,15 +98,15 @@ void ControlSequence(Screen* s, const std::string& body, char final) {
     case 'J':
         if (p[0] == 2) {
             for (size_t r = 0; r < s->rows; ++r)
-                ClearCells(s, r, 0, s->columns);
+                ClearCells(s, r, 0);
         } else {
-            ClearCells(s, s->row, s->column, s->columns);
+            ClearCells(s, s->row, s->column);
             for (size_t r = s->row + 1; r < s->rows; ++r)
-                ClearCells(s, r, 0, s->columns);
+                ClearCells(s, r, 0);
         }
         break;
     case 'K':
-        ClearCells(s, s->row, s->column, s->columns);
+        ClearCells(s, s->row, s->column);
         break;
     default:
         break; // colours and the rest change nothing the tests look at
@@ -115,7 +120,64 @@ Screen NewScreen(size_t rows, size_t columns) {
     s.rows = rows;
     s.columns = columns;
     s.cells.assign(rows, std::u32string(columns, U' '));
+    s.wrapped.assign(rows, false);
     return s;
+}
+
+void Resize(Screen* s, size_t rows, size_t columns) {
+    // The lines, each the rows it filled joined, and the cursor's line and place in it.
+    std::vector<std::u32string> lines;
+    size_t cursorLine = 0;
+    size_t cursorAt = 0;
+    bool joined = false;
+    for (size_t r = 0; r < s->rows; ++r) {
+        if (!joined) lines.emplace_back();
+        if (r == s->row) {
+            cursorLine = lines.size() - 1;
+            cursorAt = lines.back().size() + s->column + (s->pendingWrap ? 1 : 0);
+        }
+        std::u32string row = s->cells[r];
+        if (!s->wrapped[r]) row.erase(row.find_last_not_of(U' ') + 1);
+        lines.back() += row;
+        joined = s->wrapped[r];
+    }
+    while (lines.size() > cursorLine + 1 && lines.back().empty())
+        lines.pop_back();
+    if (lines[cursorLine].size() < cursorAt) lines[cursorLine].resize(cursorAt, U' ');
+
+    Screen out = NewScreen(rows, columns);
+    out.scrolledOff = s->scrolledOff;
+    out.bells = s->bells;
+    std::vector<std::u32string> cells;
+    std::vector<bool> wrapped;
+    size_t cursorRow = 0;
+    size_t cursorColumn = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        size_t count = lines[i].empty() ? 1 : (lines[i].size() + columns - 1) / columns;
+        if (i == cursorLine) {
+            size_t within = cursorAt / columns < count ? cursorAt / columns : count - 1;
+            cursorRow = cells.size() + within;
+            cursorColumn = cursorAt - within * columns;
+        }
+        for (size_t k = 0; k < count; ++k) {
+            std::u32string row = lines[i].substr(k * columns, columns);
+            row.resize(columns, U' ');
+            cells.push_back(row);
+            wrapped.push_back(k + 1 < count);
+        }
+    }
+    // Rows above the cursor go off the top when the rest no longer fits.
+    size_t drop = cursorRow + 1 > rows ? cursorRow + 1 - rows : 0;
+    for (size_t r = 0; r < drop; ++r)
+        out.scrolledOff.push_back(Utf8(cells[r]));
+    for (size_t r = 0; r < rows && drop + r < cells.size(); ++r) {
+        out.cells[r] = cells[drop + r];
+        out.wrapped[r] = wrapped[drop + r];
+    }
+    out.row = cursorRow - drop;
+    out.pendingWrap = cursorColumn >= columns;
+    out.column = cursorColumn < columns ? cursorColumn : columns - 1;
+    *s = out;
 }
 
 void Feed(Screen* s, const std::string& bytes) {

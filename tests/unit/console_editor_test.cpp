@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/editor.h"
 #include "standins/utf8.h"
@@ -278,3 +279,36 @@ TEST(ConsoleEditor, Moves) {
 }
 
 } // namespace
+
+// After a resize: the rows as drawn at the old width, and where the cursor lands once the terminal
+// rewrapped them to the new one.
+TEST(ConsoleEditor, RowsRewrappedByTheTerminal) {
+    struct Case {
+        std::u16string line;
+        size_t oldWidth;
+        std::vector<size_t> rows;
+        size_t newWidth;
+        LinePlace cursor; // the terminal's cursor at the new width
+    };
+    const Case cases[] = {
+        {u"abcdefgh|", 6, {6, 4}, 4, {2, 3}},  // "> abcd" takes two rows of four
+        {u"ab|cdefgh", 6, {6, 4}, 4, {1, 0}},  // the cursor on the first row's second part
+        {u"abcdefgh|", 6, {6, 4}, 12, {1, 4}}, // wider: the rows stay two
+        {u"abcd|", 6, {6, 0}, 3, {2, 0}},      // the empty row after a full one
+        {u"a\u4E2D|", 80, {5}, 4, {1, 1}},     // the wide character counts two columns
+        {u"abcdefghijkl|", 4, {4, 4, 4, 2}, 2, {6, 1}},
+        {u"ab|", 4, {4, 0}, 4, {1, 0}},
+        {u"abc|", 80, {5}, 5, {0, 4}}, // a row that fits exactly keeps the cursor
+    };
+    for (const auto& c : cases) {
+        auto line = MakeLine(c.line);
+        std::string what = ToUtf8(c.line) + " from " + std::to_string(c.oldWidth) + " to " +
+                           std::to_string(c.newWidth);
+        EXPECT_EQ(RowWidths(u"> ", *line, c.oldWidth), c.rows) << what;
+        LinePlace drawn{};
+        DrawLine(u"> ", *line, c.oldWidth, &drawn);
+        LinePlace now = Rewrapped(c.rows, drawn, c.newWidth);
+        EXPECT_EQ(now.row, c.cursor.row) << what;
+        EXPECT_EQ(now.column, c.cursor.column) << what;
+    }
+}

@@ -88,7 +88,10 @@ TEST_F(ConsoleTest, KeysTheHostEditsWith) {
         {"a\x1bOxb", u"ab|"},
         {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", u"\u00E9\u20AC\U0001F600|"},
         {"a\xff\xc0z", u"az|"},
-        {"\x1b[200~one\rtwo\tthree\x1b[201~", u"onetwo\tthree|"}, // a paste never runs
+        {"\x1b[200~one\rtwo\tthree\x1b[201~", u"two\tthree|"}, // a pasted line break runs
+        {"\x1b[200~a\r\nb\nc\x1b[201~", u"c|"},
+        {"\x1b[200~abc\x1b[D", u"ab|c"}, // a key no paste holds ends a paste whose end got lost
+        {"\x1b[200~ab\x1b[D\t", u"a|b"}, // Tab is a key again after that
     };
     for (const auto& c : cases) {
         Start();
@@ -143,6 +146,12 @@ TEST_F(ConsoleTest, BuiltInCommands) {
         {"echo", "\n", u"0", u""},
         {"cls", "", u"0", u""},
         {"dir /w", "Not run: dir /w\n", u"0", u""},
+        {"set NOPE", "NOPE is not set\n", u"1", u""},
+        {"set _4ver", "_4ver=23\n", u"0", u""},
+        {"not run at all, a line that is longer than the eighty columns of a transcript",
+         "Not run: not run at all, a line that is longer than the eighty columns of a\n"
+         "transcript\n",
+         u"0", u""},
         {"  @echo hi", "hi\n", u"0", u""},
         {"", "", u"0", u""},
     };
@@ -159,6 +168,17 @@ TEST_F(ConsoleTest, BuiltInCommands) {
         NativePlugin.stop();
         ResetWorld();
     }
+}
+
+TEST_F(ConsoleTest, PastedLineBreaksRunTheLine) {
+    Start();
+    Type("\x1b[200~copy p1 p2\r\nnotepad\rdir\nvol\x1b[201~");
+    EXPECT_EQ(written, "[copy p1 p2|] Enter\nNot run: copy p1 p2\n"
+                       "[notepad|] Enter\nNot run: notepad\n"
+                       "[dir|] Enter\nNot run: dir\n");
+    EXPECT_EQ(Line(), u"vol|");
+    Type("\x1b[H\x1bOR");
+    EXPECT_EQ(Line(), u"|vol"); // the plug-in kept the pasted line's arguments: none
 }
 
 TEST_F(ConsoleTest, VariablesForThePlugIn) {
@@ -243,13 +263,21 @@ TEST_F(ConsoleTest, CtrlCAndExitLeave) {
     Start();
     Type("abc\x03");
     EXPECT_TRUE(Console.exitRequested);
+    EXPECT_EQ(Console.exitStatus, 130);
     EXPECT_EQ(written, "[abc|] Ctrl-C: leaving\n");
     NativePlugin.stop();
     ResetWorld();
     Start();
     Type("exit\rmore");
     EXPECT_TRUE(Console.exitRequested);
+    EXPECT_EQ(Console.exitStatus, 0);
     EXPECT_EQ(Line(), u"|");
+    NativePlugin.stop();
+    ResetWorld();
+    Start();
+    Type("\x1b[200~abc\x03more"); // inside a paste whose end never comes
+    EXPECT_TRUE(Console.exitRequested);
+    EXPECT_EQ(Console.exitStatus, 130);
 }
 
 // On a terminal: the line is drawn, cleared from the cursor when the plug-in asks, and redrawn.
@@ -280,6 +308,12 @@ TEST_F(ConsoleTest, NarrowTerminalRedrawsFromTheLinesFirstRow) {
     SessionFlush();
     // Rewrapped at four columns the cursor is on the first row, column 2.
     EXPECT_EQ(written, "\r\x1b[J> ab\r\ncdef\r\ngh\x1b[2A");
+    Type("\x1b[F");
+    written.clear();
+    SessionResize(12);
+    SessionFlush();
+    // The three rows drawn at four columns stay three on a wider terminal.
+    EXPECT_EQ(written, "\x1b[2A\r\x1b[J> abcdefgh");
 }
 
 } // namespace

@@ -61,6 +61,9 @@ TEST_F(ErrorWorld, SystemErrorTextsAreOneTrimmedLine) {
         {2, u"The system cannot find the file specified."},
         {0, u"The operation completed successfully."},
         {1013, u"The configuration registry key could not be written."},
+        {1016, u"An I/O operation initiated by the registry failed unrecoverably. The registry "
+               u"could not read in, or write out, or flush, one of the files that contain the "
+               u"system's image of the registry."},
         {0xFFFFFFFF, u"Unknown error"},
         {1234, u"Error 1234"},
         {0x7FFFFFFF, u"Error 2147483647"},

@@ -1,0 +1,81 @@
+// The console's input reader over a pipe: what is typed arrives in parts, and the input ends or
+// cannot be read.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "console/input.h"
+#include "console/keys.h"
+
+namespace {
+
+std::string Describe(InputEvent event, const DecodedInput& item) {
+    if (event == InputEvent::kEnded) return "end";
+    if (event == InputEvent::kInvalid) return "invalid: " + InputProblem();
+    if (item.kind == InputKind::kText) return std::string(1, static_cast<char>(item.text));
+    if (item.kind == InputKind::kKey) {
+        char16_t name[48];
+        ConsoleKeyName(item.key, item.modifiers, name, 48);
+        return std::string(name, name + std::char_traits<char16_t>::length(name));
+    }
+    return item.kind == InputKind::kIgnored ? "ignored" : "other";
+}
+
+// Writes each part and then reads as many items as it is given; after the last part the pipe is
+// closed and the items are read up to the end.
+std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& parts) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    InputBegin(fds[0], false);
+    std::vector<std::string> items;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        EXPECT_EQ(write(fds[1], parts[p].first.data(), parts[p].first.size()),
+                  static_cast<ssize_t>(parts[p].first.size()));
+        bool last = p + 1 == parts.size();
+        if (last) close(fds[1]);
+        for (int n = 0; last || n < parts[p].second; ++n) {
+            DecodedInput item{};
+            InputEvent event = InputNext(&item, false);
+            items.push_back(Describe(event, item));
+            if (event != InputEvent::kItem) break;
+        }
+    }
+    close(fds[0]);
+    return items;
+}
+
+TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
+    const std::string longSequence = "\x1b[" + std::string(300, '1');
+    struct Case {
+        std::vector<std::pair<std::string, int>> parts;
+        std::vector<std::string> items;
+    };
+    const Case cases[] = {
+        {{{"ab", 0}}, {"a", "b", "end"}},
+        {{{"", 0}}, {"end"}},
+        {{{"\x1b", 0}}, {"Esc", "end"}},           // a lone escape at the end is Esc
+        {{{"\x1bO", 0}, {"R", 0}}, {"F3", "end"}}, // a sequence in two parts
+        // Dropped for its length: the rest that comes later is skipped, nothing of it typed.
+        {{{longSequence, 1}, {"23;5Ax", 0}}, {"ignored", "x", "end"}},
+        {{{longSequence, 1}, {"23\x01y", 0}}, {"ignored", "Ctrl-A", "y", "end"}}, // cut short
+        {{{longSequence + "A", 0}}, {"Up", "end"}}, // whole: a key, however long
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].first.substr(0, 8);
+}
+
+TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
+    int fd = open("/dev/null", O_RDONLY);
+    close(fd);
+    InputBegin(fd, false);
+    DecodedInput item{};
+    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid);
+    EXPECT_EQ(InputProblem(), "standard input is not open");
+    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid) << "and stays ended";
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+// The console's command line, and the variables it keeps between starts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/options.h"
+#include "console/variables.h"
+#include "console/wine.h"
+
+namespace {
+
+TEST(ConsoleOptions, EachOptionAndItsValue) {
+    setenv("TORVANE_WINE_PREFIX", "/wine/prefix", 1);
+    struct Case {
+        std::vector<const char*> arguments;
+        std::string error; // "" when the line is accepted
+        int hostVersion = 23;
+        std::string registry = "";
+    };
+    const Case cases[] = {
+        {{}, "", 23, ""},
+        {{"--host-version", "24"}, "", 24, ""},
+        {{"--host-version=0"}, "", 0, ""},
+        {{"--host-version", "999"}, "", 999, ""},
+        {{"--host-version", "007"}, "", 7, ""},
+        {{"--registry", "r.txt", "--transcript"}, "", 23, "r.txt"},
+        {{"--registry=/tmp/x y"}, "", 23, "/tmp/x y"},
+        {{"--host-version", "abc"},
+         "torvane-console: --host-version abc: the host version is a whole number from 0 to 999"},
+        {{"--host-version=1000"},
+         "torvane-console: --host-version 1000: the host version is a whole number from 0 to 999"},
+        {{"--host-version", "24x"},
+         "torvane-console: --host-version 24x: the host version is a whole number from 0 to 999"},
+        {{"--host-version", "-1"},
+         "torvane-console: --host-version -1: the host version is a whole number from 0 to 999"},
+        {{"--host-version="},
+         "torvane-console: --host-version : the host version is a whole number from 0 to 999"},
+        {{"--host-version"}, "torvane-console: --host-version needs a value"},
+        {{"--registry"}, "torvane-console: --registry needs a value"},
+        {{"--registry="}, "torvane-console: --registry needs a file name"},
+        {{"--foo"}, "torvane-console: unknown option --foo"},
+        {{"--windows=1"}, "torvane-console: unknown option --windows=1"},
+        {{"extra"}, "torvane-console: unknown option extra"},
+        {{"--registry", "r.txt", "--windows"},
+         "torvane-console: --registry and --windows cannot be used together: with --windows the "
+         "settings are in the registry of the Wine prefix /wine/prefix"},
+        {{"--windows", "--registry=r.txt"},
+         "torvane-console: --registry and --windows cannot be used together: with --windows the "
+         "settings are in the registry of the Wine prefix /wine/prefix"},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"torvane-console"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        ConsoleOptions options;
+        std::string error;
+        bool accepted =
+            ParseConsoleOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
+        std::string what = c.arguments.empty() ? "(none)" : c.arguments[0];
+        EXPECT_EQ(accepted, c.error.empty()) << what;
+        EXPECT_EQ(error, c.error) << what;
+        if (!accepted) continue;
+        EXPECT_EQ(options.hostVersion, c.hostVersion) << what;
+        EXPECT_EQ(options.registry, c.registry) << what;
+    }
+    EXPECT_NE(ConsoleUsage().find("/wine/prefix"), std::string::npos) << ConsoleUsage();
+    unsetenv("TORVANE_WINE_PREFIX");
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(ConsoleVariables, KeptInTheirFileFromOneStartToTheNext) {
+    std::string dir = ::testing::TempDir() + "console-variables";
+    std::filesystem::remove_all(dir);
+    std::string path = VariablesPath(dir + "/torvane/registry.txt");
+    EXPECT_EQ(path, dir + "/torvane/registry.txt.vars");
+
+    EXPECT_EQ(VariablesAttach(path), ""); // no file yet: none kept
+    EXPECT_TRUE(KeptVariables().empty());
+    EXPECT_EQ(KeepVariable(u"noloadmsg", u"1"), "");
+    EXPECT_EQ(KeepVariable(u"Path", u"C:\\a=b \u00E9"), "");
+    EXPECT_EQ(KeepVariable(u"_4ver", u"24"), ""); // the console sets these at every start
+    EXPECT_EQ(KeepVariable(u"_?", u"1"), "");
+    EXPECT_EQ(Contents(path), "Path=C:\\a=b \xc3\xa9\nnoloadmsg=1\n");
+
+    std::ofstream(path, std::ios::app) << "no equals sign\n=x\nempty=\r\nwindows=line\r\n";
+    EXPECT_EQ(VariablesAttach(path), "");
+    std::map<std::u16string, std::u16string> expected = {
+        {u"Path", u"C:\\a=b \u00E9"}, {u"noloadmsg", u"1"}, {u"windows", u"line"}};
+    EXPECT_EQ(KeptVariables(), expected);
+
+    EXPECT_EQ(KeepVariable(u"Path", u""), "");
+    EXPECT_EQ(KeepVariable(u"windows", u""), "");
+    EXPECT_EQ(Contents(path), "noloadmsg=1\n");
+    EXPECT_EQ(KeepVariable(u"noloadmsg", u""), "");
+    EXPECT_FALSE(std::filesystem::exists(path)) << "no variables left: no file";
+
+    std::filesystem::create_directories(path); // a folder where the file should be
+    EXPECT_EQ(KeepVariable(u"x", u"1").rfind("Could not keep the variables in " + path, 0), 0u);
+    VariablesAttach("");
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+// The console's texts: its own messages broken to the terminal's width, transcripts without
+// control characters, and the help box laid out for terminals of every size.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console/keys.h"
+#include "console/message_box.h"
+#include "console/output.h"
+#include "console/wrap.h"
+#include "standins/utf8.h"
+
+namespace {
+
+TEST(ConsoleText, WrappedAtBlanks) {
+    struct Case {
+        std::u16string text;
+        size_t width;
+        size_t indent;
+        std::u16string wrapped;
+    };
+    const Case cases[] = {
+        {u"one two three", 80, 0, u"one two three"},
+        {u"one two three", 7, 0, u"one two\nthree"},
+        {u"one two three", 8, 0, u"one two\nthree"}, // the blank at the break is dropped
+        {u"one two three", 3, 0, u"one\ntwo\nthree"},
+        {u"ab /a/very/long/path cd", 6, 0, u"ab\n/a/very/long/path\ncd"}, // a long word whole
+        {u"  name   meaning of it", 16, 9, u"  name   meaning\n         of it"},
+        {u"a b\nc d", 2, 0, u"a\nb\nc\nd"},
+        {u"\u4E2D\u4E2D \u4E2D", 5, 0, u"\u4E2D\u4E2D\n\u4E2D"}, // wide characters count two
+        {u"x y", 0, 0, u"x\ny"},
+        {u"", 10, 0, u""},
+        {u"end\n", 10, 0, u"end\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WrapText(c.text, c.width, c.indent), c.wrapped)
+            << ToUtf8(c.text) << " at " << c.width;
+}
+
+TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
+    struct Case {
+        std::vector<std::string> writes;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {{"Torvane v1.0.1 loaded; hotkey is F3.\r\n"}, "Torvane v1.0.1 loaded; hotkey is F3.\n"},
+        {{"a\r", "\nb\r"}, "a\nb"}, // a carriage return waits for what follows
+        {{"a\rb"}, "a^Mb"},
+        {{"\tx\ty"}, "        x       y"},
+        {{"ab\tc", "\td"}, "ab      c       d"},
+        {{"\x07\x1b[1m\x7f\x01"}, "^G^[[1m^?^A"},
+        {{"\xc2\x85|\xc3\xa9"}, "\xef\xbf\xbd|\xc3\xa9"}, // a C1 control, then an e acute
+        {{"\xe2\x96\xba\tx"}, "\xe2\x96\xba       x"},    // one column per character
+    };
+    for (const auto& c : cases) {
+        TranscriptStream stream;
+        std::string shown;
+        for (const std::string& bytes : c.writes)
+            shown += TranscriptText(&stream, bytes.data(), bytes.size());
+        EXPECT_EQ(shown, c.shown) << c.writes[0];
+    }
+}
+
+// The help box's rows as text, one per line.
+std::string Rows(const BoxLayout& box, size_t top) {
+    std::string out;
+    for (const std::u16string& row : BoxRows(box, top))
+        out += ToUtf8(row) + "\n";
+    return out;
+}
+
+TEST(ConsoleText, TheBoxFitsTheTerminal) {
+    const std::u16string text = u"First line\r\n\n\tTab\tstop\nA line long enough to wrap\n";
+    struct Case {
+        size_t width;
+        size_t height;
+        std::string rows;
+    };
+    const Case cases[] = {
+        {80, 24,
+         "┌────────────────────────────┐\n"
+         "│ Title                      │\n"
+         "├────────────────────────────┤\n"
+         "│ First line                 │\n"
+         "│                            │\n"
+         "│         Tab     stop       │\n"
+         "│ A line long enough to wrap │\n"
+         "│                            │\n"
+         "│           [ OK ]           │\n"
+         "└────────────────────────────┘\n"},
+        {16, 24,
+         "┌──────────────┐\n"
+         "│ Title        │\n"
+         "├──────────────┤\n"
+         "│ First line   │\n"
+         "│              │\n"
+         "│         Tab  │\n"
+         "│ stop         │\n"
+         "│ A line long  │\n"
+         "│ enough to    │\n"
+         "│ wrap         │\n"
+         "│              │\n"
+         "│    [ OK ]    │\n"
+         "└──────────────┘\n"},
+        {30, 9, // two of the four lines show, with a note on how to see the others
+         "┌────────────────────────────┐\n"
+         "│ Title                      │\n"
+         "├────────────────────────────┤\n"
+         "│ First line                 │\n"
+         "│                            │\n"
+         "│ Lines 1-2 of 4: Up/Down/Pg │\n"
+         "│           [ OK ]           │\n"
+         "└────────────────────────────┘\n"},
+        {8, 8,
+         "┌──────┐\n"
+         "│ Titl │\n"
+         "│ e    │\n"
+         "├──────┤\n"
+         "│ Firs │\n"
+         "│ Line │\n"
+         "│ [ OK │\n"
+         "└──────┘\n"},
+    };
+    for (const auto& c : cases) {
+        BoxLayout box = LayOutBox(text, u"Title", c.width, c.height);
+        EXPECT_EQ(Rows(box, 0), c.rows) << c.width << "x" << c.height;
+    }
+}
+
+TEST(ConsoleText, KeysInTheBox) {
+    // Ten lines, four shown at a time.
+    BoxLayout box = LayOutBox(u"0\n1\n2\n3\n4\n5\n6\n7\n8\n9", u"T", 20, 11);
+    ASSERT_EQ(box.visible, 4u);
+    struct Case {
+        int key;
+        int modifiers;
+        size_t topBefore;
+        BoxAnswer answer;
+        size_t topAfter;
+    };
+    const Case cases[] = {
+        {kKeyEnter, 0, 3, BoxAnswer::kClose, 3},        {kKeyEsc, 0, 0, BoxAnswer::kClose, 0},
+        {kKeyA + 2, kCtrlBit, 0, BoxAnswer::kLeave, 0}, // Ctrl-C
+        {kKeyA + 2, 0, 0, BoxAnswer::kStay, 0},         {kKeyDown, 0, 0, BoxAnswer::kStay, 1},
+        {kKeyDown, 0, 6, BoxAnswer::kStay, 6},          {kKeyUp, 0, 0, BoxAnswer::kStay, 0},
+        {kKeyPgDn, 0, 1, BoxAnswer::kStay, 5},          {kKeyPgDn, 0, 5, BoxAnswer::kStay, 6},
+        {kKeyPgUp, 0, 3, BoxAnswer::kStay, 0},          {kKeyEnd, 0, 0, BoxAnswer::kStay, 6},
+        {kKeyHome, 0, 6, BoxAnswer::kStay, 0},
+    };
+    for (const auto& c : cases) {
+        size_t top = c.topBefore;
+        DecodedInput item{InputKind::kKey, 1, 0, c.key, c.modifiers};
+        EXPECT_EQ(BoxKey(box, item, &top), c.answer) << c.key;
+        EXPECT_EQ(top, c.topAfter) << c.key;
+    }
+    size_t top = 2;
+    DecodedInput typed{InputKind::kText, 1, U'q', 0, 0};
+    EXPECT_EQ(BoxKey(box, typed, &top), BoxAnswer::kStay);
+    EXPECT_EQ(top, 2u);
+}
+
+} // namespace

@@ -1,0 +1,202 @@
+// Saving the registry file into what the user made of its folder: links, modes, names taken,
+// damaged files, and other processes saving the same file.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+#include "registry_file_fixture.h"
+
+namespace {
+
+const std::string kHeader = "; Registry of the Torvane console: one value a line under its key.\n";
+const std::string kOld = kHeader + "[HKCU]\n[HKCU\\K]\n";
+const std::string kNew = kOld + "\"V\"=dword:00000001\n";
+
+// Everything under dir but the locks, one sorted line each: "file NAME MODE TEXT" (TEXT: OLD,
+// NEW or the text itself), "link NAME TARGET", "dir NAME" or "fifo NAME".
+std::vector<std::string> Tree(const std::filesystem::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        std::string name = entry.path().lexically_relative(dir).string();
+        struct stat info {};
+        lstat(entry.path().c_str(), &info);
+        char mode[8];
+        std::snprintf(mode, sizeof mode, " %04o ", info.st_mode & 07777);
+        std::string text = S_ISREG(info.st_mode) ? RegistryFile::Read(entry.path()) : "";
+        if (S_ISLNK(info.st_mode))
+            out.push_back("link " + name + " " + std::filesystem::read_symlink(entry).string());
+        else if (!S_ISREG(info.st_mode))
+            out.push_back((S_ISDIR(info.st_mode) ? "dir " : "fifo ") + name);
+        else if (!name.ends_with(".lock"))
+            out.push_back("file " + name + mode +
+                          (text == kOld   ? "OLD"
+                           : text == kNew ? "NEW"
+                                          : text));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Makes what a line of Tree describes.
+void Make(const std::filesystem::path& dir, const std::string& line) {
+    std::istringstream words(line);
+    std::string kind, name, detail, text;
+    words >> kind >> name >> detail >> text;
+    std::string path = (dir / name).string();
+    if (kind == "dir") std::filesystem::create_directory(path);
+    if (kind == "fifo") mkfifo(path.c_str(), 0600);
+    if (kind == "link") std::filesystem::create_symlink(detail, path);
+    if (kind != "file") return;
+    RegistryFile::Write(path, text == "OLD" ? kOld : text == "NEW" ? kNew : text);
+    chmod(path.c_str(), static_cast<mode_t>(std::stoi(detail, nullptr, 8)));
+}
+
+struct SaveCase {
+    const char* what;
+    std::vector<std::string> before;
+    std::string error; // "" when creating HKCU\K and setting V in it succeed; $ is the folder
+    std::vector<std::string> after;
+};
+
+TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
+    const std::string kCannot = "cannot write the registry file $/registry.txt: ";
+    const SaveCase cases[] = {
+        {"a file keeps its mode",
+         {"file registry.txt 0660 OLD"},
+         "",
+         {"file registry.txt 0660 NEW"}},
+        {"a new file is the user's alone", {}, "", {"file registry.txt 0600 NEW"}},
+        {"a link to another folder",
+         {"dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"},
+         "",
+         {"dir real", "file real/r.txt 0644 NEW", "link registry.txt real/r.txt"}},
+        {"a link to no file yet",
+         {"link registry.txt made.txt"},
+         "",
+         {"file made.txt 0600 NEW", "link registry.txt made.txt"}},
+        {"a read-only file",
+         {"file registry.txt 0444 OLD"},
+         kCannot + "Permission denied (the file is read-only)",
+         {"file registry.txt 0444 OLD"}},
+        {"a pipe",
+         {"fifo registry.txt"},
+         kCannot + "it is not a regular file",
+         {"fifo registry.txt"}},
+        {"FILE.tmp links to another file",
+         {"file registry.txt 0644 OLD", "link registry.txt.tmp victim", "file victim 0644 mine"},
+         "",
+         {"file registry.txt 0644 NEW", "file victim 0644 mine", "link registry.txt.tmp victim"}},
+        {"FILE.tmp is an empty folder",
+         {"file registry.txt 0644 OLD", "dir registry.txt.tmp"},
+         "",
+         {"dir registry.txt.tmp", "file registry.txt 0644 NEW"}},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ResetWorld();
+        for (const auto& line : c.before)
+            Make(dir, line);
+        std::string message, error = c.error;
+        StandInRegistryAttachFile(file, &message);
+        RegistryKey key = 0;
+        int32_t result = PlatformRegCreateKey(kRootCurrentUser, u"K", kKeyWrite, &key);
+        uint32_t one = 1;
+        if (result == 0) result = PlatformRegSetValue(key, u"V", kRegDword, &one, 4);
+        PlatformRegCloseKey(key);
+        EXPECT_EQ(result, error.empty() ? 0 : 1016) << c.what;
+        if (size_t at = error.find('$'); at != std::string::npos)
+            error.replace(at, 1, dir.string());
+        EXPECT_EQ(StandInRegistryTakeFileError(), error) << c.what;
+        EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, u"K", u"V").exists, result == 0)
+            << c.what;
+        EXPECT_EQ(Tree(dir), c.after) << c.what;
+    }
+}
+
+TEST_F(RegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {
+    Write(file, "garbage");
+    for (int i = 0; i < 100; ++i)
+        Write(file + ".bad" + (i == 0 ? "" : "." + std::to_string(i)), "older");
+    std::string message;
+    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_EQ(StandInRegistryTakeFileError(), "cannot move the damaged registry file " + file +
+                                                  " aside: every name from " + file + ".bad to " +
+                                                  file + ".bad.99 is taken");
+    EXPECT_EQ(Read(file), "garbage");
+    EXPECT_EQ(Read(file + ".bad.99"), "older");
+}
+
+// What this process does after another one rewrote the file.
+enum class Action { kSetX, kDeleteB };
+
+struct MergeCase {
+    const char* what;
+    std::string other; // the file as the other process left it; "" removes it
+    Action action;
+    std::string saved; // after this process's save, under the header
+    std::string movedAside;
+};
+
+TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
+    const std::string kFirst = "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000001\n\"Y\"=dword:00000001\n"
+                               "[HKCU\\B]\n";
+    const MergeCase cases[] = {
+        {"a value added", kFirst + "[HKCU\\A\\W]\n", Action::kSetX,
+         "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000005\n\"Y\"=dword:00000001\n[HKCU\\A\\W]\n[HKCU\\B]\n",
+         ""},
+        {"the same value changed: this one wins",
+         "[HKCU]\n[HKCU\\A]\n\"Y\"=dword:00000007\n\"X\"=dword:00000007\n", Action::kSetX,
+         "[HKCU]\n[HKCU\\A]\n\"Y\"=dword:00000007\n\"X\"=dword:00000005\n", ""},
+        {"a key below one this process deletes", kFirst + "[HKCU\\B\\Sub]\n\"Z\"=dword:00000002\n",
+         Action::kDeleteB, "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000001\n\"Y\"=dword:00000001\n", ""},
+        {"the file removed", "", Action::kSetX, "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000005\n", ""},
+        {"the file damaged: moved aside, this process's keys kept", "garbage", Action::kSetX,
+         "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000005\n\"Y\"=dword:00000001\n[HKCU\\B]\n", "garbage"},
+    };
+    for (const auto& c : cases) {
+        ResetWorld();
+        std::filesystem::remove(file + ".bad");
+        Write(file, kHeader + kFirst);
+        std::string message;
+        ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
+        if (c.other.empty())
+            std::filesystem::remove(file);
+        else
+            Write(file, c.other == "garbage" ? c.other : kHeader + c.other);
+        if (c.action == Action::kSetX)
+            StandInRegistrySetDword(kRootCurrentUser, u"A", u"X", 5);
+        else
+            StandInRegistryDeleteKey(kRootCurrentUser, u"B");
+        EXPECT_EQ(Read(file), kHeader + c.saved) << c.what;
+        EXPECT_EQ(StandInRegistryToText(), kHeader + c.saved) << "the registry too: " << c.what;
+        EXPECT_EQ(Read(file + ".bad"), c.movedAside.empty() ? "(missing)" : c.movedAside) << c.what;
+    }
+}
+
+TEST_F(RegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
+    constexpr int kEach = 40;
+    std::string message;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    const char16_t* mine = child == 0 ? u"Child" : u"Parent";
+    StandInRegistryAttachFile(file, &message);
+    bool saved = true;
+    for (int i = 0; i < kEach; ++i) {
+        StandInRegistrySetDword(kRootCurrentUser, mine, FromUtf8(std::to_string(i)), 1);
+        saved = StandInRegistryTakeFileError().empty() && saved;
+    }
+    if (child == 0) _exit(saved ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(saved && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
+    EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Child").size(), size_t{kEach});
+    EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Parent").size(), size_t{kEach});
+}
+
+} // namespace
