@@ -118,6 +118,8 @@ TEST_F(World, TraceSwitchTakesEffectAtOnce) {
     CheckAll({
         {u"/$:Y", kDefaultReport, u"", 0, traceOn},
         {u"/$Y /Q", u"", u"", 0, traceOn},
+        {u"/$:N", kDefaultReport, u"", 0, kStart},
+        {u"/$:Y /$=N /Q", u"", u"", 0, kStart},
         {u"/$:Y /D", u"Default plugin settings have been restored.\r\n" + kDefaultReport, u"", 0,
          kStart},
         {u"/$:Y /X", u"", u"Unknown option: \"/X\"\r\n", 1, traceOn},

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "keys/modifiers.h"
 #include "world.h"
 
 namespace {
@@ -305,6 +306,15 @@ TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
         EXPECT_EQ(got, c.expect) << "code 0x" << std::hex << c.keyCode << " modifiers "
                                  << c.modifiers << " hotkey 0x" << c.hotkey;
     }
+}
+
+// The keyboard is asked about Shift, Ctrl and Alt by their Windows virtual-key numbers.
+TEST_F(World, ModifiersAreReadByTheirVirtualKeyNumbers) {
+    StandInSetModifiers(kShiftBit | kCtrlBit | kAltBit);
+    const int held[] = {PlatformKeyHeld(0x10), PlatformKeyHeld(0x11), PlatformKeyHeld(0x12),
+                        PlatformKeyHeld(0x0F), PlatformKeyHeld(0x13)};
+    EXPECT_EQ(std::vector<int>(std::begin(held), std::end(held)),
+              (std::vector<int>{1, 1, 1, 0, 0}));
 }
 
 TEST_F(World, HotkeyZeroDisablesEverything) {
