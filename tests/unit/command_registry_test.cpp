@@ -134,6 +134,13 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
         EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << c.what;
         EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err)) << c.what;
     }
+    // A system text longer than the command's 1024-character buffer is cut to fit it.
+    ResetWorld();
+    StandInSetSystemErrorText(kErrorAccessDenied, std::u16string(3000, u'x'));
+    StandInRegistryFailCreate(kRootCurrentUser, kErrorAccessDenied);
+    EXPECT_EQ(Torvane(u"/S /Q"), 2);
+    EXPECT_EQ(HostStderr(), kErrorPrefix + hkcu.substr(0, hkcu.find(u"Access")) +
+                                std::u16string(1023, u'x') + u"\r\n");
 }
 
 TEST_F(World, UnknownSystemErrorsShowTheirNumber) {

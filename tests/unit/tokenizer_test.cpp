@@ -188,6 +188,7 @@ TEST_F(World, TokenizerReportsAPoolOverflow) {
             EXPECT_EQ(HostStderr(), u"") << "length " << size;
         } else {
             EXPECT_EQ(ArgumentList.count, 0) << "length " << size;
+            EXPECT_EQ(ArgumentList.found, 0) << "length " << size;
             EXPECT_EQ(HostStderr(), OverflowLine(c.overflowAt)) << "length " << size;
         }
         EXPECT_EQ(HostStdout(), u"") << "length " << size;
