@@ -30,10 +30,8 @@ enum class Action {
     kNext,
     kToggleOverwrite,
     kClearLine,
-    kClearScreen,
-    kQuit,
+    kClearScreen
 };
-
 struct KeyAction {
     int key;
     Action action;
@@ -195,7 +193,6 @@ void Apply(Action action) {
     switch (action) {
     case Action::kNone:
     case Action::kRun:
-    case Action::kQuit:
         return;
     case Action::kBackspace:
         LineBackspace(line);
