@@ -20,25 +20,24 @@ void BM_Capture(benchmark::State& state) {
 }
 BENCHMARK(BM_Capture)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);
 
-// A command word of range(0) characters followed by one argument.
-void BM_FindArgs(benchmark::State& state) {
+// A command word of range(0) copies of ch followed by one argument.
+void FindArgsOver(benchmark::State& state, char16_t ch) {
     QuietWorld();
     const size_t length = static_cast<size_t>(state.range(0));
-    BenchLine line(std::u16string(length, u'w') + u" x", 0, 13);
+    BenchLine line(std::u16string(length, ch) + u" x", 0, 13);
     for (auto _ : state)
         benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
     QuietWorld();
+}
+
+void BM_FindArgs(benchmark::State& state) {
+    FindArgsOver(state, u'w');
 }
 BENCHMARK(BM_FindArgs)->Arg(kSmall)->Arg(kLarge)->Arg(kLargest);
 
 // The same over a word of Cyrillic letters: every character is looked at one by one.
 void BM_FindArgsWide(benchmark::State& state) {
-    QuietWorld();
-    const size_t length = static_cast<size_t>(state.range(0));
-    BenchLine line(std::u16string(length, u'\u0436') + u" x", 0, 13);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(FindArgs(line.record.lineStart, kLineBufferSize));
-    QuietWorld();
+    FindArgsOver(state, u'\u0436');
 }
 BENCHMARK(BM_FindArgsWide)->Arg(kLargest);
 
