@@ -34,6 +34,9 @@ void HostSetCursorRow(int32_t row);
 // The texts of the QPuts calls since the last clear, one entry per call.
 const std::vector<std::u16string>& HostPutsCalls();
 
+// The flags ExpandVariables was called with, in order; the stand-in expands alike for any flag.
+const std::vector<int>& HostExpandFlags();
+
 // The positions ClearEditLine was called with, in order.
 const std::vector<const char16_t*>& HostClearedAt();
 

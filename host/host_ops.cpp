@@ -22,6 +22,7 @@ int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
 void (*clearEditLineHook)(char16_t* cursor) = nullptr;
 std::vector<std::u16string> putsCalls;
+std::vector<int> expandFlags;
 char16_t formatBuffer[kFormatCapacity];
 
 void SetDefaultVariables() {
@@ -101,6 +102,7 @@ void HostReset() {
     clearedAt.clear();
     clearEditLineHook = nullptr;
     putsCalls.clear();
+    expandFlags.clear();
 }
 
 void HostSetVariable(const std::u16string& name, const std::u16string& value) {
@@ -148,6 +150,9 @@ void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) {
 const std::vector<std::u16string>& HostPutsCalls() {
     return putsCalls;
 }
+const std::vector<int>& HostExpandFlags() {
+    return expandFlags;
+}
 
 extern "C" {
 
@@ -179,7 +184,8 @@ int CrLf() {
     return 0;
 }
 
-int ExpandVariables(char16_t* buffer, int /*flag*/) {
+int ExpandVariables(char16_t* buffer, int flag) {
+    if (recording) expandFlags.push_back(flag);
     std::u16string in(buffer, TextLengthBounded(buffer, kExpandCapacity - 1));
     CopyText(buffer, kExpandCapacity, Expand(in).c_str());
     return 0;

@@ -21,6 +21,7 @@ FILE* consoleDevice = nullptr;
 bool consoleTried = false;
 bool failAllocations = false;
 size_t allocationCount = 0;
+size_t allocatedBytes = 0;
 bool recording = true;
 
 } // namespace
@@ -33,6 +34,7 @@ void StandInReset() {
     consoleText.clear();
     failAllocations = false;
     allocationCount = 0;
+    allocatedBytes = 0;
     recording = true;
 }
 
@@ -59,6 +61,9 @@ void StandInFailAllocations(bool fail) {
 }
 size_t StandInAllocationCount() {
     return allocationCount;
+}
+size_t StandInAllocatedBytes() {
+    return allocatedBytes;
 }
 void StandInSetRecording(bool on) {
     recording = on;
@@ -119,6 +124,7 @@ void PlatformWriteConsole(const char16_t* text, size_t length) {
 
 void* PlatformAllocate(size_t bytes) {
     ++allocationCount;
+    allocatedBytes += bytes;
     return failAllocations ? nullptr : std::malloc(bytes);
 }
 void PlatformRelease(void* block) {

@@ -27,6 +27,8 @@ void StandInSetBellForSounds(bool bell);
 void StandInFailAllocations(bool fail);
 // The plug-in's heap requests (PlatformAllocate calls, failed ones included) since the last reset.
 size_t StandInAllocationCount();
+// The bytes those requests asked for, together.
+size_t StandInAllocatedBytes();
 
 // Off: sounds and console device writes are no longer kept, so allocation counts and benchmarks
 // see only the plug-in. On after a reset.

@@ -37,8 +37,9 @@ void operator delete(void* block, std::size_t) noexcept {
 namespace {
 
 struct Allocations {
-    size_t heap; // the plug-in's heap requests
-    size_t news; // operator new calls
+    size_t heap;  // the plug-in's heap requests
+    size_t news;  // operator new calls
+    size_t bytes; // the bytes the heap requests asked for
 };
 
 // The allocations made while call runs, with the stand-ins recording nothing.
@@ -46,11 +47,12 @@ template <typename Call> Allocations Count(Call call) {
     HostSetRecording(false);
     StandInSetRecording(false);
     const size_t heapBefore = StandInAllocationCount();
+    const size_t bytesBefore = StandInAllocatedBytes();
     newCalls = 0;
     countingNew = true;
     call();
     countingNew = false;
-    return {StandInAllocationCount() - heapBefore, newCalls};
+    return {StandInAllocationCount() - heapBefore, newCalls, StandInAllocatedBytes() - bytesBefore};
 }
 
 // Every key code and, on hosts that report them, every key name of the active table that is
@@ -96,22 +98,25 @@ struct KeyCase {
     const char16_t* name; // reported by name when given (code 0)
     const char16_t* line;
     size_t heap;
+    size_t bytes; // SavedArgs: its characters and the terminator, two bytes each
 };
 
 TEST_F(World, OnlyEnterWithArgumentsAllocatesOneBlock) {
     const KeyCase cases[] = {
-        {"hotkey, nothing saved", false, 0, nullptr, 0x1003D, nullptr, u"x", 0},
-        {"hotkey, nothing saved, overwrite", false, 1, nullptr, 0x1003D, nullptr, u"x", 0},
-        {"hotkey, insert", false, 0, u"copy a b", 0x1003D, nullptr, u"x |y", 0},
-        {"hotkey, overwrite", false, 1, u"copy a b", 0x1003D, nullptr, u"x |y", 0},
-        {"hotkey by name, insert", true, 0, u"copy a b", 0, u"F3", u"x |y", 0},
-        {"hotkey by name, overwrite", true, 1, u"copy a b", 0, u"F3", u"x |y", 0},
-        {"hotkey by name, nothing saved", true, 0, nullptr, 0, u"F3", u"x", 0},
-        {"Enter with arguments", false, 0, nullptr, 13, nullptr, u"copy a b", 1},
-        {"Enter with arguments again", false, 0, u"copy a b", 13, nullptr, u"copy c d", 1},
-        {"Enter by name", true, 0, nullptr, 0, u"Enter", u"copy a b", 1},
-        {"Enter without arguments", false, 0, u"copy a b", 13, nullptr, u"cls", 0},
-        {"Enter on an empty line", false, 0, nullptr, 13, nullptr, u"", 0},
+        {"hotkey, nothing saved", false, 0, nullptr, 0x1003D, nullptr, u"x", 0, 0},
+        {"hotkey, nothing saved, overwrite", false, 1, nullptr, 0x1003D, nullptr, u"x", 0, 0},
+        {"hotkey, insert", false, 0, u"copy a b", 0x1003D, nullptr, u"x |y", 0, 0},
+        {"hotkey, overwrite", false, 1, u"copy a b", 0x1003D, nullptr, u"x |y", 0, 0},
+        {"hotkey by name, insert", true, 0, u"copy a b", 0, u"F3", u"x |y", 0, 0},
+        {"hotkey by name, overwrite", true, 1, u"copy a b", 0, u"F3", u"x |y", 0, 0},
+        {"hotkey by name, nothing saved", true, 0, nullptr, 0, u"F3", u"x", 0, 0},
+        {"Enter with arguments", false, 0, nullptr, 13, nullptr, u"copy a b", 1, 8},
+        {"Enter with arguments again", false, 0, u"copy a b", 13, nullptr, u"copy c d", 1, 8},
+        {"Enter by name", true, 0, nullptr, 0, u"Enter", u"copy a b", 1, 8},
+        {"Enter, trailing blanks kept", false, 0, nullptr, 13, nullptr, u" type readme.txt  ", 1,
+         26},
+        {"Enter without arguments", false, 0, u"copy a b", 13, nullptr, u"cls", 0, 0},
+        {"Enter on an empty line", false, 0, nullptr, 13, nullptr, u"", 0, 0},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -122,6 +127,7 @@ TEST_F(World, OnlyEnterWithArgumentsAllocatesOneBlock) {
         if (c.name != nullptr) line.SetName(c.name);
         Allocations counted = Count([&] { key(&line.record); });
         EXPECT_EQ(counted.heap, c.heap) << c.what;
+        EXPECT_EQ(counted.bytes, c.bytes) << c.what;
         EXPECT_EQ(counted.news, 0u) << c.what;
     }
 }

@@ -52,6 +52,10 @@ TEST_F(World, RestoreNamesTheKeyThatHeldSettings) {
         {"neither", false, false, u"/R", notFound + Report(u"F3", true, true, false, false), 2,
          0x1003D},
         {"neither, quietly", false, false, u"/R /Q", u"", 2, 0x1003D},
+        {"neither, saved all the same", false, false, u"/R /S",
+         notFound + Report(u"F3", true, true, false, false) +
+             u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n",
+         2, 0x1003D},
         {"user key, quietly", true, false, u"/q /r", u"", 0, 0x11},
         {"with a hotkey after it", true, false, u"/R F4",
          fromUser + Report(u"F4", false, false, true, true), 0, 0x1003E},

@@ -66,6 +66,7 @@ TEST_F(World, CommandLineErrorsApplyNothing) {
         {u"/A:N /X", u"", u"Unknown option: \"/X\"\r\n", 1, kStart},
         {u"/A:Y /x", u"", u"Unknown option: \"/X\"\r\n", 1, kStart},
         {u"/DX", u"", u"Unknown option: \"/DX\"\r\n", 1, kStart},
+        {u"/RX", u"", u"Unknown option: \"/RX\"\r\n", 1, kStart},
         {u"/LIST", u"", u"Unknown option: \"/LIST\"\r\n", 1, kStart},
         {u"/S:", u"", u"Unknown option: \"/S:\"\r\n", 1, kStart},
         {u"/Q!", u"", u"Unknown option: \"/Q!\"\r\n", 1, kStart},

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "command/errors.h"
 #include "standins/ui.h"
@@ -47,6 +48,9 @@ TEST_F(ErrorWorld, ErrorPrefixNamesThePluginAndTheBatchPosition) {
         EXPECT_EQ(WriteErrorPrefix(), 0) << c.what;
         EXPECT_EQ(HostStderr(), c.prefix) << c.what;
         EXPECT_EQ(HostStdout(), u"") << c.what;
+        // One expansion at the prompt, two in a batch file, each asking the host with the flag 1.
+        const std::vector<int>& flags = HostExpandFlags();
+        EXPECT_EQ(flags, std::vector<int>(c.prefix == u"Torvane plugin: " ? 1 : 2, 1)) << c.what;
     }
 }
 

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "plugin/identity.h"
 #include "world.h"
 
@@ -46,6 +48,8 @@ TEST_F(World, ProbeReadsTheHostsMajorVersion) {
         std::string shown = c.version == nullptr ? "(unset)" : ToUtf8(c.version);
         EXPECT_EQ(HostVersion, c.hostVersion) << shown;
         EXPECT_EQ(extendedKeys, c.hostVersion >= 24) << shown;
+        // The version, then the banner's flags: each expansion asks the host with the flag 1.
+        EXPECT_EQ(HostExpandFlags(), (std::vector<int>{1, 1})) << shown;
     }
 }
 

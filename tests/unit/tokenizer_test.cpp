@@ -102,6 +102,10 @@ TEST_F(World, TokenizerForgetsTheWordsOfTheCallBefore) {
     ASSERT_EQ(TokenizeArguments(u"four"), 1);
     EXPECT_EQ(StoredWords(), Words{u"FOUR"});
     EXPECT_TRUE(TailIsEmpty());
+    // A text without words leaves an empty pool, not the first word of the call before.
+    ASSERT_EQ(TokenizeArguments(u" \"\" "), 0);
+    EXPECT_EQ(ArgumentList.pool[0], 0);
+    EXPECT_TRUE(TailIsEmpty());
 }
 
 TEST_F(World, TokenizerLeavesTheListAloneForNullText) {

@@ -43,6 +43,9 @@ void ExpectBounds(const std::vector<BoundCase>& cases) {
 auto Copy(const char16_t* text) {
     return [text](char16_t* b, size_t cap) { return CopyText(b, cap, text); };
 }
+auto Visible(const char16_t* text) {
+    return [text](char16_t* b, size_t cap) { return CopyVisibleText(b, cap, text); };
+}
 auto Append(const char16_t* text) {
     return [text](char16_t* b, size_t cap) { return AppendText(b, cap, text); };
 }
@@ -65,6 +68,10 @@ TEST(BoundedText, CopyAndAppendAtTheirBounds) {
         {"copy", Copy(u"wxyz"), 4, u"wxy", 3},
         {"copy", Copy(u"wxyz"), 5, u"wxyz", 4},
         {"copy", Copy(u"wxyz"), 6, u"wxyz", 4},
+        {"visible", Visible(u"w\u0001y\u007F"), 0, u"ab", 0},
+        {"visible", Visible(u"w\u0001y\u007F"), 1, u"", 0},
+        {"visible", Visible(u"w\u0001y\u007F"), 4, u"w\u2401y", 3},
+        {"visible", Visible(u"w\u0001y\u007F"), 5, u"w\u2401y\u2421", 4},
         {"append", Append(u"cd"), 0, u"ab", 0},
         {"append", Append(u"cd"), 2, u"ab", 2}, // no terminator inside the capacity
         {"append", Append(u"cd"), 3, u"ab", 2},
