@@ -84,7 +84,11 @@ TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
         char16_t out[1024 + 8];
         for (char16_t& ch : out)
             ch = u'#';
-        EXPECT_EQ(Usage(c.name.c_str(), out), c.found) << "name: " << ToUtf8(c.name);
+        // The name in a heap buffer of exactly its size, so that the sanitizers catch a read past
+        // its terminator.
+        std::vector<char16_t> name(c.name.begin(), c.name.end());
+        name.push_back(0);
+        EXPECT_EQ(Usage(name.data(), out), c.found) << "name: " << ToUtf8(c.name);
         if (c.found) {
             EXPECT_EQ(std::u16string(out), usage) << "name: " << ToUtf8(c.name);
             EXPECT_EQ(std::u16string(out + 608, 1024 + 8 - 608),

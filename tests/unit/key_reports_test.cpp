@@ -30,6 +30,7 @@ TEST_F(World, KeysReportedByNameAreRoutedByTheirCode) {
         {u"Ctrl-Enter", 0, 0x1003D, "none"},
         {u"Alt-Enter", 0, 0x1003D, "none"},
         {u"F3", 0, 0x1003D, "recall"},
+        {u"Ctrl-A", 0, 0x1, "recall"}, // 1, the lowest code a table holds
         {u"f3", 0, 0x1003D, "recall"},
         {u"Ctrl-M", 0, 0x1003D, "capture"},
         {u"A", 0, 0x1003D, "none"},
