@@ -208,10 +208,10 @@ TEST_F(World, ParseYesNoSkipsSlashLetterAndSeparator) {
         const char16_t* word;
         int value;
     } const cases[] = {
-        {u"/A:Y", 1}, {u"/A=y", 1},   {u"/AY", 1},       {u"/A:YES", 1},
-        {u"/ANY", 0}, {u"/A:N", 0},   {u"A:Y", 1},       {u"Y", -1},
-        {u":N", 0},   {u"/$=N", 0},   {u"/\u00C9:Y", 1}, {u"/A", -1},
-        {u"/A:", -1}, {u"/A::Y", -1}, {u"/1:Y", -1},     {u"", -1},
+        {u"/A:Y", 1},      {u"/A=y", 1}, {u"/AY", 1},  {u"/A:YES", 1}, {u"/ANY", 0},
+        {u"/A:N", 0},      {u"A:Y", 1},  {u"Y", -1},   {u":N", 0},     {u"/$=N", 0},
+        {u"/\u00C9:Y", 1}, {u"/A", -1},  {u"/A:", -1}, {u"/A::Y", -1}, {u"/1:Y", -1},
+        {u"", -1},         {u"/Z:Y", 1}, {u"/a=N", 0}, {u"/zY", 1},    {u"/[:Y", -1},
     };
     for (const auto& c : cases) {
         HostClearOutput();

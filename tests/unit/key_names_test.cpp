@@ -120,6 +120,7 @@ TEST_F(World, ParseFoldsOnlyAsciiCaseAndTrimsNothing) {
         {u"CTRL-F3", 0x10060, 0x10060},
         {u"ctrl-f3", 0x10060, 0x10060},
         {u"Ctrl-K", 0xB, 0xB},
+        {u"alt-z", 0x1002C, 0x1002C},
         {u"Ctrl-\u212A", 0, 0}, // Kelvin sign
         {u"Ctrl-\uFF2B", 0, 0}, // fullwidth K
         {u"\u0130-F3", 0, 0},   // dotted capital I is no Alt or Ctrl word

@@ -1,3 +1,4 @@
+#include <string>
 #include <vector>
 
 #include "plugin/identity.h"
@@ -15,6 +16,8 @@ struct ProbeCase {
 };
 
 TEST_F(World, ProbeReadsTheHostsMajorVersion) {
+    // Leading zeros up to the last character the host's expansion buffer holds.
+    const std::u16string filled = std::u16string(1021, u'0') + u"24";
     const ProbeCase cases[] = {
         {u"23", 23},
         {u"24", 24},
@@ -28,6 +31,7 @@ TEST_F(World, ProbeReadsTheHostsMajorVersion) {
         {u"\t\u00A0\u3000 25", 25},
         {u"25.1", 25},
         {u"0024x", 24},
+        {filled.c_str(), 24},
         {u"+30", 30},
         {u"-30", 0},
         {u"- 30", 0},

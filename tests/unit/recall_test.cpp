@@ -60,6 +60,11 @@ TEST_F(World, FindArgsTable) {
         {Word(40) + u"\tx", 1, u"x"},
         {Word(40) + u"\u0001" + Word(9) + u" x", 1, u"x"},
         {u"/" + Word(40) + u"/y z", 1, u"z"},
+        {u"a\u0100b c", 1, u"c"}, // the first character past Latin-1
+        {u"copy" + std::u16string(8, u' ') + u"xy z", 1, u"xy z"}, // a whole block of blanks
+        // The line ends at its terminator, whatever the buffer holds after it.
+        {u"cls   ", 1, nullptr, 64},
+        {u"\"" + Word(20) + std::u16string(1, u'\0') + Word(20) + u"\" d", 1, nullptr},
         // Buffers without a terminator: the last slot is the terminator's, the line ends before it.
         {u"abc de", 1, nullptr, 4},
         {u"abc de", 1, nullptr, 5},
@@ -88,6 +93,7 @@ TEST_F(World, FindArgsTable) {
         }
     }
     EXPECT_EQ(FindArgs(nullptr, kLineBufferSize), nullptr);
+    EXPECT_EQ(FindArgs(u"x y", 0), nullptr) << "a buffer of no characters holds no line";
 }
 
 struct RecallCase {
@@ -487,17 +493,20 @@ struct FullRecallCase {
     int overwrite;
     std::u16string after; // the first 16 characters of the line afterwards
     int redraw;
+    size_t cursor = 10;
 };
 
 TEST_F(World, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
     const FullRecallCase cases[] = {
-        {1, u"wwwwwwwwww a b", 1}, {0, u"wwwwwwwwwwwwwwww", 0}, // it would not fit: refused
+        {1, u"wwwwwwwwww a b", 1},
+        {0, u"wwwwwwwwwwwwwwww", 0},                  // it would not fit: refused
+        {0, u"wwwwwwwwwwwwwwww", 0, kLineBufferSize}, // a cursor past the buffer is outside it
     };
     for (const auto& c : cases) {
         ResetWorld();
         Enter(u"copy a b");
         Settings.overwrite = c.overwrite;
-        HostBuffer host(Word(kLineBufferSize), 10, 0x1003D);
+        HostBuffer host(Word(kLineBufferSize), c.cursor, 0x1003D);
         key(&host.record);
         const size_t length = TextLengthBounded(host.line.get(), kLineBufferSize);
         EXPECT_EQ(std::u16string(host.line.get(), std::min<size_t>(length, 16)), c.after);

@@ -46,6 +46,7 @@ TEST_F(World, TokenizerSplitsQuotesAndUpperCases) {
         {u"a\r\nb\vc\fd", {u"A", u"B", u"C", u"D"}},
         {u"a\u3000b\u2003c", {u"A", u"B", u"C"}},
         {u"a\u00A1b", {u"A\u00A1B"}},
+        {u"a\u0008b\u000Ec", {u"A\u0008B\u000EC"}}, // the controls either side of the blanks
         // No separators but blanks
         {u"/A/B", {u"/A/B"}},
         {u"a,b", {u"A,B"}},

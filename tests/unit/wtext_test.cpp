@@ -72,6 +72,7 @@ TEST(BoundedText, CopyAndAppendAtTheirBounds) {
         {"visible", Visible(u"w\u0001y\u007F"), 1, u"", 0},
         {"visible", Visible(u"w\u0001y\u007F"), 4, u"w\u2401y", 3},
         {"visible", Visible(u"w\u0001y\u007F"), 5, u"w\u2401y\u2421", 4},
+        {"visible C1", Visible(u"\u0080\u009F\u00A0"), 4, u"\uFFFD\uFFFD\u00A0", 3},
         {"append", Append(u"cd"), 0, u"ab", 0},
         {"append", Append(u"cd"), 2, u"ab", 2}, // no terminator inside the capacity
         {"append", Append(u"cd"), 3, u"ab", 2},
@@ -94,6 +95,7 @@ TEST(BoundedText, FormatAtItsBounds) {
         {"%d", Format(u"%d", 12345), 6, u"12345", 5},
         {"%d min", Format(u"%d", INT32_MIN), 12, u"-2147483648", 11},
         {"%d zero", Format(u"%d", 0), 2, u"0", 1},
+        {"%d minus one", Format(u"%d", -1), 3, u"-1", 2},
         {"%u max", Format(u"%u", UINT32_MAX), 11, u"4294967295", 10},
         {"%%", Format(u"1%%2"), 4, u"1%2", 3},
         {"unknown", Format(u"%x"), 2, u"%", 1},
