@@ -24,8 +24,9 @@ void HostClearOutput();
 // Besides keeping the output, also hands it to hook (null: none) with its stream, 1 or 2.
 void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length));
 
-// Off: the output, the QPuts texts and the ClearEditLine positions are no longer kept (echo and
-// the hook still run), so benchmarks and allocation counts see only the plug-in. On after a reset.
+// Off: the output, the QPuts texts, the expansion flags and the ClearEditLine positions are no
+// longer kept (echo and the hook still run), so benchmarks and allocation counts see only the
+// plug-in. On after a reset.
 void HostSetRecording(bool on);
 
 // The row that GetAbsCursorPosition reports.
