@@ -77,8 +77,9 @@ foreach(source ${WINE_TEST_SOURCES})
 endforeach()
 
 # The Torvane console's bridge: torvane-console --windows drives Torvane.dll under Wine through it.
-torvane_sources(BRIDGE_SOURCES console/windows)
-add_executable(torvane_console_bridge ${BRIDGE_SOURCES})
+torvane_sources(BRIDGE_SOURCES console/drivers/windows)
+add_executable(torvane_console_bridge ${BRIDGE_SOURCES}
+               ${PROJECT_SOURCE_DIR}/console/drivers/bridge_protocol.cpp)
 set_target_properties(torvane_console_bridge PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(torvane_console_bridge PRIVATE ${TORVANE_STATIC_RUNTIME} -municode)
 target_link_libraries(torvane_console_bridge PRIVATE torvane_loader user32)

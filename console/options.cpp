@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "console/wine.h"
+#include "console/drivers/wine_driver.h"
 
 namespace {
 

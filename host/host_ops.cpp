@@ -1,6 +1,7 @@
 // The seven host operations the plug-in imports, over the stand-in host's state.
 #include <cstdarg>
 #include <map>
+#include <utility>
 
 #include "host/host_control.h"
 #include "plugin/host.h"
@@ -17,10 +18,9 @@ std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
 std::u16string capturedStderr;
 bool recording = true;
-void (*outputHook)(int stream, const char16_t* text, size_t length) = nullptr;
+std::function<void(int stream, const char16_t* text, size_t length)> outputHook;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
-void (*clearEditLineHook)(char16_t* cursor) = nullptr;
 std::vector<std::u16string> putsCalls;
 char16_t formatBuffer[kFormatCapacity];
 
@@ -35,7 +35,7 @@ void SetDefaultVariables() {
 void Write(int stream, const char16_t* text, size_t length) {
     if (stream == 0) return;
     if (recording) (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
-    if (outputHook != nullptr) outputHook(stream, text, length);
+    if (outputHook) outputHook(stream, text, length);
 }
 
 // Formats into the shared buffer and writes the text to stream; returns its length.
@@ -99,7 +99,6 @@ void HostReset() {
     outputHook = nullptr;
     cursorRow = 0;
     clearedAt.clear();
-    clearEditLineHook = nullptr;
     putsCalls.clear();
 }
 
@@ -130,8 +129,8 @@ void HostClearOutput() {
     capturedStderr.clear();
     putsCalls.clear();
 }
-void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length)) {
-    outputHook = hook;
+void HostSetOutputHook(std::function<void(int stream, const char16_t* text, size_t length)> hook) {
+    outputHook = std::move(hook);
 }
 void HostSetRecording(bool on) {
     recording = on;
@@ -141,9 +140,6 @@ void HostSetCursorRow(int32_t row) {
 }
 const std::vector<const char16_t*>& HostClearedAt() {
     return clearedAt;
-}
-void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) {
-    clearEditLineHook = hook;
 }
 const std::vector<std::u16string>& HostPutsCalls() {
     return putsCalls;
@@ -193,6 +189,5 @@ int GetAbsCursorPosition(int32_t* row, int32_t* column) {
 
 void ClearEditLine(char16_t* cursor) {
     if (recording) clearedAt.push_back(cursor);
-    if (clearEditLineHook != nullptr) clearEditLineHook(cursor);
 }
 }

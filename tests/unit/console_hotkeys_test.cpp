@@ -2,7 +2,7 @@
 // it, with the modifier keys it holds, is the hotkey as the plug-in sees it.
 #include <iterator>
 
-#include "console/keys.h"
+#include "console/session/host_keys.h"
 #include "keys/key_tables.h"
 #include "world.h"
 
@@ -36,7 +36,7 @@ constexpr int kStateOfColumn[kMaxColumns] = {
 
 // Presses the console key with the modifiers; true when the plug-in took it as the hotkey.
 bool PressIsHotkey(int consoleKey, int modifiers, bool extendedHost, std::string* detail) {
-    KeyReport report = ReportKey(consoleKey, modifiers, extendedHost);
+    HostKeyReport report = HostReportOfKey(consoleKey, modifiers, extendedHost);
     if (!report.reported) {
         *detail = "not reported";
         return false;
@@ -58,7 +58,7 @@ void CheckEveryHotkey(bool extended) {
     const KeyTable& table = extended ? ExtendedKeyTable : LegacyKeyTable;
     int checked = 0;
     for (int key = 0; key < kConsoleKeyCount; ++key) {
-        const char16_t* name = ConsoleKeyTable[key].name;
+        const char16_t* name = HostKeyTable[key].name;
         const KeyRow* row = FindRow(table, extended ? name : LegacyName(name));
         if (row == nullptr) continue;
         for (size_t column = 0; column < table.columnCount; ++column) {

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "console/input.h"
-#include "console/keys.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/reader.h"
 
 namespace {
 
-std::string Describe(InputEvent event, const DecodedInput& item) {
+std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInput& item) {
     if (event == InputEvent::kEnded) return "end";
-    if (event == InputEvent::kInvalid) return "invalid: " + InputProblem();
+    if (event == InputEvent::kInvalid) return "invalid: " + reader.problem;
     if (item.kind == InputKind::kText) return std::string(1, static_cast<char>(item.text));
     if (item.kind == InputKind::kKey) {
         char16_t name[48];
@@ -30,7 +30,7 @@ std::string Describe(InputEvent event, const DecodedInput& item) {
 std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& parts) {
     int fds[2];
     EXPECT_EQ(pipe(fds), 0);
-    InputBegin(fds[0], false);
+    KeyReader reader = ReaderOf(fds[0], false);
     std::vector<std::string> items;
     for (size_t p = 0; p < parts.size(); ++p) {
         EXPECT_EQ(write(fds[1], parts[p].first.data(), parts[p].first.size()),
@@ -39,8 +39,8 @@ std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& pa
         if (last) close(fds[1]);
         for (int n = 0; last || n < parts[p].second; ++n) {
             DecodedInput item{};
-            InputEvent event = InputNext(&item, false);
-            items.push_back(Describe(event, item));
+            InputEvent event = ReadNext(&reader, &item, false);
+            items.push_back(Describe(reader, event, item));
             if (event != InputEvent::kItem) break;
         }
     }
@@ -71,11 +71,11 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
 TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
     int fd = open("/dev/null", O_RDONLY);
     close(fd);
-    InputBegin(fd, false);
+    KeyReader reader = ReaderOf(fd, false);
     DecodedInput item{};
-    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid);
-    EXPECT_EQ(InputProblem(), "standard input is not open");
-    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid) << "and stays ended";
+    EXPECT_EQ(ReadNext(&reader, &item, false), InputEvent::kInvalid);
+    EXPECT_EQ(reader.problem, "standard input is not open");
+    EXPECT_EQ(ReadNext(&reader, &item, false), InputEvent::kInvalid) << "and stays ended";
 }
 
 } // namespace

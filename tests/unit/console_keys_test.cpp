@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "console/keys.h"
-#include "console/terminal_input.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/decoder.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -339,7 +339,7 @@ TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
         {kKeyEsc, 0, true, true, 27, u"Esc"},
     };
     for (const auto& c : cases) {
-        KeyReport report = ReportKey(c.key, c.modifiers, c.extendedHost);
+        HostKeyReport report = HostReportOfKey(c.key, c.modifiers, c.extendedHost);
         std::string what = ToUtf8(c.keyName) + (c.extendedHost ? " (newer host)" : "");
         EXPECT_EQ(report.reported, c.reported) << what;
         EXPECT_EQ(report.keyCode, c.keyCode) << what;
@@ -351,7 +351,7 @@ TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
 TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
     const char16_t units[] = {u'a', u'A', u' ', 0xE9, 0x4E2D, 0xD83D, 0xDE00};
     for (char16_t unit : units) {
-        KeyReport report = ReportText(unit);
+        HostKeyReport report = HostReportOfText(unit);
         EXPECT_TRUE(report.reported);
         EXPECT_EQ(report.keyCode, unit);
         EXPECT_EQ(report.keyName[0], 0);
@@ -360,8 +360,8 @@ TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
 }
 
 TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
-    EXPECT_FALSE(ReportKey(-1, 0, false).reported);
-    EXPECT_FALSE(ReportKey(kConsoleKeyCount, 0, true).reported);
+    EXPECT_FALSE(HostReportOfKey(-1, 0, false).reported);
+    EXPECT_FALSE(HostReportOfKey(kConsoleKeyCount, 0, true).reported);
     char16_t name[8] = u"x";
     ConsoleKeyName(kConsoleKeyCount, 0, name, 8);
     EXPECT_EQ(name[0], 0);
@@ -370,7 +370,7 @@ TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
 TEST(ConsoleReport, ColumnsOfModifierStates) {
     const size_t expected[8] = {0, 1, 2, 4, 3, 3, 5, 6};
     for (int state = 0; state < 8; ++state)
-        EXPECT_EQ(ConsoleColumn(state), expected[state]) << "state " << state;
+        EXPECT_EQ(HostKeyColumn(state), expected[state]) << "state " << state;
 }
 
 TEST(ConsoleReport, ShownNamesListTheKeysHeld) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "console/drivers/wine_driver.h"
 #include "console/options.h"
-#include "console/variables.h"
-#include "console/wine.h"
+#include "console/session/variables.h"
 
 namespace {
 
@@ -85,29 +85,31 @@ TEST(ConsoleVariables, KeptInTheirFileFromOneStartToTheNext) {
     std::string path = VariablesPath(dir + "/torvane/registry.txt");
     EXPECT_EQ(path, dir + "/torvane/registry.txt.vars");
 
-    EXPECT_EQ(VariablesAttach(path), ""); // no file yet: none kept
-    EXPECT_TRUE(KeptVariables().empty());
-    EXPECT_EQ(KeepVariable(u"noloadmsg", u"1"), "");
-    EXPECT_EQ(KeepVariable(u"Path", u"C:\\a=b \u00E9"), "");
-    EXPECT_EQ(KeepVariable(u"_4ver", u"24"), ""); // the console sets these at every start
-    EXPECT_EQ(KeepVariable(u"_?", u"1"), "");
+    KeptVariables kept;
+    EXPECT_EQ(VariablesAttach(&kept, path), ""); // no file yet: none kept
+    EXPECT_TRUE(kept.byName.empty());
+    EXPECT_EQ(KeepVariable(&kept, u"noloadmsg", u"1"), "");
+    EXPECT_EQ(KeepVariable(&kept, u"Path", u"C:\\a=b \u00E9"), "");
+    EXPECT_EQ(KeepVariable(&kept, u"_4ver", u"24"), ""); // the console sets these at every start
+    EXPECT_EQ(KeepVariable(&kept, u"_?", u"1"), "");
     EXPECT_EQ(Contents(path), "Path=C:\\a=b \xc3\xa9\nnoloadmsg=1\n");
 
     std::ofstream(path, std::ios::app) << "no equals sign\n=x\nempty=\r\nwindows=line\r\n";
-    EXPECT_EQ(VariablesAttach(path), "");
+    EXPECT_EQ(VariablesAttach(&kept, path), "");
     std::map<std::u16string, std::u16string> expected = {
         {u"Path", u"C:\\a=b \u00E9"}, {u"noloadmsg", u"1"}, {u"windows", u"line"}};
-    EXPECT_EQ(KeptVariables(), expected);
+    EXPECT_EQ(kept.byName, expected);
 
-    EXPECT_EQ(KeepVariable(u"Path", u""), "");
-    EXPECT_EQ(KeepVariable(u"windows", u""), "");
+    EXPECT_EQ(KeepVariable(&kept, u"Path", u""), "");
+    EXPECT_EQ(KeepVariable(&kept, u"windows", u""), "");
     EXPECT_EQ(Contents(path), "noloadmsg=1\n");
-    EXPECT_EQ(KeepVariable(u"noloadmsg", u""), "");
+    EXPECT_EQ(KeepVariable(&kept, u"noloadmsg", u""), "");
     EXPECT_FALSE(std::filesystem::exists(path)) << "no variables left: no file";
 
     std::filesystem::create_directories(path); // a folder where the file should be
-    EXPECT_EQ(KeepVariable(u"x", u"1").rfind("Could not keep the variables in " + path, 0), 0u);
-    VariablesAttach("");
+    EXPECT_EQ(KeepVariable(&kept, u"x", u"1").rfind("Could not keep the variables in " + path, 0),
+              0u);
+    VariablesAttach(&kept, "");
     std::filesystem::remove_all(dir);
 }
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "console/keys.h"
-#include "console/message_box.h"
-#include "console/output.h"
-#include "console/wrap.h"
+#include "console/session/help_box.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/layout.h"
+#include "console/terminal/transcript_screen.h"
 #include "standins/utf8.h"
 
 namespace {

@@ -1,0 +1,330 @@
+// The host's side of the edit line: each key goes to the plug-in's keystroke handler first, and
+// what the plug-in leaves alone the console does itself.
+#include "console/session/session.h"
+
+#include <cstdint>
+#include <iterator>
+
+#include "console/session/host_keys.h"
+#include "standins/utf8.h"
+#include "text/wtext.h"
+
+// The plug-in writes into the line in place, as into the host's own buffer.
+static_assert(kConsoleLineSize == kLineBufferSize, "the console's line is the host's edit line");
+
+namespace {
+
+// What the host does with a key that the plug-in did not consume.
+enum class Action {
+    kNone,
+    kRun,
+    kBackspace,
+    kDelete,
+    kLeft,
+    kRight,
+    kWordLeft,
+    kWordRight,
+    kHome,
+    kEnd,
+    kPrevious,
+    kNext,
+    kToggleOverwrite,
+    kClearLine,
+    kClearScreen
+};
+struct KeyAction {
+    int key;
+    Action action;
+};
+
+// The keys the host edits with, whatever the modifier keys held.
+constexpr KeyAction kKeyActions[] = {
+    {kKeyEnter, Action::kRun},     {kKeyBackspace, Action::kBackspace},
+    {kKeyDel, Action::kDelete},    {kKeyHome, Action::kHome},
+    {kKeyEnd, Action::kEnd},       {kKeyUp, Action::kPrevious},
+    {kKeyDown, Action::kNext},     {kKeyIns, Action::kToggleOverwrite},
+    {kKeyEsc, Action::kClearLine},
+};
+
+bool IsCtrlC(int key, int modifiers) {
+    return key == LetterKey('C') && modifiers == kCtrlBit;
+}
+
+Action DefaultAction(int key, int modifiers) {
+    bool ctrl = (modifiers & kCtrlBit) != 0;
+    if (key == kKeyLeft) return ctrl ? Action::kWordLeft : Action::kLeft;
+    if (key == kKeyRight) return ctrl ? Action::kWordRight : Action::kRight;
+    for (const KeyAction& k : kKeyActions)
+        if (k.key == key) return k.action;
+    if (modifiers == kCtrlBit && key == LetterKey('H')) return Action::kBackspace;
+    if (modifiers == kCtrlBit && key == LetterKey('L')) return Action::kClearScreen;
+    return Action::kNone;
+}
+
+ShownLine Shown(const Session& s) {
+    return {s.promptShown ? kPrompt : u"", s.line};
+}
+
+void Redraw(Session& s) {
+    s.redrawPending = false;
+    s.screen->DrawLine(Shown(s));
+}
+
+// A new, empty line with the prompt, two rows below the last.
+void NewLine(Session& s) {
+    LineClear(&s.line);
+    s.promptShown = true;
+    s.screen->StartLine();
+    s.originRow += 2;
+    s.historyIndex = s.history.size();
+    s.draft.clear();
+    s.redrawPending = true;
+}
+
+// Rows and columns for the record. The plug-in only ever writes them, so they are counted
+// cheaply, one column per character, instead of laying out a line of up to 65535 characters on
+// every key.
+LinePlace RoughPlace(const Session& s, size_t index) {
+    size_t width = s.screen->Size().columns;
+    size_t column = TextLength(Shown(s).prompt) + index;
+    return {column / width, column % width};
+}
+
+// The record the host hands the plug-in for a key on the line as it is.
+KeystrokeRecord RecordFor(Session& s, const HostKeyReport& report, char16_t* name) {
+    KeystrokeRecord record{};
+    LinePlace cursor = RoughPlace(s, s.line.cursor);
+    record.keyCode = report.keyCode;
+    record.startRow = s.originRow;
+    record.startColumn = static_cast<int32_t>(TextLength(Shown(s).prompt));
+    record.cursorRow = s.originRow + static_cast<int32_t>(cursor.row);
+    record.cursorColumn = static_cast<int32_t>(cursor.column);
+    record.lineStart = s.line.text;
+    record.cursorPos = s.line.text + s.line.cursor;
+    record.keyName = s.extendedHost ? name : nullptr;
+    return record;
+}
+
+// Hands one key to the plug-in; true when the plug-in consumed it.
+bool CallKey(Session& s, const HostKeyReport& report) {
+    if (!report.reported) return false;
+    char16_t name[64] = {};
+    CopyText(name, std::size(name), report.keyName);
+    KeystrokeRecord record = RecordFor(s, report, name);
+    const KeystrokeRecord before = record;
+    // A trace line starts below the line and ends with a line break.
+    LinePlace end = RoughPlace(s, s.line.length);
+    s.plugin->SetCursorRow(s.originRow + static_cast<int32_t>(end.row) + 2);
+
+    std::vector<const char16_t*> cleared;
+    s.plugin->Key(&record, report.modifiers, &cleared);
+
+    // Where the plug-in cleared the shown line, as the line still was before it wrote into it.
+    for (const char16_t* at : cleared)
+        if (size_t index = 0; LineIndexOf(s.line, at, &index))
+            s.screen->ClearLineFrom(Shown(s), index);
+    s.screen->SideOutput(s.plugin->TakeSideOutput());
+    size_t cursorBefore = s.line.cursor;
+    if (record.redraw != 0 || record.keyCode != before.keyCode ||
+        record.cursorPos != before.cursorPos) {
+        LineAdopt(&s.line, record.cursorPos);
+    } else {
+        // Nothing says the line changed: it keeps its length (found again only when the plug-in
+        // signals a change, so typing stays fast on long lines).
+        s.line.text[s.line.length] = 0;
+    }
+    if (record.startRow != before.startRow || record.startColumn != before.startColumn) {
+        // After a trace line the edit line starts again on the row below it.
+        s.originRow = record.startRow;
+        s.promptShown = false;
+        s.screen->StartLine();
+        s.redrawPending = true;
+    }
+    if (record.redraw != 0 || s.line.cursor != cursorBefore) s.redrawPending = true;
+    bool byName = report.keyCode == 0;
+    return byName ? name[0] == 0 : record.keyCode == 0;
+}
+
+// Shows a history entry (or the draft) in the line.
+void ShowHistory(Session& s, size_t index) {
+    const std::u16string& text = index < s.history.size() ? s.history[index] : s.draft;
+    LineSetText(&s.line, text.data(), text.size());
+    s.historyIndex = index;
+    s.redrawPending = true;
+}
+
+// The line is done: it goes into the history and a new one starts; the caller runs it.
+std::u16string RunLine(Session& s) {
+    std::u16string text(s.line.text, s.line.length);
+    s.screen->LeaveLine(Shown(s));
+    if (!text.empty() && (s.history.empty() || s.history.back() != text)) s.history.push_back(text);
+    NewLine(s);
+    return text;
+}
+
+void Apply(Session& s, Action action) {
+    ConsoleLine* line = &s.line;
+    switch (action) {
+    case Action::kNone:
+    case Action::kRun:
+        return;
+    case Action::kBackspace:
+        LineBackspace(line);
+        break;
+    case Action::kDelete:
+        LineDelete(line);
+        break;
+    case Action::kLeft:
+        LineLeft(line);
+        break;
+    case Action::kRight:
+        LineRight(line);
+        break;
+    case Action::kWordLeft:
+        LineWordLeft(line);
+        break;
+    case Action::kWordRight:
+        LineWordRight(line);
+        break;
+    case Action::kHome:
+        LineHome(line);
+        break;
+    case Action::kEnd:
+        LineEnd(line);
+        break;
+    case Action::kPrevious:
+        if (s.historyIndex == 0) return;
+        if (s.historyIndex == s.history.size()) s.draft.assign(line->text, line->length);
+        ShowHistory(s, s.historyIndex - 1);
+        return;
+    case Action::kNext:
+        if (s.historyIndex < s.history.size()) ShowHistory(s, s.historyIndex + 1);
+        return;
+    case Action::kToggleOverwrite:
+        line->overwrite = !line->overwrite;
+        return;
+    case Action::kClearLine:
+        LineClear(line);
+        break;
+    case Action::kClearScreen:
+        s.screen->ClearScreen();
+        break;
+    }
+    s.redrawPending = true;
+}
+
+// One character typed: each of its UTF-16 units is a key for the plug-in, then it is typed.
+void TypeCharacter(Session& s, char32_t ch) {
+    char16_t units[2];
+    size_t count = Utf16Units(ch, units);
+    bool consumed = false;
+    for (size_t i = 0; i < count; ++i)
+        consumed = CallKey(s, HostReportOfText(units[i])) || consumed;
+    if (consumed) return;
+    if (!LineType(&s.line, units, count)) {
+        s.bellPending = true;
+        return;
+    }
+    s.redrawPending = true;
+}
+
+std::optional<std::u16string> HandleKey(Session& s, int key, int modifiers) {
+    char16_t keyName[48];
+    ConsoleKeyName(key, modifiers, keyName, std::size(keyName));
+    s.screen->KeyBegins(s.line);
+    // The screen shows the line as it is before the line runs or the console ends.
+    if (s.redrawPending && (key == kKeyEnter || key == LetterKey('C'))) Redraw(s);
+    if (IsCtrlC(key, modifiers)) {
+        // Ctrl-C leaves the console; the host never reports it.
+        s.screen->Interrupted(Shown(s));
+        SessionLeave(s, 130);
+        return std::nullopt;
+    }
+    Action action = DefaultAction(key, modifiers);
+    if (action == Action::kRun) s.screen->GoToLineEnd(Shown(s));
+    bool consumed = CallKey(s, HostReportOfKey(key, modifiers, s.extendedHost));
+    if (!consumed && action == Action::kRun) {
+        s.screen->KeyHandled(keyName, nullptr);
+        return RunLine(s);
+    }
+    if (!consumed) Apply(s, action);
+    s.screen->KeyHandled(keyName, &s.line);
+    return std::nullopt;
+}
+
+// A key inside a paste: a tab is typed, and a line break (CR, LF or CR LF) runs the line as Enter
+// does. False for a key that no paste holds.
+bool Pasted(Session& s, int key, int modifiers, std::optional<std::u16string>* ran) {
+    bool carriageReturn = key == kKeyEnter && modifiers == 0;
+    bool lineFeed = key == LetterKey('J') && modifiers == kCtrlBit;
+    bool afterReturn = s.pasteAfterReturn;
+    s.pasteAfterReturn = carriageReturn;
+    if (lineFeed && afterReturn) return true;
+    if (carriageReturn || lineFeed) {
+        *ran = HandleKey(s, kKeyEnter, 0);
+        return true;
+    }
+    if (key != kKeyTab || modifiers != 0) return false;
+    TypeCharacter(s, U'\t');
+    return true;
+}
+
+} // namespace
+
+void SessionBegin(Session& s, PluginDriver* plugin, Screen* screen, bool extendedHost) {
+    s.plugin = plugin;
+    s.screen = screen;
+    s.extendedHost = extendedHost;
+    s.line.overwrite = false;
+    s.originRow = 0;
+    s.bellPending = false;
+    s.pasting = false;
+    s.pasteAfterReturn = false;
+    s.exitRequested = false;
+    s.exitStatus = 0;
+    s.history.clear();
+    NewLine(s);
+}
+
+std::optional<std::u16string> SessionInput(Session& s, const DecodedInput& item) {
+    std::optional<std::u16string> ran;
+    switch (item.kind) {
+    case InputKind::kNeedMore:
+    case InputKind::kIgnored:
+        break;
+    case InputKind::kPasteBegin:
+        s.pasting = true;
+        s.pasteAfterReturn = false;
+        break;
+    case InputKind::kPasteEnd:
+        s.pasting = false;
+        break;
+    case InputKind::kText:
+        s.pasteAfterReturn = false;
+        TypeCharacter(s, item.text);
+        break;
+    case InputKind::kKey:
+        if (s.pasting && Pasted(s, item.key, item.modifiers, &ran)) break;
+        s.pasting = false; // no paste holds this key: the paste's end got lost
+        ran = HandleKey(s, item.key, item.modifiers);
+        break;
+    }
+    return ran;
+}
+
+void SessionFlush(Session& s) {
+    if (s.exitRequested) return;
+    if (s.redrawPending) Redraw(s);
+    if (s.bellPending) s.screen->Bell();
+    s.bellPending = false;
+}
+
+void SessionResize(Session& s, TerminalSize size) {
+    s.screen->Resize(size);
+    s.redrawPending = true;
+}
+
+void SessionLeave(Session& s, int status) {
+    s.exitRequested = true;
+    s.exitStatus = status;
+}

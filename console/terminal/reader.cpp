@@ -1,0 +1,133 @@
+// Reading the console's input. An escape sequence that does not finish within a short wait is
+// decoded as far as it came; one that grows past a bound is dropped whole: its rest is skipped as
+// it arrives, so nothing of it is typed.
+#include "console/terminal/reader.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "console/terminal/raw_mode.h"
+
+namespace {
+
+// Keys are read without waiting longer than this for the rest of an escape sequence.
+constexpr int kEscapeWaitMs = 40;
+// A sequence still unfinished after this many bytes is dropped.
+constexpr size_t kLongestSequence = 256;
+// The rest of a dropped sequence is skipped up to this many bytes.
+constexpr size_t kLongestSkip = 65536;
+
+size_t Left(const KeyReader& reader) {
+    return reader.bytes.size() - reader.pos;
+}
+
+// Skips the parameter and intermediate bytes of a dropped sequence's rest and its final byte.
+void SkipDroppedRest(KeyReader& reader) {
+    while (reader.skipping && Left(reader) > 0) {
+        auto b = static_cast<unsigned char>(reader.bytes[reader.pos]);
+        bool inside = b >= 0x20 && b <= 0x3F;
+        bool final = b >= 0x40 && b <= 0x7E;
+        if (!inside && !final) {
+            reader.skipping = false; // cut short: the byte is input of its own
+            return;
+        }
+        ++reader.pos;
+        ++reader.skipped;
+        if (final || reader.skipped >= kLongestSkip) reader.skipping = false;
+    }
+}
+
+void Consumed(KeyReader& reader, size_t count) {
+    reader.pos += count;
+    if (reader.pos == reader.bytes.size()) {
+        reader.bytes.clear();
+        reader.pos = 0;
+        reader.timedOut = false;
+    }
+}
+
+// Decodes the next item of what was read; false when it waits for more bytes.
+bool DecodeNext(KeyReader& reader, DecodedInput* item, bool lineFeedIsEnter) {
+    SkipDroppedRest(reader);
+    if (Left(reader) == 0) return false;
+    bool tooLong = Left(reader) > kLongestSequence;
+    bool complete = reader.ended || reader.timedOut || tooLong;
+    auto data = reinterpret_cast<const unsigned char*>(reader.bytes.data()) + reader.pos;
+    *item = DecodeInput(data, Left(reader), complete, lineFeedIsEnter);
+    if (item->kind == InputKind::kNeedMore) return false;
+    if (item->kind == InputKind::kIgnored && item->consumed >= Left(reader) && tooLong &&
+        !reader.ended && !reader.timedOut) {
+        reader.skipping = true; // dropped for its length: the rest is still to come
+        reader.skipped = 0;
+    }
+    Consumed(reader, item->consumed > 0 ? item->consumed : 1);
+    return true;
+}
+
+void End(KeyReader& reader, const std::string& problem) {
+    reader.ended = true;
+    reader.problem = problem;
+}
+
+// Waits for input and reads what came; notes a time-out, the end or a failure.
+void ReadMore(KeyReader& reader) {
+    pollfd entry{reader.fd, POLLIN, 0};
+    int ready = poll(&entry, 1, Left(reader) > 0 ? kEscapeWaitMs : -1);
+    if (ready < 0) {
+        if (errno != EINTR) End(reader, std::strerror(errno));
+        return;
+    }
+    if (ready == 0) {
+        reader.timedOut = true;
+        return;
+    }
+    if (entry.revents & POLLNVAL) {
+        End(reader, "standard input is not open");
+        return;
+    }
+    char buffer[65536];
+    ssize_t n = read(reader.fd, buffer, sizeof buffer);
+    if (n > 0) {
+        reader.bytes.append(buffer, static_cast<size_t>(n));
+        reader.timedOut = false;
+    } else if (n == 0 || errno == EIO) {
+        End(reader, ""); // the end of a file or pipe, or a terminal that hung up
+    } else if (errno == EAGAIN || errno == EINTR) {
+        if (entry.revents & POLLHUP) End(reader, "");
+    } else {
+        End(reader, std::strerror(errno));
+    }
+}
+
+} // namespace
+
+KeyReader ReaderOf(int fd, bool terminal) {
+    KeyReader reader;
+    reader.fd = fd;
+    reader.terminal = terminal;
+    return reader;
+}
+
+InputEvent ReadNext(KeyReader* reader, DecodedInput* item, bool lineFeedIsEnter) {
+    for (;;) {
+        if (DecodeNext(*reader, item, lineFeedIsEnter)) return InputEvent::kItem;
+        if (reader->ended)
+            return reader->problem.empty() ? InputEvent::kEnded : InputEvent::kInvalid;
+        if (reader->terminal && TerminalChanged()) return InputEvent::kChanged;
+        ReadMore(*reader);
+    }
+}
+
+bool ReaderReady(KeyReader* reader) {
+    SkipDroppedRest(*reader);
+    if (Left(*reader) == 0) {
+        pollfd entry{reader->fd, POLLIN, 0};
+        return poll(&entry, 1, 0) > 0;
+    }
+    if (Left(*reader) > kLongestSequence || reader->ended || reader->timedOut) return true;
+    auto data = reinterpret_cast<const unsigned char*>(reader->bytes.data()) + reader->pos;
+    return DecodeInput(data, Left(*reader), false, false).kind != InputKind::kNeedMore;
+}
