@@ -1,12 +1,12 @@
 // The registry stand-in of the native build: the five registry functions over two roots held in
 // memory, with Windows' result codes, failure switches and a call log for tests. While a file is
-// attached every change is made through it, and one it cannot save is not made at all.
+// attached every change is made through the commit it installed, and one it cannot save is not
+// made at all.
 #include <cstdio>
 #include <cstring>
 #include <map>
 
 #include "standins/registry.h"
-#include "standins/registry_file.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -32,6 +32,8 @@ std::map<RegistryKey, int32_t> createFailures;
 std::map<std::u16string, int32_t> queryFailures; // by folded value name
 std::map<std::u16string, int32_t> writeFailures;
 std::vector<StandInRegistryCall> calls;
+StandInRegistryCommit commitHook = nullptr;
+StandInRegistryDetach detachHook = nullptr;
 
 Key* FindKey(const std::u16string& fullPath) {
     return StandInRegistryFindKey(keys, fullPath);
@@ -88,10 +90,10 @@ StandInRegistryChange ValueChange(const std::u16string& path, const std::u16stri
     return change;
 }
 
-// Makes a change, through the attached file when there is one; false, with nothing changed,
-// when the file could not be written.
+// Makes a change, through the commit hook when one is installed; false, with nothing changed,
+// when the hook refused it.
 bool Commit(const StandInRegistryChange& change) {
-    if (StandInRegistryFileAttached()) return StandInRegistrySaveChange(&change, nullptr);
+    if (commitHook != nullptr) return commitHook(change);
     StandInRegistryApplyChange(keys, change);
     return true;
 }
@@ -153,6 +155,11 @@ void StandInRegistryReplaceKeys(StandInRegistryKeys replacement) {
     keys = std::move(replacement);
 }
 
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach) {
+    commitHook = commit;
+    detachHook = detach;
+}
+
 void StandInRegistryReset() {
     keys.clear();
     handles.clear();
@@ -162,7 +169,9 @@ void StandInRegistryReset() {
     queryFailures.clear();
     writeFailures.clear();
     calls.clear();
-    StandInRegistryDetachFile();
+    StandInRegistryDetach detach = detachHook;
+    StandInRegistrySetCommit(nullptr, nullptr);
+    if (detach != nullptr) detach();
 }
 
 void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,

@@ -72,3 +72,13 @@ size_t StandInRegistryOpenHandles();
 const StandInRegistryKeys& StandInRegistryAllKeys();
 // Puts keys in place of all there are, without saving them.
 void StandInRegistryReplaceKeys(StandInRegistryKeys keys);
+
+// What a file keeping the registry installs: commit makes a change in the file and in the
+// registry's keys (by StandInRegistryReplaceKeys) and returns false, with neither changed, when
+// the file could not be written; detach makes the file let go of the registry.
+using StandInRegistryCommit = bool (*)(const StandInRegistryChange& change);
+using StandInRegistryDetach = void (*)();
+// While commit is set every change goes through it instead of straight into the keys, and a
+// change it refuses is not made. A reset clears both and then calls detach. Null for both:
+// changes are made in memory only.
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach);
