@@ -11,6 +11,7 @@
 
 #include "standins/registry.h"
 #include "standins/registry_disk.h"
+#include "standins/registry_text.h"
 
 namespace {
 
@@ -97,12 +98,29 @@ bool SaveLocked(const std::string& target, const StandInRegistryChange* change,
     return true;
 }
 
+// The registry's commit while a file is attached: every change is saved before it is made.
+bool CommitToFile(const StandInRegistryChange& change) {
+    return StandInRegistrySaveChange(&change, nullptr);
+}
+
 } // namespace
+
+std::string StandInRegistryToText() {
+    return StandInRegistryKeysText(StandInRegistryAllKeys());
+}
+
+bool StandInRegistryFromText(const std::string& text, int* line) {
+    StandInRegistryKeys loaded;
+    if (!StandInRegistryParseText(text, &loaded, line)) return false;
+    StandInRegistryReplaceKeys(std::move(loaded));
+    return true;
+}
 
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message) {
     StandInRegistryReplaceKeys({});
     StandInRegistryDetachFile();
     filePath = path;
+    if (!filePath.empty()) StandInRegistrySetCommit(CommitToFile, StandInRegistryDetachFile);
     message->clear();
     std::string contents, problem, target;
     struct stat info {};
@@ -175,4 +193,5 @@ void StandInRegistryDetachFile() {
     filePath.clear();
     backupPath.clear();
     lastError.clear();
+    StandInRegistrySetCommit(nullptr, nullptr);
 }

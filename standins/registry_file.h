@@ -5,7 +5,13 @@
 
 #include <string>
 
-#include "standins/registry_text.h"
+#include "standins/registry.h"
+
+// The text of the registry's keys, as a file of it holds them.
+std::string StandInRegistryToText();
+// The registry replaced by the text's keys; left unchanged when the text is not understood
+// (false, and line, the 1-based number of the first bad line).
+bool StandInRegistryFromText(const std::string& text, int* line);
 
 // Outcome of attaching a file.
 enum class StandInRegistryFileStatus {
@@ -17,7 +23,8 @@ enum class StandInRegistryFileStatus {
 };
 
 // Replaces the registry by the contents of the file at path and saves every later change
-// there. A corrupt or unreadable file leaves the registry empty; message then says so.
+// there, through the commit it installs in the registry. A corrupt or unreadable file leaves the
+// registry empty; message then says so.
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message);
 // True while a file is attached.
 bool StandInRegistryFileAttached();
@@ -31,5 +38,6 @@ bool StandInRegistrySaveFile(std::string* message);
 std::string StandInRegistryTakeFileError();
 // The file a corrupt or unreadable one was moved to, empty until that happened.
 const std::string& StandInRegistryBackupPath();
-// Forgets the attached file, its backup and its error; later changes stay in memory only.
+// Forgets the attached file, its backup and its error, and takes the commit out of the registry;
+// later changes stay in memory only. A reset of the registry does this too.
 void StandInRegistryDetachFile();

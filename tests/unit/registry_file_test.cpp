@@ -11,6 +11,7 @@
 
 namespace {
 
+const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 const std::string kHeader = "; Registry of the Torvane console: one value a line under its key.\n";
 const std::string kOld = kHeader + "[HKCU]\n[HKCU\\K]\n";
 const std::string kNew = kOld + "\"V\"=dword:00000001\n";
@@ -197,6 +198,107 @@ TEST_F(RegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
     ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Child").size(), size_t{kEach});
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Parent").size(), size_t{kEach});
+}
+
+TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
+    std::string message;
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNew);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), "(missing)");
+    Settings.hotkey = 0x11;
+    ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
+    const std::string saved = Read(file);
+    EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
+
+    StandInRegistryFailWrite(u"Overwrite", 5);
+    Settings.hotkey = 0x1003E;
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
+    EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
+
+    ResetWorld();
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
+    EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
+    EXPECT_EQ(Settings.hotkey, 0x1003E);
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+}
+
+struct DamagedCase {
+    const char* what;
+    bool directory;
+    std::string contents;
+    StandInRegistryFileStatus status;
+    const char* problem; // what the message says between the file's name and "; starting"
+};
+
+TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
+    const DamagedCase cases[] = {
+        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 2)"},
+        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 1)"},
+        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable,
+         "cannot be read (Is a directory)"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ResetWorld();
+        if (c.directory)
+            std::filesystem::create_directory(file);
+        else
+            Write(file, c.contents);
+        StandInRegistryCreateKey(kRootLocalMachine, u"Before");
+        Write(file + ".bad", "older backup");
+        std::string message;
+        EXPECT_EQ(StandInRegistryAttachFile(file, &message), c.status) << c.what;
+        EXPECT_NE(message.find(file), std::string::npos) << c.what;
+        const std::string moved = " The file will be moved aside to " + file +
+                                  ".bad (or the next free .bad.N) before anything is saved.";
+        EXPECT_EQ(message, "The registry file " + file + " " + c.problem +
+                               "; starting with an empty registry." + moved)
+            << c.what;
+        EXPECT_EQ(StandInRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
+        if (!c.directory) {
+            EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
+        }
+        EXPECT_EQ(StandInRegistryBackupPath(), "");
+
+        ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
+        EXPECT_EQ(StandInRegistryBackupPath(), file + ".bad.1") << c.what;
+        EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
+        if (!c.directory)
+            EXPECT_EQ(Read(file + ".bad.1"), c.contents) << c.what;
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
+        EXPECT_EQ(Read(file), StandInRegistryToText()) << c.what;
+    }
+}
+
+TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
+    const std::string corrupt = "[HKCU\\Software]\nnonsense\n";
+    Write(file, corrupt);
+    std::string message;
+    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    ASSERT_EQ(StandInRegistryBackupPath(), file + ".bad");
+    const std::string saved = Read(file);
+
+    ResetWorld();
+    EXPECT_EQ(StandInRegistryBackupPath(), "");
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x22);
+    EXPECT_TRUE(StandInRegistrySaveFile(&message));
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), saved);
+    EXPECT_EQ(Read(file + ".bad"), corrupt);
+}
+
+TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
+    std::string message;
+    std::string lost = (dir / "no such dir" / "registry.txt").string();
+    EXPECT_EQ(StandInRegistryAttachFile(lost, &message), StandInRegistryFileStatus::kNew);
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_FALSE(StandInRegistrySaveFile(&message));
+    EXPECT_NE(message.find(lost), std::string::npos);
 }
 
 } // namespace
