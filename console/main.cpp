@@ -98,9 +98,9 @@ std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* s
     HostOutputSink output = [screen](int stream, const char16_t* text, size_t length) {
         screen->HostOutput(stream, text, length);
     };
-    if (!options.windows) return std::make_unique<NativeDriver>(output);
+    if (!options.windows) return MakeNativeDriver(output);
     std::string problem;
-    std::unique_ptr<WineDriver> driver = WineDriver::Launch(output, &problem);
+    std::unique_ptr<PluginDriver> driver = LaunchWineDriver(output, &problem);
     if (driver == nullptr)
         std::fprintf(stderr, "torvane-console: --windows: %s\n", problem.c_str());
     return driver;
@@ -140,10 +140,10 @@ int main(int argc, char** argv) {
     TranscriptFilter err(SinkOf(STDERR_FILENO));
     std::unique_ptr<Screen> screen;
     if (terminal)
-        screen = std::make_unique<TerminalScreen>(SinkOf(outputFd), SinkOf(STDOUT_FILENO),
-                                                  SinkOf(STDERR_FILENO), TerminalSizeOf(outputFd));
+        screen = MakeTerminalScreen(SinkOf(outputFd), SinkOf(STDOUT_FILENO), SinkOf(STDERR_FILENO),
+                                    TerminalSizeOf(outputFd));
     else
-        screen = std::make_unique<TranscriptScreen>(
+        screen = MakeTranscriptScreen(
             [&out](const char* bytes, size_t length) { out.Write(bytes, length); },
             [&err](const char* bytes, size_t length) { err.Write(bytes, length); });
     // On the heap: it holds the host's 64K edit line.

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "console/drivers/bridge_protocol.h"
+#include "console/drivers/side_output.h"
 #include "console/terminal/raw_mode.h"
 #include "platform/platform.h"
 #include "text/wtext.h"
@@ -59,189 +60,183 @@ int Result(const std::vector<std::string>& f) {
     return static_cast<int>(FieldNumber(f, 1));
 }
 
+// The bridge and the pipes to it. A bridge that stopped answering stays broken: every later call
+// does nothing and returns as a failed one.
+class Wine : public PluginDriver {
+  public:
+    explicit Wine(HostOutputSink output) : output_(std::move(output)) {}
+    ~Wine() override { End(); }
+
+    // Wine writes to its terminal now and then; what it writes is of no use and only read away.
+    void DrainWineTerminal() {
+        char buffer[4096];
+        while (wineTerminal_ >= 0 && read(wineTerminal_, buffer, sizeof buffer) > 0) {
+        }
+    }
+
+    // Closes the pipes and waits a little for the bridge to end; then it is killed.
+    void End() {
+        if (toBridge_ >= 0) close(toBridge_);
+        if (fromBridge_ >= 0) close(fromBridge_);
+        toBridge_ = fromBridge_ = -1;
+        if (bridgePid_ > 0) {
+            for (int i = 0; i < 100 && waitpid(bridgePid_, nullptr, WNOHANG) == 0; ++i) {
+                DrainWineTerminal();
+                usleep(20000);
+            }
+            if (waitpid(bridgePid_, nullptr, WNOHANG) == 0) {
+                kill(bridgePid_, SIGKILL);
+                waitpid(bridgePid_, nullptr, 0);
+            }
+        }
+        bridgePid_ = -1;
+        if (wineTerminal_ >= 0) close(wineTerminal_);
+        wineTerminal_ = -1;
+    }
+
+    void Request(const std::string& line) {
+        if (broken_) return;
+        std::string out = line + "\n";
+        WriteAll(toBridge_, out.data(), out.size());
+    }
+
+    // The next line from the bridge; false once it is gone or has not answered within seconds.
+    bool NextLine(std::string* line, int seconds) {
+        int waited = 0;
+        while (!broken_ && waited < seconds * 1000) {
+            size_t end = received_.find('\n');
+            if (end != std::string::npos) {
+                *line = received_.substr(0, end);
+                received_.erase(0, end + 1);
+                return true;
+            }
+            pollfd fds[2] = {{fromBridge_, POLLIN, 0}, {wineTerminal_, POLLIN, 0}};
+            int ready = poll(fds, 2, 1000);
+            if (ready < 0 && errno != EINTR) break;
+            if (ready == 0) waited += 1000;
+            if (fds[1].revents & POLLIN) DrainWineTerminal();
+            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                char buffer[65536];
+                ssize_t n = read(fromBridge_, buffer, sizeof buffer);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                received_.append(buffer, static_cast<size_t>(n));
+            }
+        }
+        if (!broken_)
+            std::fprintf(stderr, "torvane-console: the bridge under Wine stopped answering\n");
+        broken_ = true;
+        return false;
+    }
+
+    // Reads reports until the call's end; returns its fields ("done" first), empty when it failed.
+    // What the plug-in shows on the way goes where the native build's stand-ins put it.
+    std::vector<std::string> AwaitDone() {
+        std::string line;
+        while (NextLine(&line, kCallSeconds)) {
+            std::vector<std::string> f = Fields(line);
+            if (f.empty()) continue;
+            if (f[0] == "done") return f;
+            if (f[0] == "fail") {
+                std::fprintf(stderr, "torvane-console: the bridge: %s\n", line.c_str() + 5);
+                return {};
+            }
+            if (f[0] == "out" && f.size() >= 3) {
+                std::u16string text = TextOfHex(f[2]);
+                if (output_) output_(f[1] == "2" ? 2 : 1, text.data(), text.size());
+            } else if (f[0] == "trace" && f.size() >= 2) {
+                std::u16string text = TextOfHex(f[1]);
+                PlatformWriteConsole(text.data(), text.size());
+            } else if (f[0] == "sound" && f.size() >= 2) {
+                PlatformPlaySound(static_cast<uint32_t>(std::strtoul(f[1].c_str(), nullptr, 10)));
+            } else if (f[0] == "box" && f.size() >= 3) {
+                std::u16string title = TextOfHex(f[1]);
+                std::u16string text = TextOfHex(f[2]);
+                PlatformMessageBox(text.c_str(), title.c_str());
+                Request("closed");
+            }
+        }
+        return {};
+    }
+
+    // Makes a request and waits for its end: the fields of its answer ("done" first), empty when
+    // the call failed.
+    std::vector<std::string> Call(const std::string& request) {
+        Request(request);
+        return AwaitDone();
+    }
+
+    bool Start(std::string* problem) override {
+        if (!Call("start").empty()) return true;
+        *problem = "the bridge did not start the plug-in";
+        return false;
+    }
+    void Stop() override {
+        Call("stop");
+        End();
+    }
+    int Key(KeystrokeRecord* record, int modifiers,
+            std::vector<const char16_t*>* cleared) override {
+        size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
+        KeyRequest request{modifiers, record->keyName != nullptr,
+                           FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
+        request.record.name = record->keyName != nullptr ? record->keyName : u"";
+        request.record.edit =
+            EditBetween(bridgeLine_.data(), bridgeLine_.size(), record->lineStart, length);
+        bridgeLine_.assign(record->lineStart, length);
+        KeyReply reply{};
+        if (!DecodeKeyReply(Call(EncodeKeyRequest(request)), &reply)) return 0;
+        // Where the plug-in cleared the shown line, then what it wrote into the line.
+        for (long offset : reply.cleared)
+            if (offset >= 0 && static_cast<size_t>(offset) <= length)
+                cleared->push_back(record->lineStart + offset);
+        size_t newLength = length;
+        if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
+            bridgeLine_.assign(record->lineStart, newLength);
+        SetRecordNumbers(record, reply.record);
+        long index = reply.record.cursor;
+        if (index >= 0 && static_cast<size_t>(index) <= newLength)
+            record->cursorPos = record->lineStart + index;
+        record->redraw = reply.redraw;
+        if (record->keyName != nullptr) CopyText(record->keyName, 64, reply.record.name.c_str());
+        return reply.result;
+    }
+    int Command(const char16_t* arguments) override {
+        return Result(Call("command " + HexText(arguments, TextLength(arguments))));
+    }
+    int Help(const char16_t* name) override {
+        return Result(Call("help " + HexText(name, TextLength(name))));
+    }
+    int Usage(const char16_t* name, char16_t* out) override {
+        std::vector<std::string> f = Call("usage " + HexText(name, TextLength(name)));
+        if (Result(f) != 0 && f.size() >= 3) CopyText(out, kUsageSize, TextOfHex(f[2]).c_str());
+        return Result(f);
+    }
+    void SetVariable(const std::u16string& name, const std::u16string& value) override {
+        Call("set " + HexText(name) + " " + HexText(value));
+    }
+    void UnsetVariable(const std::u16string& name) override { Call("unset " + HexText(name)); }
+    // The host expands in buffers of 1024 characters; longer text is left as it is.
+    std::u16string Expand(const std::u16string& text) override {
+        if (text.size() >= 1024) return text;
+        std::vector<std::string> f = Call("expand " + HexText(text));
+        return f.size() >= 3 ? TextOfHex(f[2]) : text;
+    }
+    void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
+    std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
+
+    HostOutputSink output_;
+    SideOutputTaken taken_;
+    pid_t bridgePid_ = -1;
+    int toBridge_ = -1;
+    int fromBridge_ = -1;
+    int wineTerminal_ = -1;     // the master side of Wine's pseudo-terminal
+    std::string received_;      // bytes from the bridge not yet taken as lines
+    std::u16string bridgeLine_; // the edit line as the bridge holds it
+    bool broken_ = false;
+};
+
 } // namespace
-
-WineDriver::WineDriver(HostOutputSink output) : output_(std::move(output)) {}
-
-WineDriver::~WineDriver() {
-    End();
-}
-
-// Wine writes to its terminal now and then; what it writes is of no use and only read away.
-void WineDriver::DrainWineTerminal() {
-    char buffer[4096];
-    while (wineTerminal_ >= 0 && read(wineTerminal_, buffer, sizeof buffer) > 0) {
-    }
-}
-
-// Closes the pipes and waits a little for the bridge to end; then it is killed.
-void WineDriver::End() {
-    if (toBridge_ >= 0) close(toBridge_);
-    if (fromBridge_ >= 0) close(fromBridge_);
-    toBridge_ = fromBridge_ = -1;
-    if (bridgePid_ > 0) {
-        for (int i = 0; i < 100 && waitpid(bridgePid_, nullptr, WNOHANG) == 0; ++i) {
-            DrainWineTerminal();
-            usleep(20000);
-        }
-        if (waitpid(bridgePid_, nullptr, WNOHANG) == 0) {
-            kill(bridgePid_, SIGKILL);
-            waitpid(bridgePid_, nullptr, 0);
-        }
-    }
-    bridgePid_ = -1;
-    if (wineTerminal_ >= 0) close(wineTerminal_);
-    wineTerminal_ = -1;
-}
-
-void WineDriver::Request(const std::string& line) {
-    if (broken_) return;
-    std::string out = line + "\n";
-    WriteAll(toBridge_, out.data(), out.size());
-}
-
-// The next line from the bridge; false once it is gone or has not answered within seconds.
-bool WineDriver::NextLine(std::string* line, int seconds) {
-    int waited = 0;
-    while (!broken_ && waited < seconds * 1000) {
-        size_t end = received_.find('\n');
-        if (end != std::string::npos) {
-            *line = received_.substr(0, end);
-            received_.erase(0, end + 1);
-            return true;
-        }
-        pollfd fds[2] = {{fromBridge_, POLLIN, 0}, {wineTerminal_, POLLIN, 0}};
-        int ready = poll(fds, 2, 1000);
-        if (ready < 0 && errno != EINTR) break;
-        if (ready == 0) waited += 1000;
-        if (fds[1].revents & POLLIN) DrainWineTerminal();
-        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            char buffer[65536];
-            ssize_t n = read(fromBridge_, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            received_.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    if (!broken_)
-        std::fprintf(stderr, "torvane-console: the bridge under Wine stopped answering\n");
-    broken_ = true;
-    return false;
-}
-
-// Reads reports until the call's end; returns its fields ("done" first), empty when it failed.
-// What the plug-in shows on the way goes where the native build's stand-ins put it.
-std::vector<std::string> WineDriver::AwaitDone() {
-    std::string line;
-    while (NextLine(&line, kCallSeconds)) {
-        std::vector<std::string> f = Fields(line);
-        if (f.empty()) continue;
-        if (f[0] == "done") return f;
-        if (f[0] == "fail") {
-            std::fprintf(stderr, "torvane-console: the bridge: %s\n", line.c_str() + 5);
-            return {};
-        }
-        if (f[0] == "out" && f.size() >= 3) {
-            std::u16string text = TextOfHex(f[2]);
-            if (output_) output_(f[1] == "2" ? 2 : 1, text.data(), text.size());
-        } else if (f[0] == "trace" && f.size() >= 2) {
-            std::u16string text = TextOfHex(f[1]);
-            PlatformWriteConsole(text.data(), text.size());
-        } else if (f[0] == "sound" && f.size() >= 2) {
-            PlatformPlaySound(static_cast<uint32_t>(std::strtoul(f[1].c_str(), nullptr, 10)));
-        } else if (f[0] == "box" && f.size() >= 3) {
-            std::u16string title = TextOfHex(f[1]);
-            std::u16string text = TextOfHex(f[2]);
-            PlatformMessageBox(text.c_str(), title.c_str());
-            Request("closed");
-        }
-    }
-    return {};
-}
-
-bool WineDriver::Start(std::string* problem) {
-    Request("start");
-    if (!AwaitDone().empty()) return true;
-    *problem = "the bridge did not start the plug-in";
-    return false;
-}
-
-void WineDriver::Stop() {
-    Request("stop");
-    AwaitDone();
-    End();
-}
-
-int WineDriver::Key(KeystrokeRecord* record, int modifiers, std::vector<const char16_t*>* cleared) {
-    size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
-    KeyRequest request{modifiers, record->keyName != nullptr,
-                       FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
-    request.record.name = record->keyName != nullptr ? record->keyName : u"";
-    request.record.edit =
-        EditBetween(bridgeLine_.data(), bridgeLine_.size(), record->lineStart, length);
-    bridgeLine_.assign(record->lineStart, length);
-    Request(EncodeKeyRequest(request));
-    KeyReply reply{};
-    if (!DecodeKeyReply(AwaitDone(), &reply)) return 0;
-    // Where the plug-in cleared the shown line, then what it wrote into the line.
-    for (long offset : reply.cleared)
-        if (offset >= 0 && static_cast<size_t>(offset) <= length)
-            cleared->push_back(record->lineStart + offset);
-    size_t newLength = length;
-    if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
-        bridgeLine_.assign(record->lineStart, newLength);
-    SetRecordNumbers(record, reply.record);
-    long index = reply.record.cursor;
-    if (index >= 0 && static_cast<size_t>(index) <= newLength)
-        record->cursorPos = record->lineStart + index;
-    record->redraw = reply.redraw;
-    if (record->keyName != nullptr) CopyText(record->keyName, 64, reply.record.name.c_str());
-    return reply.result;
-}
-
-int WineDriver::Command(const char16_t* arguments) {
-    Request("command " + HexText(arguments, TextLength(arguments)));
-    return Result(AwaitDone());
-}
-
-int WineDriver::Help(const char16_t* name) {
-    Request("help " + HexText(name, TextLength(name)));
-    return Result(AwaitDone());
-}
-
-int WineDriver::Usage(const char16_t* name, char16_t* out) {
-    Request("usage " + HexText(name, TextLength(name)));
-    std::vector<std::string> f = AwaitDone();
-    if (Result(f) != 0 && f.size() >= 3) CopyText(out, kUsageSize, TextOfHex(f[2]).c_str());
-    return Result(f);
-}
-
-void WineDriver::SetVariable(const std::u16string& name, const std::u16string& value) {
-    Request("set " + HexText(name) + " " + HexText(value));
-    AwaitDone();
-}
-
-void WineDriver::UnsetVariable(const std::u16string& name) {
-    Request("unset " + HexText(name));
-    AwaitDone();
-}
-
-// The host expands in buffers of 1024 characters; longer text is left as it is.
-std::u16string WineDriver::Expand(const std::u16string& text) {
-    if (text.size() >= 1024) return text;
-    Request("expand " + HexText(text));
-    std::vector<std::string> f = AwaitDone();
-    return f.size() >= 3 ? TextOfHex(f[2]) : text;
-}
-
-void WineDriver::SetCursorRow(int32_t row) {
-    Request("row " + std::to_string(row));
-    AwaitDone();
-}
-
-std::u16string WineDriver::TakeSideOutput() {
-    return ::TakeSideOutput(&taken_);
-}
 
 std::string WindowsBuildFolder() {
     const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
@@ -256,7 +251,7 @@ std::string WinePrefixPath() {
                : WindowsBuildFolder() + "/console-wine-prefix";
 }
 
-std::unique_ptr<WineDriver> WineDriver::Launch(HostOutputSink output, std::string* problem) {
+std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::string* problem) {
     std::string build = WindowsBuildFolder();
     const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
     for (const char* file : files) {
@@ -284,7 +279,7 @@ std::unique_ptr<WineDriver> WineDriver::Launch(HostOutputSink output, std::strin
         return nullptr;
     }
     std::string bridge = build + "/torvane_console_bridge.exe";
-    std::unique_ptr<WineDriver> driver(new WineDriver(std::move(output)));
+    auto driver = std::make_unique<Wine>(std::move(output));
     driver->bridgePid_ = forkpty(&driver->wineTerminal_, nullptr, nullptr, nullptr);
     if (driver->bridgePid_ < 0) {
         *problem = "no pseudo-terminal for Wine";

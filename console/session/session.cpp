@@ -15,50 +15,47 @@ static_assert(kConsoleLineSize == kLineBufferSize, "the console's line is the ho
 namespace {
 
 // What the host does with a key that the plug-in did not consume.
-enum class Action {
-    kNone,
-    kRun,
-    kBackspace,
-    kDelete,
-    kLeft,
-    kRight,
-    kWordLeft,
-    kWordRight,
-    kHome,
-    kEnd,
-    kPrevious,
-    kNext,
-    kToggleOverwrite,
-    kClearLine,
-    kClearScreen
-};
+enum class Action { kEdit, kRun, kPrevious, kNext, kToggleOverwrite, kClearScreen };
+// Which modifier keys a row asks for: any, Ctrl among them, or Ctrl alone.
+enum class Ctrl { kAny, kHeld, kAlone };
 struct KeyAction {
     int key;
+    Ctrl ctrl;
     Action action;
+    void (*edit)(ConsoleLine*); // kEdit
 };
 
-// The keys the host edits with, whatever the modifier keys held.
+// The keys the host edits with; the first row that fits a key counts.
 constexpr KeyAction kKeyActions[] = {
-    {kKeyEnter, Action::kRun},     {kKeyBackspace, Action::kBackspace},
-    {kKeyDel, Action::kDelete},    {kKeyHome, Action::kHome},
-    {kKeyEnd, Action::kEnd},       {kKeyUp, Action::kPrevious},
-    {kKeyDown, Action::kNext},     {kKeyIns, Action::kToggleOverwrite},
-    {kKeyEsc, Action::kClearLine},
+    {kKeyEnter, Ctrl::kAny, Action::kRun, nullptr},
+    {kKeyBackspace, Ctrl::kAny, Action::kEdit, LineBackspace},
+    {LetterKey('H'), Ctrl::kAlone, Action::kEdit, LineBackspace},
+    {kKeyDel, Ctrl::kAny, Action::kEdit, LineDelete},
+    {kKeyLeft, Ctrl::kHeld, Action::kEdit, LineWordLeft},
+    {kKeyLeft, Ctrl::kAny, Action::kEdit, LineLeft},
+    {kKeyRight, Ctrl::kHeld, Action::kEdit, LineWordRight},
+    {kKeyRight, Ctrl::kAny, Action::kEdit, LineRight},
+    {kKeyHome, Ctrl::kAny, Action::kEdit, LineHome},
+    {kKeyEnd, Ctrl::kAny, Action::kEdit, LineEnd},
+    {kKeyEsc, Ctrl::kAny, Action::kEdit, LineClear},
+    {kKeyUp, Ctrl::kAny, Action::kPrevious, nullptr},
+    {kKeyDown, Ctrl::kAny, Action::kNext, nullptr},
+    {kKeyIns, Ctrl::kAny, Action::kToggleOverwrite, nullptr},
+    {LetterKey('L'), Ctrl::kAlone, Action::kClearScreen, nullptr},
 };
+
+// The host's action for a key; null for a key the host does nothing with.
+const KeyAction* ActionOf(int key, int modifiers) {
+    for (const KeyAction& row : kKeyActions) {
+        bool fits = row.ctrl == Ctrl::kAny ||
+                    (row.ctrl == Ctrl::kHeld ? (modifiers & kCtrlBit) != 0 : modifiers == kCtrlBit);
+        if (row.key == key && fits) return &row;
+    }
+    return nullptr;
+}
 
 bool IsCtrlC(int key, int modifiers) {
     return key == LetterKey('C') && modifiers == kCtrlBit;
-}
-
-Action DefaultAction(int key, int modifiers) {
-    bool ctrl = (modifiers & kCtrlBit) != 0;
-    if (key == kKeyLeft) return ctrl ? Action::kWordLeft : Action::kLeft;
-    if (key == kKeyRight) return ctrl ? Action::kWordRight : Action::kRight;
-    for (const KeyAction& k : kKeyActions)
-        if (k.key == key) return k.action;
-    if (modifiers == kCtrlBit && key == LetterKey('H')) return Action::kBackspace;
-    if (modifiers == kCtrlBit && key == LetterKey('L')) return Action::kClearScreen;
-    return Action::kNone;
 }
 
 ShownLine Shown(const Session& s) {
@@ -162,50 +159,24 @@ std::u16string RunLine(Session& s) {
     return text;
 }
 
-void Apply(Session& s, Action action) {
-    ConsoleLine* line = &s.line;
-    switch (action) {
-    case Action::kNone:
+void Apply(Session& s, const KeyAction& action) {
+    switch (action.action) {
+    case Action::kEdit:
+        action.edit(&s.line);
+        break;
     case Action::kRun:
         return;
-    case Action::kBackspace:
-        LineBackspace(line);
-        break;
-    case Action::kDelete:
-        LineDelete(line);
-        break;
-    case Action::kLeft:
-        LineLeft(line);
-        break;
-    case Action::kRight:
-        LineRight(line);
-        break;
-    case Action::kWordLeft:
-        LineWordLeft(line);
-        break;
-    case Action::kWordRight:
-        LineWordRight(line);
-        break;
-    case Action::kHome:
-        LineHome(line);
-        break;
-    case Action::kEnd:
-        LineEnd(line);
-        break;
     case Action::kPrevious:
         if (s.historyIndex == 0) return;
-        if (s.historyIndex == s.history.size()) s.draft.assign(line->text, line->length);
+        if (s.historyIndex == s.history.size()) s.draft.assign(s.line.text, s.line.length);
         ShowHistory(s, s.historyIndex - 1);
         return;
     case Action::kNext:
         if (s.historyIndex < s.history.size()) ShowHistory(s, s.historyIndex + 1);
         return;
     case Action::kToggleOverwrite:
-        line->overwrite = !line->overwrite;
+        s.line.overwrite = !s.line.overwrite;
         return;
-    case Action::kClearLine:
-        LineClear(line);
-        break;
     case Action::kClearScreen:
         s.screen->ClearScreen();
         break;
@@ -240,14 +211,15 @@ std::optional<std::u16string> HandleKey(Session& s, int key, int modifiers) {
         SessionLeave(s, 130);
         return std::nullopt;
     }
-    Action action = DefaultAction(key, modifiers);
-    if (action == Action::kRun) s.screen->GoToLineEnd(Shown(s));
+    const KeyAction* action = ActionOf(key, modifiers);
+    bool runs = action != nullptr && action->action == Action::kRun;
+    if (runs) s.screen->GoToLineEnd(Shown(s));
     bool consumed = CallKey(s, HostReportOfKey(key, modifiers, s.extendedHost));
-    if (!consumed && action == Action::kRun) {
+    if (!consumed && runs) {
         s.screen->KeyHandled(keyName, nullptr);
         return RunLine(s);
     }
-    if (!consumed) Apply(s, action);
+    if (!consumed && action != nullptr) Apply(s, *action);
     s.screen->KeyHandled(keyName, &s.line);
     return std::nullopt;
 }

@@ -4,50 +4,18 @@
 
 #include "keys/modifiers.h"
 
+// clang-format off
 enum ConsoleKey : int {
-    kKeyF1,
-    kKeyF2,
-    kKeyF3,
-    kKeyF4,
-    kKeyF5,
-    kKeyF6,
-    kKeyF7,
-    kKeyF8,
-    kKeyF9,
-    kKeyF10,
-    kKeyF11,
-    kKeyF12,
-    kKeyHome,
-    kKeyEnd,
-    kKeyPgUp,
-    kKeyPgDn,
-    kKeyIns,
-    kKeyDel,
-    kKeyUp,
-    kKeyDown,
-    kKeyLeft,
-    kKeyRight,
-    kKeyA, // A to Z follow in order
-    kKeyZ = kKeyA + 25,
-    kKey1, // 1 to 9, then 0
-    kKey0 = kKey1 + 9,
-    kKeyBackspace,
-    kKeyGrave,
-    kKeyMinus,
-    kKeyPlus,
-    kKeyEnter,
-    kKeyLeftBracket,
-    kKeyRightBracket,
-    kKeyBackslash,
-    kKeySemicolon,
-    kKeyApostrophe,
-    kKeyComma,
-    kKeyDecimal,
-    kKeyDivide,
-    kKeyTab,
+    kKeyF1, kKeyF2, kKeyF3, kKeyF4, kKeyF5, kKeyF6, kKeyF7, kKeyF8, kKeyF9, kKeyF10, kKeyF11, kKeyF12,
+    kKeyHome, kKeyEnd, kKeyPgUp, kKeyPgDn, kKeyIns, kKeyDel, kKeyUp, kKeyDown, kKeyLeft, kKeyRight,
+    kKeyA, kKeyZ = kKeyA + 25,  // A to Z in order
+    kKey1, kKey0 = kKey1 + 9,   // 1 to 9, then 0
+    kKeyBackspace, kKeyGrave, kKeyMinus, kKeyPlus, kKeyEnter, kKeyLeftBracket, kKeyRightBracket,
+    kKeyBackslash, kKeySemicolon, kKeyApostrophe, kKeyComma, kKeyDecimal, kKeyDivide, kKeyTab,
     kKeyEsc,
     kConsoleKeyCount
 };
+// clang-format on
 
 // The key of a letter, 'A' to 'Z'.
 constexpr int LetterKey(char letter) {

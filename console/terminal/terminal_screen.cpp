@@ -3,7 +3,9 @@
 #include "console/terminal/terminal_screen.h"
 
 #include <utility>
+#include <vector>
 
+#include "console/terminal/layout.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -15,77 +17,81 @@ TerminalSize AtLeastOneColumn(TerminalSize size) {
     return {size.rows, size.columns < 1 ? 1 : size.columns};
 }
 
+class Terminal : public Screen {
+  public:
+    Terminal(ByteSink terminal, ByteSink out, ByteSink err, TerminalSize size)
+        : terminal_(std::move(terminal)), host_{std::move(out), std::move(err)},
+          size_(AtLeastOneColumn(size)) {}
+
+    TerminalSize Size() const override { return size_; }
+    void Resize(TerminalSize size) override {
+        size_ = AtLeastOneColumn(size);
+        if (lineDrawn_) cursor_ = Rewrapped(drawnRows_, cursor_, size_.columns);
+    }
+    void Print(const std::u16string& text) override { Write(ToUtf8(text)); }
+    void HostOutput(int stream, const char16_t* text, size_t length) override {
+        std::string bytes = ToUtf8(text, length);
+        host_[stream == 2 ? 1 : 0](bytes.data(), bytes.size());
+    }
+    void SideOutput(const std::u16string&) override {}
+    void DrawLine(const ShownLine& shown) override {
+        std::string out = MoveBetween(cursor_, {0, 0}) + kClearBelow;
+        out += ::DrawLine(shown.prompt, shown.line, size_.columns, &cursor_);
+        Write(out);
+        drawnRows_ = RowWidths(shown.prompt, shown.line, size_.columns);
+        lineDrawn_ = true;
+    }
+    void GoToLineEnd(const ShownLine& shown) override {
+        if (!lineDrawn_) return;
+        LinePlace end = EndOf(shown.prompt, shown.line, size_.columns);
+        Write(MoveBetween(cursor_, end));
+        cursor_ = end;
+    }
+    void LeaveLine(const ShownLine& shown) override {
+        if (!lineDrawn_) return;
+        GoToLineEnd(shown);
+        if (cursor_.column != 0 || cursor_.row == 0) Write("\r\n");
+        StartLine();
+    }
+    void StartLine() override {
+        lineDrawn_ = false;
+        cursor_ = {0, 0};
+    }
+    void ClearLineFrom(const ShownLine& shown, size_t index) override {
+        if (!lineDrawn_) return;
+        LinePlace place = PlaceOf(shown.prompt, shown.line, size_.columns, index);
+        Write(MoveBetween(cursor_, place) + kClearBelow);
+        cursor_ = place;
+    }
+    void ClearScreen() override {
+        Write(kClearScreen);
+        StartLine();
+    }
+    void Bell() override { Write("\a"); }
+    void KeyBegins(const ConsoleLine&) override {}
+    void KeyHandled(const char16_t*, const ConsoleLine*) override {}
+    void Interrupted(const ShownLine& shown) override {
+        GoToLineEnd(shown);
+        Write("^C\r\n");
+        lineDrawn_ = false;
+    }
+
+  private:
+    void Write(const std::string& bytes) {
+        if (!bytes.empty()) terminal_(bytes.data(), bytes.size());
+    }
+
+    ByteSink terminal_;
+    ByteSink host_[2]; // the host's standard output and error
+    TerminalSize size_;
+    bool lineDrawn_ = false;        // the line is on the screen from its start
+    LinePlace cursor_{0, 0};        // the terminal's cursor, relative to the line's start
+    std::vector<size_t> drawnRows_; // the columns of each row of the line as last drawn
+};
+
 } // namespace
 
-TerminalScreen::TerminalScreen(ByteSink terminal, ByteSink out, ByteSink err, TerminalSize size)
-    : terminal_(std::move(terminal)), host_{std::move(out), std::move(err)},
-      size_(AtLeastOneColumn(size)) {}
-
-void TerminalScreen::Write(const std::string& bytes) {
-    if (!bytes.empty()) terminal_(bytes.data(), bytes.size());
-}
-
-void TerminalScreen::Resize(TerminalSize size) {
-    size_ = AtLeastOneColumn(size);
-    if (lineDrawn_) cursor_ = Rewrapped(drawnRows_, cursor_, size_.columns);
-}
-
-void TerminalScreen::Print(const std::u16string& text) {
-    Write(ToUtf8(text));
-}
-
-void TerminalScreen::HostOutput(int stream, const char16_t* text, size_t length) {
-    std::string bytes = ToUtf8(text, length);
-    host_[stream == 2 ? 1 : 0](bytes.data(), bytes.size());
-}
-
-void TerminalScreen::DrawLine(const ShownLine& shown) {
-    std::string out = MoveBetween(cursor_, {0, 0}) + kClearBelow;
-    out += ::DrawLine(shown.prompt, shown.line, size_.columns, &cursor_);
-    Write(out);
-    drawnRows_ = RowWidths(shown.prompt, shown.line, size_.columns);
-    lineDrawn_ = true;
-}
-
-void TerminalScreen::GoToLineEnd(const ShownLine& shown) {
-    if (!lineDrawn_) return;
-    LinePlace end = EndOf(shown.prompt, shown.line, size_.columns);
-    Write(MoveBetween(cursor_, end));
-    cursor_ = end;
-}
-
-void TerminalScreen::LeaveLine(const ShownLine& shown) {
-    if (!lineDrawn_) return;
-    LinePlace end = EndOf(shown.prompt, shown.line, size_.columns);
-    std::string out = MoveBetween(cursor_, end);
-    if (end.column != 0 || end.row == 0) out += "\r\n";
-    Write(out);
-    StartLine();
-}
-
-void TerminalScreen::StartLine() {
-    lineDrawn_ = false;
-    cursor_ = {0, 0};
-}
-
-void TerminalScreen::ClearLineFrom(const ShownLine& shown, size_t index) {
-    if (!lineDrawn_) return;
-    LinePlace place = PlaceOf(shown.prompt, shown.line, size_.columns, index);
-    Write(MoveBetween(cursor_, place) + kClearBelow);
-    cursor_ = place;
-}
-
-void TerminalScreen::ClearScreen() {
-    Write(kClearScreen);
-    StartLine();
-}
-
-void TerminalScreen::Bell() {
-    Write("\a");
-}
-
-void TerminalScreen::Interrupted(const ShownLine& shown) {
-    GoToLineEnd(shown);
-    Write("^C\r\n");
-    lineDrawn_ = false;
+std::unique_ptr<Screen> MakeTerminalScreen(ByteSink terminal, ByteSink out, ByteSink err,
+                                           TerminalSize size) {
+    return std::make_unique<Terminal>(std::move(terminal), std::move(out), std::move(err), size);
 }

@@ -70,32 +70,45 @@ void TranscriptFilter::End() {
     to_("^M", 2);
 }
 
-TranscriptScreen::TranscriptScreen(ByteSink out, ByteSink err)
-    : out_(std::move(out)), err_(std::move(err)) {}
+namespace {
 
-void TranscriptScreen::Print(const std::u16string& text) {
-    std::string bytes = ToUtf8(text);
-    if (!bytes.empty()) out_(bytes.data(), bytes.size());
-}
+class Transcript : public Screen {
+  public:
+    Transcript(ByteSink out, ByteSink err) : out_(std::move(out)), err_(std::move(err)) {}
 
-void TranscriptScreen::HostOutput(int stream, const char16_t* text, size_t length) {
-    std::string bytes = ToUtf8(text, length);
-    (stream == 2 ? err_ : out_)(bytes.data(), bytes.size());
-}
+    TerminalSize Size() const override { return {24, 80}; }
+    void Resize(TerminalSize) override {}
+    void Print(const std::u16string& text) override { Write(out_, ToUtf8(text)); }
+    void HostOutput(int stream, const char16_t* text, size_t length) override {
+        Write(stream == 2 ? err_ : out_, ToUtf8(text, length));
+    }
+    void SideOutput(const std::u16string& text) override { Print(text); }
+    void DrawLine(const ShownLine&) override {}
+    void GoToLineEnd(const ShownLine&) override {}
+    void LeaveLine(const ShownLine&) override {}
+    void StartLine() override {}
+    void ClearLineFrom(const ShownLine&, size_t) override {}
+    void ClearScreen() override {}
+    void Bell() override { Print(u"(bell: the line is full)\n"); }
+    void KeyBegins(const ConsoleLine& line) override { before_ = TranscriptLine(line); }
+    void KeyHandled(const char16_t* keyName, const ConsoleLine* after) override {
+        Print(u"[" + before_ + u"] " + keyName +
+              (after != nullptr ? u" -> [" + TranscriptLine(*after) + u"]\n" : u"\n"));
+    }
+    void Interrupted(const ShownLine&) override { Print(u"[" + before_ + u"] Ctrl-C: leaving\n"); }
 
-void TranscriptScreen::Bell() {
-    Print(u"(bell: the line is full)\n");
-}
+  private:
+    static void Write(const ByteSink& sink, const std::string& bytes) {
+        if (!bytes.empty()) sink(bytes.data(), bytes.size());
+    }
 
-void TranscriptScreen::KeyBegins(const ConsoleLine& line) {
-    before_ = TranscriptLine(line);
-}
+    ByteSink out_;
+    ByteSink err_;
+    std::u16string before_; // the line before the key being handled
+};
 
-void TranscriptScreen::KeyHandled(const char16_t* keyName, const ConsoleLine* after) {
-    Print(u"[" + before_ + u"] " + keyName +
-          (after != nullptr ? u" -> [" + TranscriptLine(*after) + u"]\n" : u"\n"));
-}
+} // namespace
 
-void TranscriptScreen::Interrupted(const ShownLine&) {
-    Print(u"[" + before_ + u"] Ctrl-C: leaving\n");
+std::unique_ptr<Screen> MakeTranscriptScreen(ByteSink out, ByteSink err) {
+    return std::make_unique<Transcript>(std::move(out), std::move(err));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "console/terminal/screen.h"
@@ -36,28 +37,4 @@ class TranscriptFilter {
 
 // The console's text and the host's standard output go to out, which they share, and the host's
 // standard error to err. The program sends both through a TranscriptFilter.
-class TranscriptScreen : public Screen {
-  public:
-    TranscriptScreen(ByteSink out, ByteSink err);
-
-    TerminalSize Size() const override { return {24, 80}; }
-    void Resize(TerminalSize) override {}
-    void Print(const std::u16string& text) override;
-    void HostOutput(int stream, const char16_t* text, size_t length) override;
-    void SideOutput(const std::u16string& text) override { Print(text); }
-    void DrawLine(const ShownLine&) override {}
-    void GoToLineEnd(const ShownLine&) override {}
-    void LeaveLine(const ShownLine&) override {}
-    void StartLine() override {}
-    void ClearLineFrom(const ShownLine&, size_t) override {}
-    void ClearScreen() override {}
-    void Bell() override;
-    void KeyBegins(const ConsoleLine& line) override;
-    void KeyHandled(const char16_t* keyName, const ConsoleLine* after) override;
-    void Interrupted(const ShownLine& shown) override;
-
-  private:
-    ByteSink out_;
-    ByteSink err_;
-    std::u16string before_; // the line before the key being handled
-};
+std::unique_ptr<Screen> MakeTranscriptScreen(ByteSink out, ByteSink err);

@@ -16,7 +16,7 @@ namespace {
 class ConsoleTest : public World {
   protected:
     std::string written;
-    NativeDriver plugin;
+    std::unique_ptr<PluginDriver> plugin = MakeNativeDriver();
     std::unique_ptr<Screen> screen;
     std::unique_ptr<Session> session = std::make_unique<Session>();
 
@@ -29,21 +29,20 @@ class ConsoleTest : public World {
         };
         ByteSink ignore = [](const char*, size_t) {};
         if (transcript)
-            screen = std::make_unique<TranscriptScreen>(capture, ignore);
+            screen = MakeTranscriptScreen(capture, ignore);
         else
-            screen =
-                std::make_unique<TerminalScreen>(capture, ignore, ignore, TerminalSize{24, width});
+            screen = MakeTerminalScreen(capture, ignore, ignore, TerminalSize{24, width});
         std::string problem;
-        ASSERT_TRUE(plugin.Start(&problem)) << problem;
+        ASSERT_TRUE(plugin->Start(&problem)) << problem;
         bool extended = hostVersion[0] >= u'2' && hostVersion[1] >= u'4';
         session = std::make_unique<Session>();
-        SessionBegin(*session, &plugin, screen.get(), extended);
+        SessionBegin(*session, plugin.get(), screen.get(), extended);
         SessionFlush(*session);
         HostClearOutput();
         written.clear();
     }
     void TearDown() override {
-        plugin.Stop();
+        plugin->Stop();
         World::TearDown();
     }
 
@@ -110,7 +109,7 @@ TEST_F(ConsoleTest, KeysTheHostEditsWith) {
         session->line.overwrite = false;
         Type(c.keys);
         EXPECT_EQ(Line(), c.line) << c.keys;
-        plugin.Stop();
+        plugin->Stop();
         ResetWorld();
     }
 }
@@ -177,7 +176,7 @@ TEST_F(ConsoleTest, BuiltInCommands) {
         EXPECT_EQ(shown, c.shown) << c.line;
         EXPECT_EQ(Result(), c.result) << c.line;
         EXPECT_EQ(HostStdout().substr(0, c.stdoutStart.size()), c.stdoutStart) << c.line;
-        plugin.Stop();
+        plugin->Stop();
         ResetWorld();
     }
 }
@@ -277,14 +276,14 @@ TEST_F(ConsoleTest, CtrlCAndExitLeave) {
     EXPECT_TRUE(session->exitRequested);
     EXPECT_EQ(session->exitStatus, 130);
     EXPECT_EQ(written, "[abc|] Ctrl-C: leaving\n");
-    plugin.Stop();
+    plugin->Stop();
     ResetWorld();
     Start();
     Type("exit\rmore");
     EXPECT_TRUE(session->exitRequested);
     EXPECT_EQ(session->exitStatus, 0);
     EXPECT_EQ(Line(), u"|");
-    plugin.Stop();
+    plugin->Stop();
     ResetWorld();
     Start();
     Type("\x1b[200~abc\x03more"); // inside a paste whose end never comes

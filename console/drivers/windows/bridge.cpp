@@ -9,6 +9,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -158,56 +159,56 @@ void Key(Bridge& b, const std::vector<std::string>& f) {
     Send(EncodeKeyReply(reply));
 }
 
+// Ends a call: the host's output meanwhile, then "done RESULT" and the text of a buffer of 1024
+// characters, if any.
+void Done(Bridge& b, int result, char16_t* text = nullptr) {
+    SendOutput(b);
+    std::string fields;
+    if (text != nullptr) {
+        text[1023] = 0;
+        fields = " " + HexText(Units(reinterpret_cast<wchar_t*>(text)));
+    }
+    Send("done " + std::to_string(result) + fields);
+}
+
 // Runs one request; false for stop.
 bool Serve(Bridge& b, const std::vector<std::string>& f) {
     const std::string& what = f[0];
-    if (what == "set") {
-        b.host.setVariable(FieldText(f, 1).c_str(), FieldText(f, 2).c_str());
-        Send("done 0");
+    std::u16string argument = FieldText(f, 1);
+    char16_t buffer[1024] = {}; // expand and usage write their text here
+    if (what == "key") {
+        Key(b, f);
+    } else if (what == "set") {
+        b.host.setVariable(argument.c_str(), FieldText(f, 2).c_str());
+        Done(b, 0);
     } else if (what == "unset") {
-        b.host.unsetVariable(FieldText(f, 1).c_str());
-        Send("done 0");
+        b.host.unsetVariable(argument.c_str());
+        Done(b, 0);
     } else if (what == "row") {
         b.host.setCursorRow(static_cast<int>(FieldNumber(f, 1)));
-        Send("done 0");
+        Done(b, 0);
     } else if (what == "expand") {
-        char16_t buffer[1024] = {};
-        FieldText(f, 1).copy(buffer, 1023);
+        argument.copy(buffer, std::size(buffer) - 1);
         b.host.expandVariables(buffer, 1);
-        buffer[1023] = 0;
-        Send("done 0 " + HexText(Units(reinterpret_cast<wchar_t*>(buffer))));
+        Done(b, 0, buffer);
     } else if (what == "start") {
         const PluginInfoRecord* info = b.plugin.getPluginInfo();
-        if (info == nullptr || info->implements == nullptr) {
+        if (info == nullptr || info->implements == nullptr)
             Send("fail the plug-in gave no identity record");
-            return true;
-        }
-        int result = b.plugin.initializePlugin();
-        SendOutput(b);
-        Send("done " + std::to_string(result));
+        else
+            Done(b, b.plugin.initializePlugin());
     } else if (what == "stop") {
         int result = b.plugin.shutdownPlugin();
         HoldModifiers(b, 0);
-        SendOutput(b);
-        Send("done " + std::to_string(result));
+        Done(b, result);
         return false;
     } else if (what == "command") {
-        int result = b.plugin.torvane(FieldText(f, 1).c_str());
-        SendOutput(b);
-        Send("done " + std::to_string(result));
+        Done(b, b.plugin.torvane(argument.c_str()));
     } else if (what == "help") {
-        int result = b.plugin.help(FieldText(f, 1).c_str());
-        SendOutput(b);
-        Send("done " + std::to_string(result));
+        Done(b, b.plugin.help(argument.c_str()));
     } else if (what == "usage") {
-        char16_t out[1024] = {};
-        int result = b.plugin.usage(FieldText(f, 1).c_str(), out);
-        out[1023] = 0;
-        SendOutput(b);
-        Send("done " + std::to_string(result) + " " +
-             HexText(Units(reinterpret_cast<wchar_t*>(out))));
-    } else if (what == "key") {
-        Key(b, f);
+        int result = b.plugin.usage(argument.c_str(), buffer);
+        Done(b, result, buffer);
     } else {
         Send("fail unknown request " + what);
     }
