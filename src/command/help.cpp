@@ -5,6 +5,7 @@
 #include "plugin/host.h"
 #include "plugin/identity.h"
 #include "plugin/settings.h"
+#include "text/chars.h"
 
 // The line after the first ends in CR LF on purpose: the usage text starts right after it.
 const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.\n"
@@ -29,12 +30,24 @@ const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.
 
 static_assert(sizeof(HelpText) / sizeof(HelpText[0]) == 659 + 1);
 
-const HelpEntry HelpTable[] = {
+namespace {
+
+// The names that have help, in the order they are looked up: the command's one name, for now.
+constexpr HelpEntry HelpTable[] = {
     {u"torvane", HelpText},
 };
-const int kHelpTableSize = sizeof(HelpTable) / sizeof(HelpTable[0]);
 
-int ShowCommandHelp(bool showVersion) {
+} // namespace
+
+const HelpEntry* FindHelpEntry(const char16_t* name) {
+    if (name == nullptr) return nullptr;
+    for (const HelpEntry& entry : HelpTable) {
+        if (EqualsIgnoreCase(name, entry.name)) return &entry;
+    }
+    return nullptr;
+}
+
+void ShowCommandHelp(bool showVersion) {
     char16_t hotkeyName[kKeyNameBufferSize] = {};
     FormatHotkey(hotkeyName);
     QPuts(HelpText);
@@ -43,5 +56,4 @@ int ShowCommandHelp(bool showVersion) {
         Printf(u"\r\n\t\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor, kVersionMinor,
                kVersionBuild, kVersionRevision, kPlatformName);
     }
-    return 0;
 }

@@ -32,5 +32,6 @@ int LoadSettings(RegistryKey root);
 // Stores the settings under root: 0, or the Windows error code of the failure.
 int SaveSettings(RegistryKey root);
 
-// Writes the name of the hotkey into buffer (1024 characters): 0, or -1 after "(unknown)".
+// Writes the name of the hotkey into buffer (kKeyNameBufferSize characters): 0, or -1 after
+// "(unknown)".
 int FormatHotkey(char16_t* buffer);

@@ -1,8 +1,8 @@
 #include "keys/key_reports.h"
+#include "keys/key_tables.h"
 #include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "plugin/host.h"
-#include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
 

@@ -81,17 +81,17 @@ TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
     ASSERT_EQ(usage.size(), 607u);
     ASSERT_EQ(usage.substr(0, 47), u"TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n");
     for (const auto& c : kUsageCases) {
-        char16_t out[1024 + 8];
+        constexpr size_t kSize = kUsageBufferSize + 8;
+        char16_t out[kSize];
         for (char16_t& ch : out)
             ch = u'#';
         EXPECT_EQ(Usage(c.name.c_str(), out), c.found) << "name: " << ToUtf8(c.name);
         if (c.found) {
             EXPECT_EQ(std::u16string(out), usage) << "name: " << ToUtf8(c.name);
-            EXPECT_EQ(std::u16string(out + 608, 1024 + 8 - 608),
-                      std::u16string(1024 + 8 - 608, u'#'))
+            EXPECT_EQ(std::u16string(out + 608, kSize - 608), std::u16string(kSize - 608, u'#'))
                 << "name: " << ToUtf8(c.name);
         } else {
-            EXPECT_EQ(std::u16string(out, 1024 + 8), std::u16string(1024 + 8, u'#'))
+            EXPECT_EQ(std::u16string(out, kSize), std::u16string(kSize, u'#'))
                 << "name: " << ToUtf8(c.name);
         }
     }
@@ -135,7 +135,7 @@ TEST_F(HelpWorld, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
     };
     for (const auto& c : cases) {
         HostClearOutput();
-        EXPECT_EQ(ShowCommandHelp(c.showVersion), 0);
+        ShowCommandHelp(c.showVersion);
         EXPECT_EQ(HostStdout(), std::u16string(HelpText) + c.after) << "version " << c.showVersion;
         EXPECT_EQ(HostStderr(), u"");
     }

@@ -21,7 +21,7 @@ std::vector<std::string> pendingCalls;
 
 // The host's edit line and key-name buffers, as big as the host's.
 char16_t lineBuffer[kLineBufferSize];
-char16_t keyNameBuffer[256];
+char16_t keyNameBuffer[kReportedKeyNameSize];
 
 // The registry value types the scenarios write and show.
 constexpr uint32_t kTypeSz = 1;
@@ -234,20 +234,19 @@ bool CommandTorvane(const Words& words) {
     return true;
 }
 
-// usage "NAME": the host's 1024-character buffer, filled beforehand so that an untouched
-// buffer shows.
+// usage "NAME": a buffer of the host's size, filled beforehand so that an untouched buffer shows.
 bool CommandUsage(const Words& words) {
     if (!Have(plugin.usage, "Usage")) return false;
     if (words.size() != 2 || !words[1].quoted) return Fail("usage: usage \"NAME\"");
-    char16_t out[1024];
+    char16_t out[kUsageBufferSize];
     for (char16_t& ch : out)
         ch = u'#';
-    out[1023] = 0;
+    out[kUsageBufferSize - 1] = 0;
     int result = plugin.usage(words[1].text.c_str(), out);
     size_t length = 0;
-    while (length < 1024 && out[length] != 0)
+    while (length < kUsageBufferSize && out[length] != 0)
         ++length;
-    bool untouched = length == 1023;
+    bool untouched = length == kUsageBufferSize - 1;
     for (size_t i = 0; untouched && i < length; ++i)
         untouched = out[i] == u'#';
     if (untouched) {
