@@ -25,7 +25,7 @@ int DispatchKeystroke(KeystrokeRecord* record) {
     int32_t code = record->keyCode;
     if (code == 0) {
         if (!extendedKeys || record->keyName == nullptr) return 0;
-        code = CodeFromKeyName(record->keyName);
+        code = CodeOfReportedKeyName(record->keyName);
         if (code <= 0) return 0;
     }
 

@@ -73,7 +73,7 @@ TEST_F(World, NoKeyButEnterAllocates) {
                     EXPECT_EQ(counted.heap + counted.news, 0u) << "code 0x" << std::hex << code;
                     ++keys;
                 }
-                const int32_t named = CodeFromKeyName(name.c_str());
+                const int32_t named = CodeOfReportedKeyName(name.c_str());
                 if (extended && named != kEnterCode && named != Settings.hotkey) {
                     EditLine line(u"copy a| b", 0);
                     line.SetName(name);

@@ -136,7 +136,7 @@ TEST_F(World, AnOverlongReportedNameIsIgnored) {
     line.record.keyName = name.data();
     key(&line.record);
     EXPECT_EQ(Outcome(line), "none");
-    EXPECT_EQ(CodeFromKeyName(name.c_str()), 0);
+    EXPECT_EQ(CodeOfReportedKeyName(name.c_str()), 0);
 }
 
 } // namespace
