@@ -12,7 +12,7 @@ target_link_libraries(torvane_standins PUBLIC torvane_text)
 # The stand-in host: the seven host operations, variables and captured output.
 torvane_sources(HOST_SOURCES host host/native)
 add_library(torvane_host STATIC ${HOST_SOURCES})
-target_link_libraries(torvane_host PUBLIC torvane_text torvane_standins)
+target_link_libraries(torvane_host PUBLIC torvane_text)
 
 # The plug-in, calling the host's operations and the stand-ins' services.
 add_library(torvane_plugin STATIC ${TORVANE_PLUGIN_SOURCES})

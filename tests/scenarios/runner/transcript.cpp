@@ -2,9 +2,26 @@
 
 #include <algorithm>
 
+#include "plugin/version.h"
 #include "standins/utf8.h"
 
 namespace {
+
+// Each placeholder and its text; the longer text first, so that the reverse finds it whole.
+struct VersionPlaceholder {
+    const char* placeholder;
+    const char* text;
+};
+constexpr VersionPlaceholder kVersionPlaceholders[] = {
+    {"{file-version}", TORVANE_FILE_VERSION_TEXT},
+    {"{version}", TORVANE_VERSION_TEXT},
+};
+
+std::string ReplaceAll(std::string line, const std::string& from, const std::string& to) {
+    for (size_t at = line.find(from); at != std::string::npos; at = line.find(from, at + to.size()))
+        line.replace(at, from.size(), to);
+    return line;
+}
 
 std::FILE* transcript = nullptr;
 std::vector<std::string> transcriptLines;
@@ -200,6 +217,20 @@ void CloseTranscript() {
     transcript = nullptr;
 }
 
+std::string ExpandVersion(const std::string& line) {
+    std::string out = line;
+    for (const VersionPlaceholder& v : kVersionPlaceholders)
+        out = ReplaceAll(out, v.placeholder, v.text);
+    return out;
+}
+
+std::string PlaceholdVersion(const std::string& line) {
+    std::string out = line;
+    for (const VersionPlaceholder& v : kVersionPlaceholders)
+        out = ReplaceAll(out, v.text, v.placeholder);
+    return out;
+}
+
 ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenarioLines) {
     ExpectedTranscript expected;
     for (size_t i = 0; i < scenarioLines.size(); ++i) {
@@ -207,7 +238,7 @@ ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenario
         if (line.empty() || line[0] == '#' ||
             line.find_first_not_of(" \t\r\v\f") == std::string::npos)
             continue;
-        expected.lines.push_back(line);
+        expected.lines.push_back(ExpandVersion(line));
         expected.fileLines.push_back(i + 1);
     }
     return expected;
