@@ -458,6 +458,36 @@ std::string Folder(const std::string& path) {
     return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
+constexpr const char* kUsage =
+    "usage: torvane_runner [--update] SCENARIO [TRANSCRIPT]\n"
+    "\n"
+    "Runs the commands of SCENARIO (its lines that start with \"> \") against the plug-in, as a\n"
+    "host would, and compares what comes back with the transcript the file holds around them.\n"
+    "\n"
+    "  TRANSCRIPT  the file the actual transcript is written to (default: standard output).\n"
+    "              The registry the scenario leaves is kept beside it as NAME.reg, so a\n"
+    "              scenario marked \"#! after NAME\" needs one, in the same folder as NAME's.\n"
+    "  --update    after a deliberate change of the output, write the actual transcript into\n"
+    "              SCENARIO; comments, commands and the lines that still hold stay as they are\n"
+    "  --help      show this text\n"
+    "\n"
+    "Exit status: 0 when the transcript is the expected one (or SCENARIO was updated), 1 when\n"
+    "not, 2 for a bad call.\n";
+
+// Writes the lines to path through a file beside it, so that a failed write leaves path whole.
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string part = path + ".part";
+    std::FILE* file = LayerOpenFile(part, "wb");
+    if (file == nullptr) return false;
+    bool written = true;
+    for (const std::string& line : lines)
+        written = written && std::fputs(line.c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
+    written = std::fclose(file) == 0 && written;
+    if (written && std::rename(part.c_str(), path.c_str()) == 0) return true;
+    std::remove(part.c_str());
+    return false;
+}
+
 // The "#! " lines: "pty" and "after NAME"; false with a reason for any other.
 bool ReadSetup(const std::vector<std::string>& lines, ScenarioSetup* setup, std::string* why) {
     for (const std::string& line : lines) {
@@ -536,9 +566,25 @@ void ReportMessageBox(const std::u16string& title, const std::u16string& text, u
     AddLines("box text", text.c_str(), &pendingCalls);
 }
 
-int RunScenarioProgram(const std::vector<std::string>& arguments) {
+int RunScenarioProgram(const std::vector<std::string>& commandLine) {
+    std::vector<std::string> arguments;
+    bool update = false;
+    for (const std::string& argument : commandLine) {
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (argument == "--update") {
+            update = true;
+        } else if (argument.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "unknown option %s\n%s", argument.c_str(), kUsage);
+            return 2;
+        } else {
+            arguments.push_back(argument);
+        }
+    }
     if (arguments.empty() || arguments.size() > 2) {
-        std::fputs("usage: torvane_runner SCENARIO [TRANSCRIPT]\n", stderr);
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string bytes;
@@ -584,5 +630,17 @@ int RunScenarioProgram(const std::vector<std::string>& arguments) {
     if (!differences.empty())
         std::fprintf(stderr, "%s: the transcript differs from the expected one\n%s",
                      setup.name.c_str(), differences.c_str());
-    return failures == 0 && differences.empty() ? 0 : 1;
+    if (!update || differences.empty()) return failures == 0 && differences.empty() ? 0 : 1;
+    // A command that failed wrote its error into the transcript: that is no output to accept.
+    if (failures != 0) {
+        std::fprintf(stderr, "%s not updated: a command failed (its \"error\" line above)\n",
+                     arguments[0].c_str());
+        return 1;
+    }
+    if (!WriteLines(arguments[0], UpdatedScenario(lines, TranscriptLines()))) {
+        std::fprintf(stderr, "cannot write the scenario %s\n", arguments[0].c_str());
+        return 2;
+    }
+    std::fprintf(stderr, "%s updated to the transcript above\n", arguments[0].c_str());
+    return 0;
 }

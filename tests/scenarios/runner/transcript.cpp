@@ -244,10 +244,18 @@ ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenario
     return expected;
 }
 
-std::string TranscriptDifferences(const ExpectedTranscript& expected,
-                                  const std::vector<std::string>& actual) {
-    const std::vector<std::string>& want = expected.lines;
-    if (want == actual) return "";
+namespace {
+
+// One step of the edit script from the expected lines to the actual ones: ' ' kept, '-' only
+// expected, '+' only actual, each with its text and the expected lines' position at that point.
+struct EditStep {
+    char kind;
+    const std::string* text;
+    size_t at;
+};
+
+std::vector<EditStep> EditScript(const std::vector<std::string>& want,
+                                 const std::vector<std::string>& actual) {
     const size_t n = want.size();
     const size_t m = actual.size();
 
@@ -258,14 +266,7 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
             common[i][j] = want[i] == actual[j] ? common[i + 1][j + 1] + 1
                                                 : std::max(common[i + 1][j], common[i][j + 1]);
 
-    // The edit script: ' ' kept, '-' only expected, '+' only actual, each with the expected
-    // transcript's position at that point.
-    struct Step {
-        char kind;
-        const std::string* text;
-        size_t at;
-    };
-    std::vector<Step> steps;
+    std::vector<EditStep> steps;
     size_t i = 0;
     size_t j = 0;
     while (i < n || j < m) {
@@ -281,6 +282,16 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
             ++j;
         }
     }
+    return steps;
+}
+
+} // namespace
+
+std::string TranscriptDifferences(const ExpectedTranscript& expected,
+                                  const std::vector<std::string>& actual) {
+    const std::vector<std::string>& want = expected.lines;
+    if (want == actual) return "";
+    const std::vector<EditStep> steps = EditScript(want, actual);
 
     // Every change with up to two unchanged steps on either side; gaps start a new group.
     constexpr size_t kContext = 2;
@@ -306,5 +317,34 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
         out += *steps[k].text;
         out += '\n';
     }
+    return out;
+}
+
+std::vector<std::string> UpdatedScenario(const std::vector<std::string>& scenarioLines,
+                                         const std::vector<std::string>& actual) {
+    const ExpectedTranscript expected = ExpectedFromScenario(scenarioLines);
+    const size_t n = expected.lines.size();
+    // kept[i]: expected line i still holds. after[i + 1]: the new lines that follow expected line
+    // i; after[0] those before the first one.
+    std::vector<bool> kept(n, false);
+    std::vector<std::vector<std::string>> after(n + 1);
+    for (const EditStep& step : EditScript(expected.lines, actual)) {
+        if (step.kind == ' ') kept[step.at] = true;
+        if (step.kind == '+') after[step.at].push_back(PlaceholdVersion(*step.text));
+    }
+    std::vector<std::string> out;
+    size_t next = 0; // the next expected line
+    for (size_t i = 0; i < scenarioLines.size(); ++i) {
+        const bool isExpected = next < n && expected.fileLines[next] == i + 1;
+        if (isExpected && next == 0) out.insert(out.end(), after[0].begin(), after[0].end());
+        if (!isExpected) {
+            out.push_back(scenarioLines[i]);
+            continue;
+        }
+        if (kept[next]) out.push_back(scenarioLines[i]);
+        ++next;
+        out.insert(out.end(), after[next].begin(), after[next].end());
+    }
+    if (n == 0) out.insert(out.end(), after[0].begin(), after[0].end());
     return out;
 }

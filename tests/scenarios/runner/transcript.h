@@ -59,3 +59,10 @@ ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenario
 // context around it.
 std::string TranscriptDifferences(const ExpectedTranscript& expected,
                                   const std::vector<std::string>& actual);
+
+// The scenario file's lines with the actual transcript in place of the expected one: comments,
+// blank lines and the expected lines that still hold stay as they stand (placeholders included),
+// the others go, and each new line follows the expected line it comes after, with the version
+// written as its placeholder.
+std::vector<std::string> UpdatedScenario(const std::vector<std::string>& scenarioLines,
+                                         const std::vector<std::string>& actual);
