@@ -74,6 +74,7 @@ torvane_sources(WINE_TEST_SOURCES tests/wine)
 add_library(wine_test_common STATIC
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/runner.cpp
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/bad_input.cpp
+            ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/blank_units.cpp
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/registry_matrix.cpp
             ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/transcript.cpp)
 target_link_libraries(wine_test_common PUBLIC torvane_loader)

@@ -431,6 +431,7 @@ constexpr Command kCommands[] = {
     {"key-name-long", CommandKeyNameLong},
     {"torvane-long", CommandTorvaneLong},
     {"reg-matrix", CommandRegMatrix},
+    {"blank-units", CommandBlankUnits},
 };
 
 bool RunCommand(const std::u16string& line) {

@@ -72,6 +72,8 @@ bool CommandKeyLong(const std::vector<ScenarioWord>& words);
 bool CommandKeyNameLong(const std::vector<ScenarioWord>& words);
 bool CommandTorvaneLong(const std::vector<ScenarioWord>& words);
 bool CommandRegMatrix(const std::vector<ScenarioWord>& words);
+// The command of blank_units.cpp.
+bool CommandBlankUnits(const std::vector<ScenarioWord>& words);
 
 // ---- each build's layer --------------------------------------------------------------------
 
