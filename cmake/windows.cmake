@@ -21,6 +21,14 @@ add_custom_command(
   COMMENT "Import library for TakeCmd.dll")
 add_custom_target(takecmd_imports DEPENDS ${TAKECMD_IMPORTS_LIB})
 
+# The commit the sources are at, for the version resource; looked up again on every build.
+set(SOURCE_COMMIT_HEADER ${CMAKE_BINARY_DIR}/source_commit.h)
+add_custom_target(source_commit
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DOUT=${SOURCE_COMMIT_HEADER}
+          -P ${PROJECT_SOURCE_DIR}/cmake/source_commit.cmake
+  BYPRODUCTS ${SOURCE_COMMIT_HEADER}
+  COMMENT "The commit Torvane.dll is built from")
+
 # Torvane.dll: everything in src/, the Windows layer included; exports by the .def file.
 set(TORVANE_RESOURCE ${PROJECT_SOURCE_DIR}/src/plugin/torvane.rc)
 add_library(Torvane SHARED ${TORVANE_PLUGIN_SOURCES} ${TORVANE_TEXT_SOURCES}
@@ -28,9 +36,11 @@ add_library(Torvane SHARED ${TORVANE_PLUGIN_SOURCES} ${TORVANE_TEXT_SOURCES}
             ${PROJECT_SOURCE_DIR}/src/plugin/torvane.def)
 set_target_properties(Torvane PROPERTIES PREFIX "" OUTPUT_NAME Torvane
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-set_source_files_properties(${TORVANE_RESOURCE} PROPERTIES OBJECT_DEPENDS
-  "${PROJECT_SOURCE_DIR}/src/plugin/torvane.manifest;${PROJECT_SOURCE_DIR}/src/plugin/version.h")
-add_dependencies(Torvane takecmd_imports)
+set_source_files_properties(${TORVANE_RESOURCE} PROPERTIES
+  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}
+  OBJECT_DEPENDS
+  "${PROJECT_SOURCE_DIR}/src/plugin/torvane.manifest;${PROJECT_SOURCE_DIR}/src/plugin/version.h;${SOURCE_COMMIT_HEADER}")
+add_dependencies(Torvane takecmd_imports source_commit)
 target_link_options(Torvane PRIVATE ${TORVANE_STATIC_RUNTIME})
 target_link_libraries(Torvane PRIVATE ${TAKECMD_IMPORTS_LIB} advapi32 user32 winmm)
 # Reproducible: debug information for the release's Torvane.dll.debug (it does not change the
