@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     SessionBegin(*session, plugin.get(), screen.get(),
-                 options.hostVersion >= kFirstHostWithKeyNames);
+                 options.hostVersion >= kFirstHostVersionWithKeyNames);
     SessionFlush(*session);
     int status = ReadKeys(*session, keys, terminal ? outputFd : -1);
     out.End();

@@ -9,10 +9,8 @@
 
 namespace {
 
-// The stand-in does not know the caller's buffer size; every buffer the plug-in passes holds at
-// least this many characters.
-constexpr size_t kExpandCapacity = 1024;
-constexpr size_t kFormatCapacity = 0x10000 + 1024;
+// Room for any text the plug-in prints: none is longer than a line.
+constexpr size_t kFormatCapacity = 2 * kLineBufferSize;
 
 std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
@@ -176,8 +174,10 @@ int CrLf() {
 }
 
 int ExpandVariables(char16_t* buffer, int /*flag*/) {
-    std::u16string in(buffer, TextLengthBounded(buffer, kExpandCapacity - 1));
-    CopyText(buffer, kExpandCapacity, Expand(in).c_str());
+    // The host is told no size: it reads and writes no more than the smallest buffer the plug-in
+    // passes.
+    std::u16string in(buffer, TextLengthBounded(buffer, kExpandBufferSize - 1));
+    CopyText(buffer, kExpandBufferSize, Expand(in).c_str());
     return 0;
 }
 

@@ -46,14 +46,13 @@ class Native : public PluginDriver {
         HostSetVariable(name, value);
     }
     void UnsetVariable(const std::u16string& name) override { HostUnsetVariable(name); }
-    // The host expands in buffers of 1024 characters; longer text is left as it is.
+    // The host expands in buffers of kExpandBufferSize characters; longer text is left as it is.
     std::u16string Expand(const std::u16string& text) override {
-        constexpr size_t kCapacity = 1024;
-        if (text.size() >= kCapacity) return text;
-        char16_t buffer[kCapacity] = {};
-        CopyText(buffer, kCapacity, text.c_str());
+        if (text.size() >= kExpandBufferSize) return text;
+        char16_t buffer[kExpandBufferSize] = {};
+        CopyText(buffer, kExpandBufferSize, text.c_str());
         ExpandVariables(buffer, 1);
-        return std::u16string(buffer, TextLengthBounded(buffer, kCapacity));
+        return std::u16string(buffer, TextLengthBounded(buffer, kExpandBufferSize));
     }
     void SetCursorRow(int32_t row) override { HostSetCursorRow(row); }
     std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }

@@ -198,7 +198,8 @@ class Wine : public PluginDriver {
         if (index >= 0 && static_cast<size_t>(index) <= newLength)
             record->cursorPos = record->lineStart + index;
         record->redraw = reply.redraw;
-        if (record->keyName != nullptr) CopyText(record->keyName, 64, reply.record.name.c_str());
+        if (record->keyName != nullptr)
+            CopyText(record->keyName, kReportedKeyNameSize, reply.record.name.c_str());
         return reply.result;
     }
     int Command(const char16_t* arguments) override {
@@ -209,16 +210,17 @@ class Wine : public PluginDriver {
     }
     int Usage(const char16_t* name, char16_t* out) override {
         std::vector<std::string> f = Call("usage " + HexText(name, TextLength(name)));
-        if (Result(f) != 0 && f.size() >= 3) CopyText(out, kUsageSize, TextOfHex(f[2]).c_str());
+        if (Result(f) != 0 && f.size() >= 3)
+            CopyText(out, kUsageBufferSize, TextOfHex(f[2]).c_str());
         return Result(f);
     }
     void SetVariable(const std::u16string& name, const std::u16string& value) override {
         Call("set " + HexText(name) + " " + HexText(value));
     }
     void UnsetVariable(const std::u16string& name) override { Call("unset " + HexText(name)); }
-    // The host expands in buffers of 1024 characters; longer text is left as it is.
+    // The host expands in buffers of kExpandBufferSize characters; longer text is left as it is.
     std::u16string Expand(const std::u16string& text) override {
-        if (text.size() >= 1024) return text;
+        if (text.size() >= kExpandBufferSize) return text;
         std::vector<std::string> f = Call("expand " + HexText(text));
         return f.size() >= 3 ? TextOfHex(f[2]) : text;
     }

@@ -100,9 +100,9 @@ void ShowHelp(Session& s, const std::u16string& name) {
 }
 
 void ShowUsage(Session& s, const std::u16string& name) {
-    char16_t out[PluginDriver::kUsageSize] = {};
+    char16_t out[kUsageBufferSize] = {};
     int found = s.plugin->Usage(name.c_str(), out);
-    out[PluginDriver::kUsageSize - 1] = 0;
+    out[kUsageBufferSize - 1] = 0;
     if (found != 0)
         s.screen->Print(out);
     else

@@ -29,7 +29,7 @@ class PluginDriver {
                     std::vector<const char16_t*>* cleared) = 0;
     virtual int Command(const char16_t* arguments) = 0; // the TORVANE command
     virtual int Help(const char16_t* name) = 0;
-    // The usage text goes to out, a buffer of kUsageSize characters.
+    // The usage text goes to out, a buffer of kUsageBufferSize characters.
     virtual int Usage(const char16_t* name, char16_t* out) = 0;
     virtual void SetVariable(const std::u16string& name, const std::u16string& value) = 0;
     virtual void UnsetVariable(const std::u16string& name) = 0;
@@ -40,7 +40,4 @@ class PluginDriver {
     // What the plug-in showed beside its output (trace lines, sounds, message boxes) since the
     // last call, as the stand-ins kept it for a transcript.
     virtual std::u16string TakeSideOutput() = 0;
-
-    // The host's usage buffer, in characters.
-    static constexpr size_t kUsageSize = 1024;
 };

@@ -7,6 +7,7 @@
 
 #include "console/terminal/keyboard.h"
 #include "keys/key_tables.h"
+#include "plugin/host.h"
 
 // Columns of the host's key-report table: the extended key table's seven. Shift with Alt has no
 // column of its own; the host reports it as the Alt combination.
@@ -31,10 +32,10 @@ size_t HostKeyColumn(int modifiers);
 
 // What the host hands the plug-in for one key.
 struct HostKeyReport {
-    bool reported;        // false: the host has no report for this combination
-    int32_t keyCode;      // 0 when reported by name
-    char16_t keyName[40]; // the key's name with its modifiers; empty for text
-    int modifiers;        // the keyboard state during the call
+    bool reported;                          // false: the host has no report for this combination
+    int32_t keyCode;                        // 0 when reported by name
+    char16_t keyName[kReportedKeyNameSize]; // the key's name with its modifiers; empty for text
+    int modifiers;                          // the keyboard state during the call
 };
 
 // The report for a key with modifiers, on an older (extendedHost false) or newer host.

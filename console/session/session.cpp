@@ -105,7 +105,7 @@ KeystrokeRecord RecordFor(Session& s, const HostKeyReport& report, char16_t* nam
 // Hands one key to the plug-in; true when the plug-in consumed it.
 bool CallKey(Session& s, const HostKeyReport& report) {
     if (!report.reported) return false;
-    char16_t name[64] = {};
+    char16_t name[kReportedKeyNameSize] = {};
     CopyText(name, std::size(name), report.keyName);
     KeystrokeRecord record = RecordFor(s, report, name);
     const KeystrokeRecord before = record;
@@ -200,7 +200,7 @@ void TypeCharacter(Session& s, char32_t ch) {
 }
 
 std::optional<std::u16string> HandleKey(Session& s, int key, int modifiers) {
-    char16_t keyName[48];
+    char16_t keyName[kReportedKeyNameSize];
     ConsoleKeyName(key, modifiers, keyName, std::size(keyName));
     s.screen->KeyBegins(s.line);
     // The screen shows the line as it is before the line runs or the console ends.

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/version.h"
 #include "screen.h"
 
 namespace {
@@ -256,7 +257,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     std::string dir = TestDirectory("first-minute");
     std::string registry = dir + "/registry.txt";
     ConsoleRun run = Start({"--registry", registry}, dir);
-    ASSERT_TRUE(Shows(&run, "Torvane v1.0.1 loaded; hotkey is F3.")) << AllText(run.screen);
+    ASSERT_TRUE(Shows(&run, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3."))
+        << AllText(run.screen);
     EXPECT_TRUE(Shows(&run, "No registry file at"));
     Play(&run, {
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
@@ -281,7 +283,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     Finish(&run);
 
     ConsoleRun again = Start({"--registry", registry}, dir);
-    ASSERT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    ASSERT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
+        << AllText(again.screen);
     EXPECT_EQ(AllText(again.screen).find("No registry file"), std::string::npos);
     Play(&again, {
                      {"copy a.txt b.txt\r", "", ">"},
@@ -568,7 +571,8 @@ TEST(ConsolePty, WithoutATerminal) {
     PipedRun played =
         RunPiped(registry, dir, "torvane /$:y\rcopy a b\rtorvane /a:n\rhelp torvane\r");
     EXPECT_EQ(played.status, 0);
-    EXPECT_NE(played.out.find("Torvane v1.0.1 loaded; hotkey is F3.\n"), std::string::npos);
+    EXPECT_NE(played.out.find("Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\n"),
+              std::string::npos);
     EXPECT_NE(played.out.find("\n(end of input)\n"), std::string::npos) << played.out;
     for (char ch : played.out)
         EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << int(ch);
@@ -586,7 +590,7 @@ TEST(ConsolePty, WithoutATerminal) {
 TEST(ConsolePty, VariablesLastToTheNextStart) {
     std::string dir = TestDirectory("variables");
     std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
-    const char* banner = "Torvane v1.0.1 loaded";
+    const char* banner = "Torvane v" TORVANE_VERSION_TEXT " loaded";
     PipedRun first = RunPiped(registry, dir, "set noloadmsg=1\rexit\r");
     EXPECT_NE(first.out.find(banner), std::string::npos) << first.out;
     EXPECT_NE(first.out.find(dir + "/registry.txt.vars"), std::string::npos) << first.out;
@@ -638,7 +642,8 @@ TEST(ConsolePty, TheRealDllUnderWine) {
 
     ConsoleRun again = Start({"--windows"}, dir);
     ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
-    EXPECT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    EXPECT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
+        << AllText(again.screen);
     Play(&again, {{"torvane /d /s /q\r", "", ">"}, {"set noloadmsg=1\r", "", ">"}});
     Type(&again, "exit\r");
     ASSERT_TRUE(Ended(&again, kWinePatience));

@@ -7,6 +7,7 @@
 #include "console/session/session.h"
 #include "console/terminal/terminal_screen.h"
 #include "console/terminal/transcript_screen.h"
+#include "plugin/version.h"
 #include "world.h"
 
 namespace {
@@ -146,7 +147,7 @@ TEST_F(ConsoleTest, BuiltInCommands) {
     };
     const Case cases[] = {
         {"torvane /x", "", u"1", u""},
-        {"torvane /a:n", "", u"0", u"\r\n       Torvane v1.0.1 (x64) settings:"},
+        {"torvane /a:n", "", u"0", u"\r\n       Torvane v" TORVANE_VERSION_TEXT " (x64) settings:"},
         {"TORVANE /Q /B:N", "", u"0", u""},
         {"usage torvane", "TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n", u"0", u""},
         {"usage key", "No usage text for key.\n", u"1", u""},

@@ -9,6 +9,7 @@
 #include "console/session/host_keys.h"
 #include "console/terminal/layout.h"
 #include "console/terminal/transcript_screen.h"
+#include "plugin/version.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -44,7 +45,8 @@ TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
         std::string shown;
     };
     const Case cases[] = {
-        {{"Torvane v1.0.1 loaded; hotkey is F3.\r\n"}, "Torvane v1.0.1 loaded; hotkey is F3.\n"},
+        {{"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n"},
+         "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\n"},
         {{"a\r", "\nb\r"}, "a\nb"}, // a carriage return waits for what follows
         {{"a\rb"}, "a^Mb"},
         {{"\tx\ty"}, "        x       y"},
@@ -140,12 +142,17 @@ TEST(ConsoleText, KeysInTheBox) {
         size_t topAfter;
     };
     const Case cases[] = {
-        {kKeyEnter, 0, 3, BoxAnswer::kClose, 3},        {kKeyEsc, 0, 0, BoxAnswer::kClose, 0},
-        {kKeyA + 2, kCtrlBit, 0, BoxAnswer::kLeave, 0}, // Ctrl-C
-        {kKeyA + 2, 0, 0, BoxAnswer::kStay, 0},         {kKeyDown, 0, 0, BoxAnswer::kStay, 1},
-        {kKeyDown, 0, 6, BoxAnswer::kStay, 6},          {kKeyUp, 0, 0, BoxAnswer::kStay, 0},
-        {kKeyPgDn, 0, 1, BoxAnswer::kStay, 5},          {kKeyPgDn, 0, 5, BoxAnswer::kStay, 6},
-        {kKeyPgUp, 0, 3, BoxAnswer::kStay, 0},          {kKeyEnd, 0, 0, BoxAnswer::kStay, 6},
+        {kKeyEnter, 0, 3, BoxAnswer::kClose, 3},
+        {kKeyEsc, 0, 0, BoxAnswer::kClose, 0},
+        {LetterKey('C'), kCtrlBit, 0, BoxAnswer::kLeave, 0}, // Ctrl-C
+        {LetterKey('C'), 0, 0, BoxAnswer::kStay, 0},
+        {kKeyDown, 0, 0, BoxAnswer::kStay, 1},
+        {kKeyDown, 0, 6, BoxAnswer::kStay, 6},
+        {kKeyUp, 0, 0, BoxAnswer::kStay, 0},
+        {kKeyPgDn, 0, 1, BoxAnswer::kStay, 5},
+        {kKeyPgDn, 0, 5, BoxAnswer::kStay, 6},
+        {kKeyPgUp, 0, 3, BoxAnswer::kStay, 0},
+        {kKeyEnd, 0, 0, BoxAnswer::kStay, 6},
         {kKeyHome, 0, 6, BoxAnswer::kStay, 0},
     };
     for (const auto& c : cases) {

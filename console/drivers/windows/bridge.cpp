@@ -30,7 +30,7 @@ struct Bridge {
     HMODULE pluginModule = nullptr;
     char16_t line[kLineBufferSize] = {};
     size_t lineLength = 0;
-    char16_t keyName[64] = {};
+    char16_t keyName[kReportedKeyNameSize] = {};
     int heldModifiers = 0;
     int clearedReported = 0; // the host's ClearEditLine calls already reported
 };
@@ -132,7 +132,7 @@ void Key(Bridge& b, const std::vector<std::string>& f) {
         return;
     }
     std::u16string before(b.line, b.lineLength);
-    b.keyName[request.record.name.copy(b.keyName, 63)] = 0;
+    b.keyName[request.record.name.copy(b.keyName, kReportedKeyNameSize - 1)] = 0;
     long cursor = request.record.cursor;
     KeystrokeRecord record{};
     SetRecordNumbers(&record, request.record);
@@ -159,13 +159,13 @@ void Key(Bridge& b, const std::vector<std::string>& f) {
     Send(EncodeKeyReply(reply));
 }
 
-// Ends a call: the host's output meanwhile, then "done RESULT" and the text of a buffer of 1024
-// characters, if any.
+// Ends a call: the host's output meanwhile, then "done RESULT" and the text of a buffer of
+// kExpandBufferSize (= kUsageBufferSize) characters, if any.
 void Done(Bridge& b, int result, char16_t* text = nullptr) {
     SendOutput(b);
     std::string fields;
     if (text != nullptr) {
-        text[1023] = 0;
+        text[kExpandBufferSize - 1] = 0;
         fields = " " + HexText(Units(reinterpret_cast<wchar_t*>(text)));
     }
     Send("done " + std::to_string(result) + fields);
@@ -175,7 +175,8 @@ void Done(Bridge& b, int result, char16_t* text = nullptr) {
 bool Serve(Bridge& b, const std::vector<std::string>& f) {
     const std::string& what = f[0];
     std::u16string argument = FieldText(f, 1);
-    char16_t buffer[1024] = {}; // expand and usage write their text here
+    static_assert(kExpandBufferSize == kUsageBufferSize, "one buffer serves expand and usage");
+    char16_t buffer[kExpandBufferSize] = {}; // expand and usage write their text here
     if (what == "key") {
         Key(b, f);
     } else if (what == "set") {
