@@ -117,9 +117,22 @@ bool ShownValue(Session& s, const std::u16string& name, std::u16string* value) {
     return !value->empty() || s.plugin->Expand(reference) != reference;
 }
 
+// The variables the user set, sorted by name, as a shell lists them.
+void ListVariables(Session& s) {
+    std::u16string text;
+    for (const auto& [name, value] : s.variables.byName)
+        text += name + u"=" + value + u"\n";
+    s.screen->Print(text);
+    SetResult(s, 0);
+}
+
 void Set(Session& s, const std::u16string& arguments) {
     size_t equals = arguments.find(u'=');
     std::u16string name = Trimmed(arguments.substr(0, equals));
+    if (equals == std::u16string::npos && name.empty()) {
+        ListVariables(s);
+        return;
+    }
     if (name.empty()) {
         Say(*s.screen, u"Usage: set NAME=VALUE (set NAME= removes the variable)\n");
         SetResult(s, 1);
@@ -142,7 +155,7 @@ void Set(Session& s, const std::u16string& arguments) {
         s.plugin->SetVariable(name, value);
     std::string problem = KeepVariable(&s.variables, name, value);
     if (!problem.empty()) Say(*s.screen, FromUtf8(problem) + u"\n");
-    SetResult(s, 0);
+    SetResult(s, problem.empty() ? 0 : 2); // 2, as a failed save of the plug-in's settings
 }
 
 // Runs the command of the line.

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -659,6 +660,49 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     EXPECT_TRUE(WIFEXITED(third.status) && WEXITSTATUS(third.status) == 130);
     EXPECT_TRUE(Restored(third));
     Finish(&third);
+}
+
+// A save waits a few seconds for a lock another process holds, names the file and fails with
+// result 2; Ctrl-C ends such a wait, and the console with it.
+TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
+    std::string dir = TestDirectory("locked");
+    std::string registry = dir + "/registry.txt";
+    int lock = open((registry + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // each message on one row
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "torvane ctrl-q /s\r");
+    EXPECT_TRUE(Shows(&run, "torvane-console: cannot write the registry file " + registry +
+                                ": cannot take its lock " + registry +
+                                ".lock (another process has held it for 5 seconds)"))
+        << AllText(run.screen);
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "echo %_?\r");
+    EXPECT_TRUE(Shows(&run, "echo %_?\n2\n")) << AllText(run.screen);
+
+    Type(&run, "torvane /s\r");
+    auto typed = std::chrono::steady_clock::now();
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_LT(std::chrono::steady_clock::now() - typed, std::chrono::seconds(4));
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+    close(lock);
+}
+
+// Two consoles on one registry file: what one saves, torvane /r in the other restores.
+TEST(ConsolePty, RestoreReadsWhatAnotherConsoleSaved) {
+    std::string dir = TestDirectory("shared");
+    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
+    ConsoleRun run = Start(registry, dir);
+    ASSERT_TRUE(RowIs(&run, ">"));
+    PipedRun other = RunPiped(registry, dir, "torvane ctrl-q /s\r");
+    ASSERT_NE(other.out.find("Settings saved"), std::string::npos) << other.out;
+    Type(&run, "torvane /r\r");
+    Type(&run, "x\x11");
+    EXPECT_TRUE(RowIs(&run, "> x /r")) << AllText(run.screen);
+    Finish(&run);
 }
 
 } // namespace
