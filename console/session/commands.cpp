@@ -117,20 +117,13 @@ bool ShownValue(Session& s, const std::u16string& name, std::u16string* value) {
     return !value->empty() || s.plugin->Expand(reference) != reference;
 }
 
-// The variables the user set, sorted by name, as a shell lists them.
-void ListVariables(Session& s) {
-    std::u16string text;
-    for (const auto& [name, value] : s.variables.byName)
-        text += name + u"=" + value + u"\n";
-    s.screen->Print(text);
-    SetResult(s, 0);
-}
-
 void Set(Session& s, const std::u16string& arguments) {
     size_t equals = arguments.find(u'=');
     std::u16string name = Trimmed(arguments.substr(0, equals));
-    if (equals == std::u16string::npos && name.empty()) {
-        ListVariables(s);
+    if (equals == std::u16string::npos && name.empty()) { // the user's, sorted, as a shell lists
+        for (const auto& [set, value] : s.variables.byName)
+            s.screen->Print(set + u"=" + value + u"\n");
+        SetResult(s, 0);
         return;
     }
     if (name.empty()) {

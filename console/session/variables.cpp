@@ -3,6 +3,7 @@
 #include "console/session/variables.h"
 
 #include <filesystem>
+#include <sstream>
 
 #include "standins/kept_file.h"
 #include "standins/utf8.h"
@@ -33,11 +34,8 @@ void Apply(VariablesByName& byName, const std::u16string& name, const std::u16st
 // The variables of a file's text; lines without a name and a value are skipped.
 VariablesByName FromText(const std::string& text) {
     VariablesByName byName;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         size_t equals = line.find('=');
         if (equals == 0 || equals == std::string::npos || equals + 1 == line.size()) continue;
