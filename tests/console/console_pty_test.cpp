@@ -690,18 +690,4 @@ TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
     close(lock);
 }
 
-// Two consoles on one registry file: what one saves, torvane /r in the other restores.
-TEST(ConsolePty, RestoreReadsWhatAnotherConsoleSaved) {
-    std::string dir = TestDirectory("shared");
-    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
-    ConsoleRun run = Start(registry, dir);
-    ASSERT_TRUE(RowIs(&run, ">"));
-    PipedRun other = RunPiped(registry, dir, "torvane ctrl-q /s\r");
-    ASSERT_NE(other.out.find("Settings saved"), std::string::npos) << other.out;
-    Type(&run, "torvane /r\r");
-    Type(&run, "x\x11");
-    EXPECT_TRUE(RowIs(&run, "> x /r")) << AllText(run.screen);
-    Finish(&run);
-}
-
 } // namespace
