@@ -1,7 +1,7 @@
 // The registry stand-in of the native build: the five registry functions over two roots held in
 // memory, with Windows' result codes, failure switches and a call log for tests. While a file is
 // attached every change is made through the commit it installed, and one it cannot save is not
-// made at all.
+// made at all; every key opened is first refreshed from the file.
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -34,6 +34,7 @@ std::map<std::u16string, int32_t> writeFailures;
 std::vector<StandInRegistryCall> calls;
 StandInRegistryCommit commitHook = nullptr;
 StandInRegistryDetach detachHook = nullptr;
+StandInRegistryRefresh refreshHook = nullptr;
 
 Key* FindKey(const std::u16string& fullPath) {
     return StandInRegistryFindKey(keys, fullPath);
@@ -131,6 +132,7 @@ StandInRegistryCall NewCall(const char* function) {
 // Opens an existing key, or creates one with its missing parents, and logs the call.
 int32_t OpenOrCreate(bool create, RegistryKey root, const char16_t* path, uint32_t access,
                      RegistryKey* key) {
+    if (refreshHook != nullptr) refreshHook(); // another process may have saved meanwhile
     StandInRegistryCall call = NewCall(create ? "create" : "open");
     call.access = access;
     if (!FullPath(root, path, &call.key))
@@ -155,9 +157,11 @@ void StandInRegistryReplaceKeys(StandInRegistryKeys replacement) {
     keys = std::move(replacement);
 }
 
-void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach) {
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach,
+                              StandInRegistryRefresh refresh) {
     commitHook = commit;
     detachHook = detach;
+    refreshHook = refresh;
 }
 
 void StandInRegistryReset() {

@@ -75,10 +75,14 @@ void StandInRegistryReplaceKeys(StandInRegistryKeys keys);
 
 // What a file keeping the registry installs: commit makes a change in the file and in the
 // registry's keys (by StandInRegistryReplaceKeys) and returns false, with neither changed, when
-// the file could not be written; detach makes the file let go of the registry.
+// the file could not be written; detach makes the file let go of the registry; refresh puts what
+// the file holds now in the keys.
 using StandInRegistryCommit = bool (*)(const StandInRegistryChange& change);
 using StandInRegistryDetach = void (*)();
+using StandInRegistryRefresh = void (*)();
 // While commit is set every change goes through it instead of straight into the keys, and a
-// change it refuses is not made. A reset clears both and then calls detach. Null for both:
-// changes are made in memory only.
-void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach);
+// change it refuses is not made; refresh (when set) is called before every key is opened or
+// created. A reset clears them and then calls detach. Null for all: changes are made in memory
+// only.
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach,
+                              StandInRegistryRefresh refresh = nullptr);

@@ -1,6 +1,7 @@
-// The text file the console keeps the registry stand-in in between runs: attaching, saving every
-// change merged with what other processes saved, and moving aside a file that cannot be loaded.
-// Its format is in standins/registry_text.h.
+// The text file the console keeps the registry stand-in in between runs: attaching, reading it
+// again whenever a key is opened, saving every change merged with what other processes saved,
+// and moving aside a file that cannot be loaded. Its format is in standins/registry_text.h; how it
+// is read and saved in standins/kept_file.h.
 #pragma once
 
 #include <string>
@@ -19,7 +20,8 @@ enum class StandInRegistryFileStatus {
     kNew,        // there was no file; it is written on the first change
     kCorrupt,    // the file could not be understood; it is moved aside before the first save
     kUnreadable, // the file could not be read; moved aside before the first save unless it is
-                 // no regular file or folder, which is never written
+                 // no regular file or folder, or a link that is not followed: those are never
+                 // written
 };
 
 // Replaces the registry by the contents of the file at path and saves every later change

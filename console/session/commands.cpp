@@ -120,6 +120,12 @@ bool ShownValue(Session& s, const std::u16string& name, std::u16string* value) {
 void Set(Session& s, const std::u16string& arguments) {
     size_t equals = arguments.find(u'=');
     std::u16string name = Trimmed(arguments.substr(0, equals));
+    if (equals == std::u16string::npos && name.empty()) { // the user's, sorted, as a shell lists
+        for (const auto& [set, value] : s.variables.byName)
+            s.screen->Print(set + u"=" + value + u"\n");
+        SetResult(s, 0);
+        return;
+    }
     if (name.empty()) {
         Say(*s.screen, u"Usage: set NAME=VALUE (set NAME= removes the variable)\n");
         SetResult(s, 1);
@@ -142,7 +148,7 @@ void Set(Session& s, const std::u16string& arguments) {
         s.plugin->SetVariable(name, value);
     std::string problem = KeepVariable(&s.variables, name, value);
     if (!problem.empty()) Say(*s.screen, FromUtf8(problem) + u"\n");
-    SetResult(s, 0);
+    SetResult(s, problem.empty() ? 0 : 2); // 2, as a failed save of the plug-in's settings
 }
 
 // Runs the command of the line.

@@ -8,9 +8,11 @@
 // The variable that holds the result of the last built-in command (echo %_? shows it).
 constexpr const char16_t* kResultVariable = u"_?";
 
+using VariablesByName = std::map<std::u16string, std::u16string>;
+
 struct KeptVariables {
-    std::string path; // empty: kept in memory only
-    std::map<std::u16string, std::u16string> byName;
+    std::string path;       // empty: kept in memory only
+    VariablesByName byName; // the ones this console set, read from the file at the start
 };
 
 // Reads the variables kept at path (none when there is no file) into *kept, which writes every
@@ -18,7 +20,9 @@ struct KeptVariables {
 // read.
 std::string VariablesAttach(KeptVariables* kept, const std::string& path);
 
-// Keeps name with value (an empty value removes it) and writes the file; a message when the file
-// could not be written. The variables the console sets itself at each start are not kept.
+// Keeps name with value (an empty value removes it) and makes the same change in the file, as
+// the file is now: what another console saved there meanwhile stays. A message naming the file
+// and the cause when it could not be written. The variables the console sets itself at each
+// start are not kept.
 std::string KeepVariable(KeptVariables* kept, const std::u16string& name,
                          const std::u16string& value);

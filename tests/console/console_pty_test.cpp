@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -664,6 +665,34 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     EXPECT_TRUE(WIFEXITED(third.status) && WEXITSTATUS(third.status) == 130);
     EXPECT_TRUE(Restored(third));
     Finish(&third);
+}
+
+// A save waits a few seconds for a lock another process holds, names the file and fails with
+// result 2; Ctrl-C ends such a wait, and the console with it.
+TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
+    std::string dir = TestDirectory("locked");
+    std::string registry = dir + "/registry.txt";
+    int lock = open((registry + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // each message on one row
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "torvane ctrl-q /s\r");
+    EXPECT_TRUE(Shows(&run, "torvane-console: cannot write the registry file " + registry +
+                                ": cannot take its lock " + registry +
+                                ".lock (another process has held it for 5 seconds)"))
+        << AllText(run.screen);
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "echo %_?\r");
+    EXPECT_TRUE(Shows(&run, "echo %_?\n2\n")) << AllText(run.screen);
+
+    Type(&run, "torvane /s\r");
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(Shows(&run, ".lock (the wait for it was interrupted)")) << AllText(run.screen);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+    close(lock);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The console's session with the native plug-in: keys in, edit lines and built-in commands out.
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -205,6 +206,20 @@ TEST_F(ConsoleTest, VariablesForThePlugIn) {
                        "[set FOO=|] Enter\n");
     Type("torvane /x\recho %_?\r");
     EXPECT_NE(written.find("[echo %_?|] Enter\n1\n"), std::string::npos);
+    written.clear();
+    Type("set b=2\rset A=1\rset\r");
+    EXPECT_EQ(written, "[set b=2|] Enter\n[set A=1|] Enter\n[set|] Enter\nA=1\nb=2\n");
+    EXPECT_EQ(Result(), u"0");
+
+    std::string folder = ::testing::TempDir() + "console-variables-folder";
+    std::filesystem::create_directories(folder); // where the variables file should be
+    session->variables.path = folder;
+    written.clear();
+    Type("set C=3\r");
+    EXPECT_EQ(written,
+              "[set C=3|] Enter\nCould not keep the variables in " + folder + ": Is a directory\n");
+    EXPECT_EQ(Result(), u"2");
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ConsoleTest, HelpShowsTheBoxInTheTranscript) {
