@@ -2,12 +2,14 @@
 // control characters, and the help box laid out for terminals of every size.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "console/session/help_box.h"
 #include "console/session/host_keys.h"
 #include "console/terminal/layout.h"
+#include "console/terminal/terminal_screen.h"
 #include "console/terminal/transcript_screen.h"
 #include "standins/utf8.h"
 
@@ -59,6 +61,37 @@ TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
         for (const std::string& bytes : c.writes)
             shown += TranscriptText(&stream, bytes.data(), bytes.size());
         EXPECT_EQ(shown, c.shown) << c.writes[0];
+    }
+}
+
+// The console's complaints go to the error stream, broken at blanks, one line whatever they hold.
+TEST(ConsoleText, ComplaintsAreLinesOnTheErrorStream) {
+    struct Case {
+        bool transcript;
+        size_t width; // of the terminal
+        std::string text;
+        std::string err;
+    };
+    const Case cases[] = {
+        {true, 80,
+         "cannot write the registry file /tmp/r\xc2\x85\x1b[2J\n.txt: Permission denied (the file "
+         "is read-only)",
+         "torvane-console: cannot write the registry file /tmp/r??[2J?.txt: Permission\n"
+         "denied (the file is read-only)\n"},
+        {false, 30, "the bridge under Wine was ended by signal 9 (Killed)",
+         "torvane-console: the bridge\nunder Wine was ended by signal\n9 (Killed)\n"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        std::string err;
+        ByteSink toOut = [&out](const char* bytes, size_t length) { out.append(bytes, length); };
+        ByteSink toErr = [&err](const char* bytes, size_t length) { err.append(bytes, length); };
+        std::unique_ptr<Screen> screen =
+            c.transcript ? MakeTranscriptScreen(toOut, toErr)
+                         : MakeTerminalScreen(toOut, toOut, toErr, {24, c.width});
+        Complain(*screen, c.text);
+        EXPECT_EQ(err, c.err);
+        EXPECT_EQ(out, "");
     }
 }
 
