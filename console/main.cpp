@@ -85,6 +85,7 @@ int ReadKeys(Session& session, KeyReader& keys, int terminalFd) {
         switch (ReadNext(&keys, &item, !terminal && !session.pasting)) {
         case InputEvent::kItem:
             if (auto line = SessionInput(session, item)) RunCommandLine(session, *line);
+            SessionCheckPlugin(session);
             if (!ReaderReady(&keys)) SessionFlush(session);
             break;
         case InputEvent::kChanged:
@@ -96,8 +97,7 @@ int ReadKeys(Session& session, KeyReader& keys, int terminalFd) {
             if (!terminal) Say(*session.screen, u"(end of input)\n");
             return 0;
         case InputEvent::kInvalid:
-            std::fprintf(stderr, "torvane-console: cannot read the keys: %s\n",
-                         keys.problem.c_str());
+            Complain(*session.screen, "cannot read the keys: " + keys.problem);
             return 1;
         }
     }
@@ -112,9 +112,9 @@ std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* s
     };
     if (!options.windows) return MakeNativeDriver(output);
     std::string problem;
-    std::unique_ptr<PluginDriver> driver = LaunchWineDriver(output, &problem);
-    if (driver == nullptr)
-        std::fprintf(stderr, "torvane-console: --windows: %s\n", problem.c_str());
+    std::unique_ptr<PluginDriver> driver = LaunchWineDriver(
+        output, [screen](const std::string& text) { Complain(*screen, text); }, &problem);
+    if (driver == nullptr) Complain(*screen, "--windows: " + problem);
     return driver;
 }
 
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
 
     std::string problem;
     if (!plugin->Start(&problem)) {
-        std::fprintf(stderr, "torvane-console: the plug-in did not load: %s\n", problem.c_str());
+        Complain(*screen, "the plug-in did not load: " + problem);
         return 1;
     }
     SessionBegin(*session, plugin.get(), screen.get(),

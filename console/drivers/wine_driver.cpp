@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -60,11 +59,12 @@ int Result(const std::vector<std::string>& f) {
     return static_cast<int>(FieldNumber(f, 1));
 }
 
-// The bridge and the pipes to it. A bridge that stopped answering stays broken: every later call
-// does nothing and returns as a failed one.
+// The bridge and the pipes to it. A bridge that ended or stopped answering stays lost: every
+// later call does nothing and returns as a failed one, and Lost says why.
 class Wine : public PluginDriver {
   public:
-    explicit Wine(HostOutputSink output) : output_(std::move(output)) {}
+    Wine(HostOutputSink output, DriverMessageSink say)
+        : output_(std::move(output)), say_(std::move(say)) {}
     ~Wine() override { End(); }
 
     // Wine writes to its terminal now and then; what it writes is of no use and only read away.
@@ -94,8 +94,24 @@ class Wine : public PluginDriver {
         wineTerminal_ = -1;
     }
 
+    // Notes why the bridge is lost: how it ended, when it ends within a second of closing its pipe.
+    void Lose(bool timedOut) {
+        int status = 0;
+        pid_t ended = 0;
+        for (int i = 0; i < 50 && ended == 0 && bridgePid_ > 0 && !timedOut; ++i)
+            if ((ended = waitpid(bridgePid_, &status, WNOHANG)) == 0) usleep(20000);
+        if (ended == bridgePid_) bridgePid_ = -1; // reaped: End has nothing left to wait for
+        lost_ = "the bridge under Wine stopped answering";
+        if (ended > 0 && WIFEXITED(status))
+            lost_ = "the bridge under Wine ended with exit status " +
+                    std::to_string(WEXITSTATUS(status));
+        if (ended > 0 && WIFSIGNALED(status))
+            lost_ = "the bridge under Wine was ended by signal " +
+                    std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+    }
+
     void Request(const std::string& line) {
-        if (broken_) return;
+        if (!lost_.empty()) return;
         std::string out = line + "\n";
         WriteAll(toBridge_, out.data(), out.size());
     }
@@ -103,7 +119,7 @@ class Wine : public PluginDriver {
     // The next line from the bridge; false once it is gone or has not answered within seconds.
     bool NextLine(std::string* line, int seconds) {
         int waited = 0;
-        while (!broken_ && waited < seconds * 1000) {
+        while (lost_.empty() && waited < seconds * 1000) {
             size_t end = received_.find('\n');
             if (end != std::string::npos) {
                 *line = received_.substr(0, end);
@@ -123,9 +139,7 @@ class Wine : public PluginDriver {
                 received_.append(buffer, static_cast<size_t>(n));
             }
         }
-        if (!broken_)
-            std::fprintf(stderr, "torvane-console: the bridge under Wine stopped answering\n");
-        broken_ = true;
+        if (lost_.empty()) Lose(waited >= seconds * 1000);
         return false;
     }
 
@@ -138,7 +152,7 @@ class Wine : public PluginDriver {
             if (f.empty()) continue;
             if (f[0] == "done") return f;
             if (f[0] == "fail") {
-                std::fprintf(stderr, "torvane-console: the bridge: %s\n", line.c_str() + 5);
+                say_("the bridge: " + line.substr(5));
                 return {};
             }
             if (f[0] == "out" && f.size() >= 3) {
@@ -168,7 +182,7 @@ class Wine : public PluginDriver {
 
     bool Start(std::string* problem) override {
         if (!Call("start").empty()) return true;
-        *problem = "the bridge did not start the plug-in";
+        *problem = lost_.empty() ? "the bridge did not start the plug-in" : lost_;
         return false;
     }
     void Stop() override {
@@ -226,8 +240,10 @@ class Wine : public PluginDriver {
     }
     void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
     std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
+    std::string Lost() const override { return lost_; }
 
     HostOutputSink output_;
+    DriverMessageSink say_;
     SideOutputTaken taken_;
     pid_t bridgePid_ = -1;
     int toBridge_ = -1;
@@ -235,7 +251,7 @@ class Wine : public PluginDriver {
     int wineTerminal_ = -1;     // the master side of Wine's pseudo-terminal
     std::string received_;      // bytes from the bridge not yet taken as lines
     std::u16string bridgeLine_; // the edit line as the bridge holds it
-    bool broken_ = false;
+    std::string lost_;          // why the bridge is lost; empty while it answers
 };
 
 } // namespace
@@ -253,7 +269,8 @@ std::string WinePrefixPath() {
                : WindowsBuildFolder() + "/console-wine-prefix";
 }
 
-std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::string* problem) {
+std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
+                                               std::string* problem) {
     std::string build = WindowsBuildFolder();
     const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
     for (const char* file : files) {
@@ -271,8 +288,7 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::strin
     }
     std::string prefix = WinePrefixPath();
     if (!Exists(prefix))
-        std::fprintf(stderr, "Preparing the Wine prefix %s (the first time takes a while) ...\n",
-                     prefix.c_str());
+        say("preparing the Wine prefix " + prefix + " (the first time takes a while)");
 
     int requests[2];
     int reports[2];
@@ -281,7 +297,7 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::strin
         return nullptr;
     }
     std::string bridge = build + "/torvane_console_bridge.exe";
-    auto driver = std::make_unique<Wine>(std::move(output));
+    auto driver = std::make_unique<Wine>(std::move(output), std::move(say));
     driver->bridgePid_ = forkpty(&driver->wineTerminal_, nullptr, nullptr, nullptr);
     if (driver->bridgePid_ < 0) {
         *problem = "no pseudo-terminal for Wine";
@@ -315,6 +331,6 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::strin
             return nullptr;
         }
     }
-    *problem = "the bridge under Wine did not start (" + wine + " " + bridge + ")";
+    *problem = driver->lost_ + " before it started (" + wine + " " + bridge + ")";
     return nullptr;
 }

@@ -6,9 +6,10 @@
 
 #include "console/session/driver.h"
 
-// Starts the bridge, whose host output goes to output; null, with the reason in *problem, when
-// Wine or the Windows build is missing or the bridge does not start.
-std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, std::string* problem);
+// Starts the bridge, whose host output goes to output and whose failures to say; null, with the
+// reason in *problem, when Wine or the Windows build is missing or the bridge does not start.
+std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
+                                               std::string* problem);
 
 // The Windows build the bridge and the DLLs come from: $TORVANE_WINDOWS_BUILD, or build/windows
 // in the source tree.

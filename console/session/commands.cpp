@@ -1,7 +1,6 @@
 // The console's built-in commands.
 #include "console/session/commands.h"
 
-#include <cstdio>
 #include <string>
 
 #include "console/terminal/layout.h"
@@ -40,9 +39,7 @@ void Torvane(Session& s, const std::u16string& arguments) {
     StandInRegistryTakeFileError(); // an older failure is not this command's
     SetResult(s, s.plugin->Command(arguments.c_str()));
     std::string error = StandInRegistryTakeFileError();
-    for (char& ch : error) // one line, whatever the file's name holds
-        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ch = '?';
-    if (!error.empty()) std::fprintf(stderr, "torvane-console: %s\n", error.c_str());
+    if (!error.empty()) Complain(*s.screen, error);
 }
 
 // The built-in commands as help lists them.

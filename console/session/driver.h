@@ -13,6 +13,8 @@
 // Where a driver hands what the plug-in wrote to the host's standard output (stream 1) or
 // standard error (stream 2).
 using HostOutputSink = std::function<void(int stream, const char16_t* text, size_t length)>;
+// Where a driver says what the user should know of it: a long wait, a call that failed.
+using DriverMessageSink = std::function<void(const std::string& text)>;
 
 class PluginDriver {
   public:
@@ -40,4 +42,6 @@ class PluginDriver {
     // What the plug-in showed beside its output (trace lines, sounds, message boxes) since the
     // last call, as the stand-ins kept it for a transcript.
     virtual std::u16string TakeSideOutput() = 0;
+    // Why the plug-in can no longer be reached (the bridge under Wine ended); empty while it can.
+    virtual std::string Lost() const { return ""; }
 };

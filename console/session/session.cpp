@@ -300,3 +300,11 @@ void SessionLeave(Session& s, int status) {
     s.exitRequested = true;
     s.exitStatus = status;
 }
+
+void SessionCheckPlugin(Session& s) {
+    std::string why = s.plugin->Lost();
+    if (why.empty()) return;
+    s.screen->LeaveLine(Shown(s));
+    Complain(*s.screen, why);
+    SessionLeave(s, 1);
+}

@@ -52,3 +52,7 @@ void SessionResize(Session& session, TerminalSize size);
 
 // Ends the session at the user's wish: exit (status 0) or Ctrl-C (130).
 void SessionLeave(Session& session, int status);
+
+// Once the plug-in can no longer be reached, says why below the line and ends the session with
+// status 1.
+void SessionCheckPlugin(Session& session);

@@ -1,5 +1,6 @@
 // The terminal's input decoded into keys and text: xterm, rxvt and Linux-console sequences, CSI-u
-// and modifyOtherKeys, bracketed paste, control bytes and UTF-8.
+// and modifyOtherKeys, bracketed paste, control bytes and UTF-8; strings (OSC, DCS, APC, SOS, PM)
+// dropped up to their terminator.
 #include "console/terminal/decoder.h"
 
 #include <cstddef>
@@ -10,6 +11,12 @@
 namespace {
 
 constexpr unsigned char kEsc = 0x1B;
+constexpr unsigned char kBel = 0x07;
+
+// The bytes after an escape byte that begin a string: OSC, DCS, APC, SOS and PM.
+bool BeginsString(unsigned char byte) {
+    return byte == ']' || byte == 'P' || byte == '_' || byte == 'X' || byte == '^';
+}
 
 // A number or byte a terminal sends, the key it stands for and the modifier keys it implies.
 struct KeyOfCode {
@@ -259,6 +266,14 @@ DecodedInput ControlSequence(const unsigned char* bytes, size_t length, bool com
     return KeyItem(row->key, modifiers | ending->modifiers | row->modifiers, consumed);
 }
 
+// A string after its escape byte and introducer, up to its terminator; it stands for no key.
+DecodedInput StringSequence(const unsigned char* bytes, size_t length, bool complete) {
+    SequenceRest rest = SequenceRest::kString;
+    size_t used = 2 + SkipRest(&rest, bytes + 2, length - 2);
+    if (rest == SequenceRest::kNone) return Item(InputKind::kIgnored, used);
+    return Item(complete ? InputKind::kIgnored : InputKind::kNeedMore, complete ? length : 0);
+}
+
 // Everything that begins with an escape byte.
 DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool complete,
                             bool lineFeedIsEnter) {
@@ -285,8 +300,13 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
         if (length >= 3 && (bytes[2] == '[' || bytes[2] == 'O'))
             return Behind(
                 1, ControlSequence(bytes + 1, length - 1, complete, bytes[2] == 'O', kAltBit));
+        if (length >= 3 && BeginsString(bytes[2]))
+            return Behind(1, StringSequence(bytes + 1, length - 1, complete));
         return KeyItem(kKeyEsc, kAltBit, 2);
     }
+    // A string; its introducer alone, with nothing after it in time, is Alt with that key.
+    if (BeginsString(next) && (length > 2 || !complete))
+        return StringSequence(bytes, length, complete);
     // Alt with a plain key: the terminal sends escape and the key's own bytes.
     if (next < 0x20 || next == 0x7F) {
         DecodedInput item = ControlByte(next, lineFeedIsEnter);
@@ -310,4 +330,31 @@ DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complet
     if (lead == kEsc) return EscapeSequence(bytes, length, complete, lineFeedIsEnter);
     if (lead < 0x20 || lead == 0x7F) return ControlByte(lead, lineFeedIsEnter);
     return Behind(0, Utf8Char(bytes, length, complete));
+}
+
+SequenceHead HeadOf(const unsigned char* bytes, size_t length) {
+    size_t introducer = length > 2 && bytes[1] == kEsc ? 2 : 1; // after Alt's escape
+    bool string = introducer < length && BeginsString(bytes[introducer]);
+    return {introducer + 1, string ? SequenceRest::kString : SequenceRest::kControl};
+}
+
+size_t SkipRest(SequenceRest* rest, const unsigned char* bytes, size_t length) {
+    bool control = *rest == SequenceRest::kControl;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char b = bytes[i];
+        if (!control && b == kEsc) {
+            if (i + 1 == length) return i; // perhaps the start of ESC \: wait for the next byte
+            *rest = SequenceRest::kNone;
+            return bytes[i + 1] == '\\' ? i + 2 : i;
+        }
+        // A control sequence's parameter and intermediate bytes go on to its final byte; a
+        // string's characters to BEL.
+        bool ends = control ? b >= 0x40 && b <= 0x7E : b == kBel;
+        bool inside = control ? b >= 0x20 && b <= 0x3F : b >= 0x20 && b != 0x7F;
+        if (ends || !inside) {
+            *rest = SequenceRest::kNone;
+            return ends ? i + 1 : i; // any other byte cuts it short
+        }
+    }
+    return length;
 }

@@ -1,6 +1,7 @@
 // Reading the console's input. An escape sequence that does not finish within a short wait is
-// decoded as far as it came; one that grows past a bound is dropped whole: its rest is skipped as
-// it arrives, so nothing of it is typed.
+// decoded as far as it came; one still unfinished past a bound is dropped whole: its rest is
+// skipped as it arrives, up to the sequence's end, so nothing of it is typed and nothing after it
+// is lost.
 #include "console/terminal/reader.h"
 
 #include <poll.h>
@@ -17,27 +18,13 @@ namespace {
 constexpr int kEscapeWaitMs = 40;
 // A sequence still unfinished after this many bytes is dropped.
 constexpr size_t kLongestSequence = 256;
-// The rest of a dropped sequence is skipped up to this many bytes.
-constexpr size_t kLongestSkip = 65536;
 
 size_t Left(const KeyReader& reader) {
     return reader.bytes.size() - reader.pos;
 }
 
-// Skips the parameter and intermediate bytes of a dropped sequence's rest and its final byte.
-void SkipDroppedRest(KeyReader& reader) {
-    while (reader.skipping && Left(reader) > 0) {
-        auto b = static_cast<unsigned char>(reader.bytes[reader.pos]);
-        bool inside = b >= 0x20 && b <= 0x3F;
-        bool final = b >= 0x40 && b <= 0x7E;
-        if (!inside && !final) {
-            reader.skipping = false; // cut short: the byte is input of its own
-            return;
-        }
-        ++reader.pos;
-        ++reader.skipped;
-        if (final || reader.skipped >= kLongestSkip) reader.skipping = false;
-    }
+const unsigned char* Unread(const KeyReader& reader) {
+    return reinterpret_cast<const unsigned char*>(reader.bytes.data()) + reader.pos;
 }
 
 void Consumed(KeyReader& reader, size_t count) {
@@ -49,20 +36,34 @@ void Consumed(KeyReader& reader, size_t count) {
     }
 }
 
+// Skips what came of a dropped sequence's rest. An escape byte that may begin a string's
+// terminator waits for the next byte; with none in time, it goes with the string.
+void SkipDroppedRest(KeyReader& reader) {
+    if (reader.dropping == SequenceRest::kNone) return;
+    Consumed(reader, SkipRest(&reader.dropping, Unread(reader), Left(reader)));
+    if (reader.dropping != SequenceRest::kNone && Left(reader) > 0 &&
+        (reader.ended || reader.timedOut)) {
+        reader.dropping = SequenceRest::kNone;
+        Consumed(reader, Left(reader));
+    }
+}
+
 // Decodes the next item of what was read; false when it waits for more bytes.
 bool DecodeNext(KeyReader& reader, DecodedInput* item, bool lineFeedIsEnter) {
     SkipDroppedRest(reader);
-    if (Left(reader) == 0) return false;
-    bool tooLong = Left(reader) > kLongestSequence;
-    bool complete = reader.ended || reader.timedOut || tooLong;
-    auto data = reinterpret_cast<const unsigned char*>(reader.bytes.data()) + reader.pos;
-    *item = DecodeInput(data, Left(reader), complete, lineFeedIsEnter);
-    if (item->kind == InputKind::kNeedMore) return false;
-    if (item->kind == InputKind::kIgnored && item->consumed >= Left(reader) && tooLong &&
-        !reader.ended && !reader.timedOut) {
-        reader.skipping = true; // dropped for its length: the rest is still to come
-        reader.skipped = 0;
+    if (Left(reader) == 0 || reader.dropping != SequenceRest::kNone) return false;
+    *item =
+        DecodeInput(Unread(reader), Left(reader), reader.ended || reader.timedOut, lineFeedIsEnter);
+    if (item->kind == InputKind::kNeedMore && Left(reader) > kLongestSequence) {
+        // Too long to be a key: its head goes now, the rest as it comes, up to its end.
+        SequenceHead head = HeadOf(Unread(reader), Left(reader));
+        *item = DecodedInput{InputKind::kIgnored, Left(reader), 0, 0, 0};
+        reader.dropping = head.rest;
+        Consumed(reader, head.length);
+        SkipDroppedRest(reader);
+        return true;
     }
+    if (item->kind == InputKind::kNeedMore) return false;
     Consumed(reader, item->consumed > 0 ? item->consumed : 1);
     return true;
 }
@@ -128,6 +129,5 @@ bool ReaderReady(KeyReader* reader) {
         return poll(&entry, 1, 0) > 0;
     }
     if (Left(*reader) > kLongestSequence || reader->ended || reader->timedOut) return true;
-    auto data = reinterpret_cast<const unsigned char*>(reader->bytes.data()) + reader->pos;
-    return DecodeInput(data, Left(*reader), false, false).kind != InputKind::kNeedMore;
+    return DecodeInput(Unread(*reader), Left(*reader), false, false).kind != InputKind::kNeedMore;
 }

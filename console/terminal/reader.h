@@ -22,8 +22,7 @@ struct KeyReader {
     size_t pos = 0;
     bool timedOut = false; // the rest of what is pending did not come in time
     bool ended = false;
-    bool skipping = false; // the rest of a dropped sequence is still arriving
-    size_t skipped = 0;
+    SequenceRest dropping = SequenceRest::kNone; // the rest of a dropped sequence is still to come
     std::string problem;
 };
 

@@ -10,6 +10,7 @@
 #include "console/terminal/layout.h"
 #include "console/terminal/line.h"
 #include "console/terminal/raw_mode.h"
+#include "standins/utf8.h"
 
 // Where a screen's bytes go: a file descriptor, or a test's string.
 using ByteSink = std::function<void(const char* bytes, size_t length)>;
@@ -30,7 +31,8 @@ class Screen {
 
     // The console's own text: its messages and the commands' output.
     virtual void Print(const std::u16string& text) = 0;
-    // What the plug-in wrote to the host's standard output (stream 1) or error (stream 2).
+    // Text for the standard output (stream 1) or error (stream 2): what the plug-in wrote to the
+    // host's, and the console's complaints (Complain).
     virtual void HostOutput(int stream, const char16_t* text, size_t length) = 0;
     // What the plug-in showed beside that output (trace lines, sounds, message boxes) as the
     // stand-ins kept it: a transcript records it; a terminal showed it as it happened.
@@ -61,4 +63,15 @@ class Screen {
 // The console's own message, broken at blanks to the screen's width.
 inline void Say(Screen& screen, const std::u16string& text) {
     screen.Print(WrapText(text, screen.Size().columns));
+}
+
+// The console's word on what went wrong, on the error stream: a line that names the console,
+// broken at blanks to the screen's width. Whatever a file's name in it holds, it holds no control
+// character: they show as '?'.
+inline void Complain(Screen& screen, const std::string& utf8) {
+    std::u16string text = FromUtf8(utf8);
+    for (char16_t& ch : text)
+        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) ch = u'?';
+    text = WrapText(u"torvane-console: " + text, screen.Size().columns) + u"\n";
+    screen.HostOutput(2, text.data(), text.size());
 }

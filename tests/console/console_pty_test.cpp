@@ -695,4 +695,49 @@ TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
     close(lock);
 }
 
+// Without a terminal, a failed save's complaint about a file whose name holds control characters
+// lets none of them into the transcript.
+TEST(ConsolePty, ATranscriptKeepsNoControlCharacterOfAFileName) {
+    std::string dir = TestDirectory("complaint");
+    std::string registry = dir + "/r\xc2\x85\x1b[2J.txt";
+    std::ofstream(registry) << "[HKCU]\n";
+    chmod(registry.c_str(), 0444);
+    PipedRun run = RunPiped({"--registry", registry}, dir, "torvane ctrl-q /s /q\r");
+    EXPECT_NE(run.err.find("torvane-console: cannot write the registry file"), std::string::npos);
+    for (const std::string& text : {run.out, run.err}) {
+        EXPECT_EQ(text.find("\xc2\x85"), std::string::npos) << text;
+        EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+    }
+}
+
+// --windows: once the bridge has died, the next key says how it ended and the console leaves
+// with status 1.
+TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
+    setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    ConsoleRun run = Start({"--windows"}, TestDirectory("wine-dies"), 24, 200);
+    auto startedOrRefused = [](const Screen& s) {
+        return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
+    };
+    ASSERT_TRUE(WaitFor(&run, startedOrRefused, kWinePatience)) << AllText(run.screen);
+    if (CursorRow(run.screen) != ">") {
+        Finish(&run);
+        GTEST_SKIP() << AllText(run.screen);
+    }
+    std::string task = std::to_string(run.pid); // the console's one child is the bridge
+    pid_t bridge = -1;
+    std::ifstream("/proc/" + task + "/task/" + task + "/children") >> bridge;
+    ASSERT_GT(bridge, 0);
+    kill(bridge, SIGKILL);
+    Type(&run, "torvane /q\r");
+    ASSERT_TRUE(Ended(&run, kWinePatience)) << AllText(run.screen);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+    EXPECT_NE(
+        AllText(run.screen)
+            .find(">\ntorvane-console: the bridge under Wine was ended by signal 9 (Killed)\n"),
+        std::string::npos)
+        << AllText(run.screen);
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+}
+
 } // namespace

@@ -30,6 +30,7 @@ std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInp
 std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& parts) {
     int fds[2];
     EXPECT_EQ(pipe(fds), 0);
+    fcntl(fds[1], F_SETPIPE_SZ, 1 << 18); // room for a part longer than the reader's buffer
     KeyReader reader = ReaderOf(fds[0], false);
     std::vector<std::string> items;
     for (size_t p = 0; p < parts.size(); ++p) {
@@ -63,6 +64,19 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         {{{longSequence, 1}, {"23;5Ax", 0}}, {"ignored", "x", "end"}},
         {{{longSequence, 1}, {"23\x01y", 0}}, {"ignored", "Ctrl-A", "y", "end"}}, // cut short
         {{{longSequence + "A", 0}}, {"Up", "end"}}, // whole: a key, however long
+        // Past the reader's buffer, of every kind: the key after the sequence is the next item.
+        {{{"\x1b[" + std::string(140000, '1') + "Ax", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b]52;c;" + std::string(70000, 'Y') + "\x07x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1bP" + std::string(300, 'a'), 1}, {"bc\x1b\\x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b_" + std::string(300, 'a') + "\x1b", 1}, {"\\x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b^" + std::string(300, 'a'), 1}, {"\x1bOR", 0}}, {"ignored", "F3", "end"}},
+        {{{"\x1bX" + std::string(300, 'a'), 1}, {"b\ry", 0}}, {"ignored", "Enter", "y", "end"}},
+        {{{"\x1b\x1b[" + std::string(300, '1'), 1}, {"23Ax", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b\x1b]" + std::string(300, 'a'), 1}, {"\x07x", 0}}, {"ignored", "x", "end"}},
+        // A long sequence that ended leaves nothing to skip: what comes after it is typed.
+        {{{"\x1b[?" + std::string(300, '1') + "c", 1}, {"echo", 0}},
+         {"ignored", "e", "c", "h", "o", "end"}},
+        {{{longSequence + "A", 1}, {"ab", 0}}, {"Up", "a", "b", "end"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].first.substr(0, 8);

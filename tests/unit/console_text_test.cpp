@@ -8,6 +8,7 @@
 #include "console/session/help_box.h"
 #include "console/session/host_keys.h"
 #include "console/terminal/layout.h"
+#include "console/terminal/terminal_screen.h"
 #include "console/terminal/transcript_screen.h"
 #include "plugin/version.h"
 #include "standins/utf8.h"
@@ -62,6 +63,23 @@ TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
             shown += TranscriptText(&stream, bytes.data(), bytes.size());
         EXPECT_EQ(shown, c.shown) << c.writes[0];
     }
+}
+
+// The console's complaints go to the error stream, broken at blanks, without control characters.
+TEST(ConsoleText, ComplaintsAreLinesOnTheErrorStream) {
+    std::string out;
+    std::string err;
+    ByteSink toOut = [&out](const char* bytes, size_t length) { out.append(bytes, length); };
+    ByteSink toErr = [&err](const char* bytes, size_t length) { err.append(bytes, length); };
+    Complain(*MakeTranscriptScreen(toOut, toErr),
+             "cannot write the registry file /tmp/r\xc2\x85\x1b[2J\n.txt: Permission denied (the "
+             "file is read-only)");
+    Complain(*MakeTerminalScreen(toOut, toOut, toErr, {24, 30}),
+             "the bridge under Wine was ended by signal 9 (Killed)");
+    EXPECT_EQ(err, "torvane-console: cannot write the registry file /tmp/r??[2J?.txt: Permission\n"
+                   "denied (the file is read-only)\n"
+                   "torvane-console: the bridge\nunder Wine was ended by signal\n9 (Killed)\n");
+    EXPECT_EQ(out, "");
 }
 
 // The help box's rows as text, one per line.
