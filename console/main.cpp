@@ -5,7 +5,6 @@
 // main wires the three layers: the terminal (screen and keys), the session that plays the host,
 // and the driver that reaches the plug-in, natively or under Wine.
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -64,16 +63,6 @@ std::string StartUpText(const ConsoleOptions& options, const std::string& variab
            variables +
            ").\nBuilt-in commands: torvane, help torvane, usage torvane, set, echo, cls, exit "
            "(help lists them); other lines are not run. Ctrl-C leaves.\n";
-}
-
-// True once Ctrl-C waits on the terminal: what was typed is read into the key reader, where it
-// stays for the line, and looked through. The console is in raw mode, so Ctrl-C is a byte there.
-bool CtrlCTyped(KeyReader& keys) {
-    pollfd entry{keys.fd, POLLIN, 0};
-    char buffer[4096];
-    ssize_t n = poll(&entry, 1, 0) > 0 ? read(keys.fd, buffer, sizeof buffer) : 0;
-    if (n > 0) keys.bytes.append(buffer, static_cast<size_t>(n));
-    return keys.bytes.find('\x03', keys.pos) != std::string::npos;
 }
 
 // Handles keys until exit, Ctrl-C or the end of the input, running each line the session hands
@@ -174,7 +163,7 @@ int main(int argc, char** argv) {
         });
         // A save waiting for another process's lock ends at Ctrl-C, and so does the console.
         KeptFileWaitWith([&] {
-            if (!CtrlCTyped(keys)) return false;
+            if (!ReaderHolds(&keys, '\x03')) return false;
             SessionLeave(*session, 130);
             return true;
         });

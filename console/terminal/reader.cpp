@@ -131,3 +131,11 @@ bool ReaderReady(KeyReader* reader) {
     if (Left(*reader) > kLongestSequence || reader->ended || reader->timedOut) return true;
     return DecodeInput(Unread(*reader), Left(*reader), false, false).kind != InputKind::kNeedMore;
 }
+
+bool ReaderHolds(KeyReader* reader, char byte) {
+    pollfd entry{reader->fd, POLLIN, 0};
+    char buffer[4096];
+    ssize_t n = poll(&entry, 1, 0) > 0 ? read(reader->fd, buffer, sizeof buffer) : 0;
+    if (n > 0) reader->bytes.append(buffer, static_cast<size_t>(n));
+    return reader->bytes.find(byte, reader->pos) != std::string::npos;
+}

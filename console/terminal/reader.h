@@ -34,3 +34,7 @@ InputEvent ReadNext(KeyReader* reader, DecodedInput* item, bool lineFeedIsEnter)
 
 // True when what was read already holds more than an unfinished sequence.
 bool ReaderReady(KeyReader* reader);
+
+// True when byte waits among what was typed and not yet decoded, such as Ctrl-C (0x03) on a
+// terminal in raw mode; for a caller busy elsewhere. What is read to look stays for later items.
+bool ReaderHolds(KeyReader* reader, char byte);
