@@ -2,6 +2,7 @@
 // broken to fit, and redrawn in place when it scrolls.
 #include "console/session/help_box.h"
 
+#include <algorithm>
 #include <string>
 
 #include "console/terminal/keyboard.h"
@@ -37,20 +38,20 @@ size_t FittingUnits(const std::u16string& text, size_t width) {
     return units;
 }
 
-// text broken at blanks into rows of at most width columns, indented as the text is; a longer
-// word is cut.
+// text broken at blanks into rows of at most width columns. The rows after the first keep the
+// text's indent, as much of it as leaves half the row; a word wider than a row is cut, and its
+// pieces are indented too.
 void AddRows(const std::u16string& text, size_t width, std::vector<std::u16string>* rows) {
-    size_t indent = text.find_first_not_of(u' ');
-    std::u16string wrapped =
-        WrapText(text, width, indent != std::u16string::npos && indent < width / 2 ? indent : 0);
+    size_t indent = std::min(text.find_first_not_of(u' '), width / 2);
+    std::u16string wrapped = WrapText(text, width, indent);
     size_t start = 0;
     for (;;) {
         size_t end = wrapped.find(u'\n', start);
         std::u16string row = wrapped.substr(start, end - start);
-        while (TextColumns(row) > width) {
-            size_t cut = FittingUnits(row, width);
+        // A piece ends past the indent, so each one is shorter than the row it was cut from.
+        for (size_t cut; TextColumns(row) > width && (cut = FittingUnits(row, width)) > indent;) {
             rows->push_back(row.substr(0, cut));
-            row.erase(0, cut);
+            row = std::u16string(indent, u' ') + row.substr(cut);
         }
         rows->push_back(row);
         if (end == std::u16string::npos) return;

@@ -96,7 +96,7 @@ TEST(ConsoleText, TheBoxFitsTheTerminal) {
          "│ First line   │\n"
          "│              │\n"
          "│         Tab  │\n"
-         "│ stop         │\n"
+         "│       stop   │\n" // the indent kept, as much of it as leaves half the row
          "│ A line long  │\n"
          "│ enough to    │\n"
          "│ wrap         │\n"
@@ -126,6 +126,18 @@ TEST(ConsoleText, TheBoxFitsTheTerminal) {
         BoxLayout box = LayOutBox(text, u"Title", c.width, c.height);
         EXPECT_EQ(Rows(box, 0), c.rows) << c.width << "x" << c.height;
     }
+    // The rows of an indented line keep its indent, also the pieces of a word cut to fit.
+    const struct {
+        const char16_t* line;
+        size_t width;
+        std::vector<std::u16string> body;
+    } indented[] = {
+        {u"    indented words wrap", 20, {u"    indented", u"    words wrap"}},
+        {u"  abcdefghijklmnop", 12, {u"  abcdef", u"  ghijkl", u"  mnop"}},
+        {u"\t/O:\toverwrite", 16, {u"        /O:", u"      overwr", u"      ite"}},
+    };
+    for (const auto& c : indented)
+        EXPECT_EQ(LayOutBox(c.line, u"T", c.width, 24).body, c.body) << ToUtf8(c.line);
 }
 
 TEST(ConsoleText, KeysInTheBox) {
