@@ -79,6 +79,10 @@ std::u16string ScrollNote(const BoxLayout& box, size_t top) {
     return std::u16string(note.begin(), note.end());
 }
 
+bool IsCtrlC(const DecodedInput& item) {
+    return item.kind == InputKind::kKey && item.key == LetterKey('C') && item.modifiers == kCtrlBit;
+}
+
 // Draws the rows; after the first time the box is drawn over itself.
 void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
     std::vector<std::u16string> rows = BoxRows(box, top);
@@ -131,7 +135,7 @@ std::vector<std::u16string> BoxRows(const BoxLayout& box, size_t top) {
 
 BoxAnswer BoxKey(const BoxLayout& box, const DecodedInput& item, size_t* top) {
     if (item.kind != InputKind::kKey) return BoxAnswer::kStay;
-    if (item.key == LetterKey('C') && item.modifiers == kCtrlBit) return BoxAnswer::kLeave;
+    if (IsCtrlC(item)) return BoxAnswer::kLeave;
     if (item.key == kKeyEnter || item.key == kKeyEsc) return BoxAnswer::kClose;
     size_t last = box.body.size() - box.visible;
     size_t page = box.visible;
@@ -152,6 +156,7 @@ BoxAnswer BoxKey(const BoxLayout& box, const DecodedInput& item, size_t* top) {
 void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
                  const std::u16string& title) {
     Screen& screen = *terminal.screen;
+    screen.PageOutput(false); // the box fits the terminal and is redrawn in place
     BoxLayout box = LayOutBox(text, title, screen.Size().columns, screen.Size().rows);
     size_t top = 0;
     Draw(screen, box, top, false);
@@ -173,5 +178,30 @@ void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
         if (answer == BoxAnswer::kLeave) terminal.leave();
         if (answer != BoxAnswer::kStay) return;
         if (top != before) Draw(screen, box, top, true);
+    }
+}
+
+std::optional<More> MoreKey(const DecodedInput& item) {
+    bool text = item.kind == InputKind::kText;
+    bool key = item.kind == InputKind::kKey && item.modifiers == 0;
+    if ((text && item.text == U' ') || (key && item.key == kKeyPgDn)) return More::kPage;
+    if (key && (item.key == kKeyEnter || item.key == kKeyDown)) return More::kLine;
+    if ((text && (item.text == U'q' || item.text == U'Q')) || (key && item.key == kKeyEsc) ||
+        IsCtrlC(item))
+        return More::kStop;
+    return std::nullopt;
+}
+
+More WaitForMore(const HelpBoxTerminal& terminal) {
+    for (;;) {
+        DecodedInput item{};
+        InputEvent event = ReadNext(terminal.keys, &item, false);
+        if (event == InputEvent::kEnded || event == InputEvent::kInvalid) return More::kPage;
+        if (event == InputEvent::kChanged) {
+            terminal.resized();
+            continue;
+        }
+        if (IsCtrlC(item)) terminal.leave();
+        if (std::optional<More> answer = MoreKey(item)) return *answer;
     }
 }

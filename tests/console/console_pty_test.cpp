@@ -281,7 +281,9 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                    {"\x1b", "", ">"},                                   // Esc
                    {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"},            // unknown sequences ignored
                    {"\x7f\x7f\x7f", "", ">"},
-                   {"torvane /l\r", "Ctrl-Q", ">"},
+                   // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
+                   {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
+                   {" q", "Ctrl-Q", ">"},
                    {"torvane ctrl-q /s\r",
                     "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
                    {"echo %_?\r", "", ">"},

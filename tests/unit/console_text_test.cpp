@@ -1,5 +1,5 @@
 // The console's texts: its own messages broken to the terminal's width, transcripts without
-// control characters, and the help box laid out for terminals of every size.
+// control characters, the help box laid out for terminals of every size, and long output paged.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 #include "console/session/help_box.h"
 #include "console/session/host_keys.h"
 #include "console/terminal/layout.h"
+#include "console/terminal/terminal_screen.h"
 #include "console/terminal/transcript_screen.h"
 #include "standins/utf8.h"
 
@@ -170,6 +171,39 @@ TEST(ConsoleText, KeysInTheBox) {
     DecodedInput typed{InputKind::kText, 1, U'q', 0, 0};
     EXPECT_EQ(BoxKey(box, typed, &top), BoxAnswer::kStay);
     EXPECT_EQ(top, 2u);
+}
+
+// Paged output on a terminal of 4 rows and 10 columns stops before it would reach the last row;
+// the note there is erased once the answer came. The host's output elsewhere is never paged.
+TEST(ConsoleText, PagedOutputStopsAtEachFullPage) {
+    const std::string note = "-- More: \r\x1b[K";
+    const struct {
+        std::u16string text;
+        std::vector<More> answers;
+        std::string shown;
+    } cases[] = {
+        {u"a\nb\nc\n", {}, "a\nb\nc\n"},
+        {u"a\r\nb\r\nc\r\nd", {More::kPage}, "a\r\nb\r\nc\r\n" + note + "d"},
+        // A wide character that does not fit starts a row, a row of all 10 columns is one, and
+        // tabs stop at the last column.
+        {u"123456789\u6f22\nb\nc", {More::kPage}, "123456789\xe6\xbc\xa2\nb\n" + note + "c"},
+        {u"1234567890\n\t\tx\nc\nd", {More::kPage}, "1234567890\n\t\tx\nc\n" + note + "d"},
+        {u"a\nb\nc\nd\ne\nf", {More::kLine, More::kStop}, "a\nb\nc\n" + note + "d\n" + note},
+    };
+    for (const auto& c : cases) {
+        std::string terminal, elsewhere;
+        size_t asked = 0;
+        auto screen = MakeTerminalScreen(
+            [&](const char* bytes, size_t length) { terminal.append(bytes, length); },
+            [&](const char* bytes, size_t length) { elsewhere.append(bytes, length); }, nullptr,
+            TerminalSize{4, 10}, [&] { return c.answers.at(asked++); });
+        screen->PageOutput(true);
+        screen->HostOutput(1, u"1\n2\n3\n4\n5\n", 10);
+        screen->HostOutput(2, c.text.data(), c.text.size());
+        EXPECT_EQ(terminal, c.shown) << ToUtf8(c.text);
+        EXPECT_EQ(asked, c.answers.size()) << ToUtf8(c.text);
+        EXPECT_EQ(elsewhere, "1\n2\n3\n4\n5\n");
+    }
 }
 
 } // namespace
