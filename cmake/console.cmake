@@ -22,6 +22,11 @@ target_link_libraries(console_options PUBLIC console_drivers)
 add_executable(torvane-console ${PROJECT_SOURCE_DIR}/console/main.cpp)
 target_link_libraries(torvane-console PRIVATE console_options)
 
+# scripts/try without a terminal: its demo keeps to a registry of its own.
+add_test(NAME console.try_demo
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/console/try_demo.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(console.try_demo PROPERTIES TIMEOUT 300)
+
 if(NOT GTest_FOUND)
   return() # the tests below need GoogleTest
 endif()

@@ -139,25 +139,29 @@ int main(int argc, char** argv) {
     // A transcript keeps no control character but the line feed, whoever writes it.
     TranscriptFilter out(SinkOf(STDOUT_FILENO));
     TranscriptFilter err(SinkOf(STDERR_FILENO));
+    // On the heap: it holds the host's 64K edit line.
+    auto session = std::make_unique<Session>();
+    // The help box and the pager of long output read their keys themselves.
+    HelpBoxTerminal box{nullptr, &keys, [&] { SessionResize(*session, TerminalSizeOf(outputFd)); },
+                        [&] { SessionLeave(*session, 130); }};
     std::unique_ptr<Screen> screen;
     if (terminal)
-        screen = MakeTerminalScreen(SinkOf(outputFd), SinkOf(STDOUT_FILENO), SinkOf(STDERR_FILENO),
-                                    TerminalSizeOf(outputFd));
+        // The host's output on the terminal is paged with the console's; elsewhere it is not.
+        screen = MakeTerminalScreen(SinkOf(outputFd),
+                                    outputFd == STDOUT_FILENO ? nullptr : SinkOf(STDOUT_FILENO),
+                                    isatty(STDERR_FILENO) ? nullptr : SinkOf(STDERR_FILENO),
+                                    TerminalSizeOf(outputFd), [&box] { return WaitForMore(box); });
     else
         screen = MakeTranscriptScreen(
             [&out](const char* bytes, size_t length) { out.Write(bytes, length); },
             [&err](const char* bytes, size_t length) { err.Write(bytes, length); });
-    // On the heap: it holds the host's 64K edit line.
-    auto session = std::make_unique<Session>();
+    box.screen = screen.get();
 
     // The stand-ins show on the terminal what the plug-in shows beside its output, or keep it
     // for the transcript; with --windows the bridge hands it to them.
     HostReset();
     StandInCaptureConsole(!terminal);
     if (terminal) {
-        HelpBoxTerminal box{screen.get(), &keys,
-                            [&] { SessionResize(*session, TerminalSizeOf(outputFd)); },
-                            [&] { SessionLeave(*session, 130); }};
         StandInShowMessageBoxesWith([box](const std::u16string& text, const std::u16string& title) {
             ShowHelpBox(box, text, title);
         });

@@ -183,6 +183,8 @@ void Run(Session& s, const std::u16string& line) {
 } // namespace
 
 void RunCommandLine(Session& session, const std::u16string& line) {
+    session.screen->PageOutput(true);
     Run(session, line);
+    session.screen->PageOutput(false);
     session.screen->SideOutput(session.plugin->TakeSideOutput());
 }

@@ -2,6 +2,7 @@
 // broken to fit, and redrawn in place when it scrolls.
 #include "console/session/help_box.h"
 
+#include <algorithm>
 #include <string>
 
 #include "console/terminal/keyboard.h"
@@ -37,20 +38,20 @@ size_t FittingUnits(const std::u16string& text, size_t width) {
     return units;
 }
 
-// text broken at blanks into rows of at most width columns, indented as the text is; a longer
-// word is cut.
+// text broken at blanks into rows of at most width columns. The rows after the first keep the
+// text's indent, as much of it as leaves half the row; a word wider than a row is cut, and its
+// pieces are indented too.
 void AddRows(const std::u16string& text, size_t width, std::vector<std::u16string>* rows) {
-    size_t indent = text.find_first_not_of(u' ');
-    std::u16string wrapped =
-        WrapText(text, width, indent != std::u16string::npos && indent < width / 2 ? indent : 0);
+    size_t indent = std::min(text.find_first_not_of(u' '), width / 2);
+    std::u16string wrapped = WrapText(text, width, indent);
     size_t start = 0;
     for (;;) {
         size_t end = wrapped.find(u'\n', start);
         std::u16string row = wrapped.substr(start, end - start);
-        while (TextColumns(row) > width) {
-            size_t cut = FittingUnits(row, width);
+        // A piece ends past the indent, so each one is shorter than the row it was cut from.
+        for (size_t cut; TextColumns(row) > width && (cut = FittingUnits(row, width)) > indent;) {
             rows->push_back(row.substr(0, cut));
-            row.erase(0, cut);
+            row = std::u16string(indent, u' ') + row.substr(cut);
         }
         rows->push_back(row);
         if (end == std::u16string::npos) return;
@@ -76,6 +77,10 @@ std::u16string ScrollNote(const BoxLayout& box, size_t top) {
                        std::to_string(top + box.visible) + " of " +
                        std::to_string(box.body.size()) + ": Up/Down/PgUp/PgDn";
     return std::u16string(note.begin(), note.end());
+}
+
+bool IsCtrlC(const DecodedInput& item) {
+    return item.kind == InputKind::kKey && item.key == LetterKey('C') && item.modifiers == kCtrlBit;
 }
 
 // Draws the rows; after the first time the box is drawn over itself.
@@ -130,7 +135,7 @@ std::vector<std::u16string> BoxRows(const BoxLayout& box, size_t top) {
 
 BoxAnswer BoxKey(const BoxLayout& box, const DecodedInput& item, size_t* top) {
     if (item.kind != InputKind::kKey) return BoxAnswer::kStay;
-    if (item.key == LetterKey('C') && item.modifiers == kCtrlBit) return BoxAnswer::kLeave;
+    if (IsCtrlC(item)) return BoxAnswer::kLeave;
     if (item.key == kKeyEnter || item.key == kKeyEsc) return BoxAnswer::kClose;
     size_t last = box.body.size() - box.visible;
     size_t page = box.visible;
@@ -151,6 +156,7 @@ BoxAnswer BoxKey(const BoxLayout& box, const DecodedInput& item, size_t* top) {
 void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
                  const std::u16string& title) {
     Screen& screen = *terminal.screen;
+    screen.PageOutput(false); // the box fits the terminal and is redrawn in place
     BoxLayout box = LayOutBox(text, title, screen.Size().columns, screen.Size().rows);
     size_t top = 0;
     Draw(screen, box, top, false);
@@ -172,5 +178,30 @@ void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
         if (answer == BoxAnswer::kLeave) terminal.leave();
         if (answer != BoxAnswer::kStay) return;
         if (top != before) Draw(screen, box, top, true);
+    }
+}
+
+std::optional<More> MoreKey(const DecodedInput& item) {
+    bool text = item.kind == InputKind::kText;
+    bool key = item.kind == InputKind::kKey && item.modifiers == 0;
+    if ((text && item.text == U' ') || (key && item.key == kKeyPgDn)) return More::kPage;
+    if (key && (item.key == kKeyEnter || item.key == kKeyDown)) return More::kLine;
+    if ((text && (item.text == U'q' || item.text == U'Q')) || (key && item.key == kKeyEsc) ||
+        IsCtrlC(item))
+        return More::kStop;
+    return std::nullopt;
+}
+
+More WaitForMore(const HelpBoxTerminal& terminal) {
+    for (;;) {
+        DecodedInput item{};
+        InputEvent event = ReadNext(terminal.keys, &item, false);
+        if (event == InputEvent::kEnded || event == InputEvent::kInvalid) return More::kPage;
+        if (event == InputEvent::kChanged) {
+            terminal.resized();
+            continue;
+        }
+        if (IsCtrlC(item)) terminal.leave();
+        if (std::optional<More> answer = MoreKey(item)) return *answer;
     }
 }

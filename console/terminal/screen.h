@@ -29,6 +29,9 @@ class Screen {
     // The terminal was resized: it rewrapped the rows of the line shown.
     virtual void Resize(TerminalSize size) = 0;
 
+    // The output that follows, up to PageOutput(false), stops whenever it fills the terminal
+    // until the user goes on (a command's output; a transcript keeps it all).
+    virtual void PageOutput(bool) {}
     // The console's own text: its messages and the commands' output.
     virtual void Print(const std::u16string& text) = 0;
     // Text for the standard output (stream 1) or error (stream 2): what the plug-in wrote to the

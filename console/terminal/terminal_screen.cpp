@@ -2,6 +2,7 @@
 // where on the terminal the line stands.
 #include "console/terminal/terminal_screen.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr char kClearBelow[] = "\x1b[J";
 constexpr char kClearScreen[] = "\x1b[H\x1b[2J";
+constexpr char kMoreNote[] = "-- More: Space next page, Enter next line, q stop --";
 
 TerminalSize AtLeastOneColumn(TerminalSize size) {
     return {size.rows, size.columns < 1 ? 1 : size.columns};
@@ -19,19 +21,28 @@ TerminalSize AtLeastOneColumn(TerminalSize size) {
 
 class Terminal : public Screen {
   public:
-    Terminal(ByteSink terminal, ByteSink out, ByteSink err, TerminalSize size)
+    Terminal(ByteSink terminal, ByteSink out, ByteSink err, TerminalSize size,
+             std::function<More()> more)
         : terminal_(std::move(terminal)), host_{std::move(out), std::move(err)},
-          size_(AtLeastOneColumn(size)) {}
+          size_(AtLeastOneColumn(size)), more_(std::move(more)) {}
 
     TerminalSize Size() const override { return size_; }
     void Resize(TerminalSize size) override {
         size_ = AtLeastOneColumn(size);
         if (lineDrawn_) cursor_ = Rewrapped(drawnRows_, cursor_, size_.columns);
     }
-    void Print(const std::u16string& text) override { Write(ToUtf8(text)); }
+    void PageOutput(bool on) override {
+        paging_ = on && more_ != nullptr;
+        stopped_ = false;
+        pageRows_ = 0;
+        column_ = 0;
+    }
+    void Print(const std::u16string& text) override { Show(text); }
     void HostOutput(int stream, const char16_t* text, size_t length) override {
+        const ByteSink& host = host_[stream == 2 ? 1 : 0];
+        if (host == nullptr) return Show(std::u16string(text, length));
         std::string bytes = ToUtf8(text, length);
-        host_[stream == 2 ? 1 : 0](bytes.data(), bytes.size());
+        host(bytes.data(), bytes.size());
     }
     void SideOutput(const std::u16string&) override {}
     void DrawLine(const ShownLine& shown) override {
@@ -81,17 +92,62 @@ class Terminal : public Screen {
         if (!bytes.empty()) terminal_(bytes.data(), bytes.size());
     }
 
+    // Writes text; while paging, it counts the rows the text fills and stops before a character
+    // would go on the terminal's last row until the user goes on.
+    void Show(const std::u16string& text) {
+        size_t from = 0;
+        for (size_t i = 0, units = 1; paging_ && !stopped_ && i < text.size(); i += units) {
+            char32_t ch = CharacterAt(text.data(), text.size(), i, &units);
+            if (ch == U'\r') column_ = 0;
+            if (ch < U' ' && ch != U'\n' && ch != U'\t') continue;
+            size_t columns = ch < U' ' ? 0 : CellWidth(ch);
+            if (column_ + columns > size_.columns) {
+                ++pageRows_; // the terminal wraps the row before this character
+                column_ = 0;
+            }
+            if (size_.rows > 1 && pageRows_ + 1 >= size_.rows) {
+                Write(ToUtf8(text.substr(from, i - from)));
+                from = i;
+                AskMore();
+            }
+            if (ch == U'\n') {
+                ++pageRows_;
+                column_ = 0;
+            } else if (ch == U'\t') { // to the next multiple of 8, never past the last column
+                column_ = std::max(column_, std::min(column_ / 8 * 8 + 8, size_.columns - 1));
+            } else {
+                column_ += columns;
+            }
+        }
+        if (!stopped_) Write(ToUtf8(text.substr(from)));
+    }
+
+    // The note on the last row until the user says how to go on; it is gone afterwards.
+    void AskMore() {
+        Write(std::string(kMoreNote).substr(0, size_.columns - 1));
+        More answer = more_();
+        Write("\r\x1b[K");
+        stopped_ = answer == More::kStop;
+        pageRows_ = answer == More::kPage || size_.rows < 2 ? 0 : size_.rows - 2;
+    }
+
     ByteSink terminal_;
     ByteSink host_[2]; // the host's standard output and error
     TerminalSize size_;
     bool lineDrawn_ = false;        // the line is on the screen from its start
     LinePlace cursor_{0, 0};        // the terminal's cursor, relative to the line's start
     std::vector<size_t> drawnRows_; // the columns of each row of the line as last drawn
+    std::function<More()> more_;    // how paged output goes on after a full page
+    bool paging_ = false;
+    bool stopped_ = false; // the user stopped the paged output: the rest is dropped
+    size_t pageRows_ = 0;  // rows the paged output filled since the page began
+    size_t column_ = 0;    // where on its row the paged output stands
 };
 
 } // namespace
 
 std::unique_ptr<Screen> MakeTerminalScreen(ByteSink terminal, ByteSink out, ByteSink err,
-                                           TerminalSize size) {
-    return std::make_unique<Terminal>(std::move(terminal), std::move(out), std::move(err), size);
+                                           TerminalSize size, std::function<More()> more) {
+    return std::make_unique<Terminal>(std::move(terminal), std::move(out), std::move(err), size,
+                                      std::move(more));
 }

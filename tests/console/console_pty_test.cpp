@@ -31,6 +31,8 @@ namespace {
 constexpr auto kPatience = std::chrono::seconds(20);
 // Wine makes its prefix on the first run, which takes a while.
 constexpr auto kWinePatience = std::chrono::seconds(240);
+// How long output may still arrive after the console ended.
+constexpr auto kDrainBound = std::chrono::seconds(10);
 
 // One run of torvane-console on a pseudo-terminal of the given size.
 struct ConsoleRun {
@@ -130,13 +132,25 @@ void Type(ConsoleRun* run, const std::string& keys) {
     Settle(run);
 }
 
-// Waits for the console to end; the terminal's settings can still be read from the master.
+// Reads the rest of what the console wrote before it ended. The terminal hands output on a little
+// later than it was written, so a console that has ended can still have output on the way: it is
+// all read once reading reports the terminal closed. A process the console started may still hold
+// the terminal open, hence the bound.
+void Drain(ConsoleRun* run) {
+    auto until = std::chrono::steady_clock::now() + kDrainBound;
+    while (std::chrono::steady_clock::now() < until && Pump(run, 50) >= 0) {
+    }
+}
+
+// Waits for the console to end and reads all it wrote; the terminal's settings can still be read
+// from the master.
 bool Ended(ConsoleRun* run, std::chrono::seconds patience = kPatience) {
     auto until = std::chrono::steady_clock::now() + patience;
     while (std::chrono::steady_clock::now() < until) {
         Pump(run, 20);
         if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
             run->exited = true;
+            Drain(run);
             return true;
         }
     }
@@ -270,7 +284,9 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                    {"\x1b", "", ">"},                                   // Esc
                    {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"},            // unknown sequences ignored
                    {"\x7f\x7f\x7f", "", ">"},
-                   {"torvane /l\r", "Ctrl-Q", ">"},
+                   // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
+                   {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
+                   {" q", "Ctrl-Q", ">"},
                    {"torvane ctrl-q /s\r",
                     "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
                    {"echo %_?\r", "", ">"},
