@@ -53,7 +53,7 @@ constexpr BuiltIn kBuiltIns[] = {
     {u"help torvane", u"the plug-in's help, in a box closed with Enter or Esc"},
     {u"usage torvane", u"the plug-in's usage text"},
     {u"set NAME=VALUE", u"set a host variable, kept for the next start (set NAME= removes it, "
-                        u"set NAME shows it)"},
+                        u"set NAME shows it, set alone lists them)"},
     {u"echo TEXT", u"show TEXT with variables expanded (%_? is the result of the last built-in "
                    u"command)"},
     {u"cls", u"clear the screen"},
