@@ -29,6 +29,14 @@
 
 namespace {
 
+// The Windows build the bridge and the DLLs come from: $TORVANE_WINDOWS_BUILD, or build/windows
+// in the source tree.
+std::string WindowsBuildFolder() {
+    const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
+    return setDir != nullptr && setDir[0] != 0 ? setDir
+                                               : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
+}
+
 bool Exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
@@ -255,12 +263,6 @@ class Wine : public PluginDriver {
 };
 
 } // namespace
-
-std::string WindowsBuildFolder() {
-    const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
-    return setDir != nullptr && setDir[0] != 0 ? setDir
-                                               : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
-}
 
 std::string WinePrefixPath() {
     const char* setPrefix = std::getenv("TORVANE_WINE_PREFIX");

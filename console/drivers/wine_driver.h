@@ -11,10 +11,6 @@
 std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
                                                std::string* problem);
 
-// The Windows build the bridge and the DLLs come from: $TORVANE_WINDOWS_BUILD, or build/windows
-// in the source tree.
-std::string WindowsBuildFolder();
-
 // The Wine prefix, and with it the registry, that --windows uses: $TORVANE_WINE_PREFIX, or
 // console-wine-prefix in the Windows build.
 std::string WinePrefixPath();
