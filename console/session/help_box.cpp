@@ -80,7 +80,7 @@ std::u16string ScrollNote(const BoxLayout& box, size_t top) {
 }
 
 bool IsCtrlC(const DecodedInput& item) {
-    return item.kind == InputKind::kKey && item.key == LetterKey('C') && item.modifiers == kCtrlBit;
+    return item.kind == InputKind::kKey && ::IsCtrlC(item.key, item.modifiers);
 }
 
 // Draws the rows; after the first time the box is drawn over itself.

@@ -54,10 +54,6 @@ const KeyAction* ActionOf(int key, int modifiers) {
     return nullptr;
 }
 
-bool IsCtrlC(int key, int modifiers) {
-    return key == LetterKey('C') && modifiers == kCtrlBit;
-}
-
 ShownLine Shown(const Session& s) {
     return {s.promptShown ? kPrompt : u"", s.line};
 }

@@ -26,3 +26,8 @@ constexpr int LetterKey(char letter) {
 constexpr int DigitKey(char digit) {
     return digit == '0' ? kKey0 : kKey1 + (digit - '1');
 }
+
+// Ctrl-C, which leaves the console wherever it is pressed.
+constexpr bool IsCtrlC(int key, int modifiers) {
+    return key == LetterKey('C') && modifiers == kCtrlBit;
+}
