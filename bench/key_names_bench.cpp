@@ -5,8 +5,8 @@
 
 #include "host/host_control.h"
 #include "keys/key_names.h"
+#include "keys/key_tables.h"
 #include "plugin/host.h"
-#include "plugin/lifecycle.h"
 
 namespace {
 

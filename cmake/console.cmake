@@ -1,19 +1,36 @@
-# The Torvane console (torvane-console): the stand-in host's interactive front end, its unit
-# tests (in torvane_tests) and its pseudo-terminal test.
-torvane_sources(CONSOLE_SOURCES console)
-list(REMOVE_ITEM CONSOLE_SOURCES ${PROJECT_SOURCE_DIR}/console/main.cpp)
-add_library(torvane_console STATIC ${CONSOLE_SOURCES})
-target_link_libraries(torvane_console PUBLIC torvane_plugin util)
-# --windows looks for the Windows build under the source tree unless told otherwise.
-target_compile_definitions(torvane_console PRIVATE TORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+# The Torvane console (the program torvane-console) in three layers, each a library linking only
+# the one below it: the terminal line editor, the session that plays the host, and the drivers
+# that reach the plug-in. The console's unit tests are in torvane_tests; its pseudo-terminal test
+# runs the program.
+torvane_sources(CONSOLE_TERMINAL_SOURCES console/terminal)
+add_library(console_terminal STATIC ${CONSOLE_TERMINAL_SOURCES})
+target_link_libraries(console_terminal PUBLIC torvane_standins torvane_text)
 
+torvane_sources(CONSOLE_SESSION_SOURCES console/session)
+add_library(console_session STATIC ${CONSOLE_SESSION_SOURCES})
+target_link_libraries(console_session PUBLIC console_terminal torvane_plugin)
+
+torvane_sources(CONSOLE_DRIVER_SOURCES console/drivers)
+add_library(console_drivers STATIC ${CONSOLE_DRIVER_SOURCES})
+target_link_libraries(console_drivers PUBLIC console_session torvane_plugin torvane_host util)
+# --windows looks for the Windows build under the source tree unless told otherwise.
+target_compile_definitions(console_drivers PRIVATE TORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+
+# The program: its options, and main, which wires the layers.
+add_library(console_options STATIC ${PROJECT_SOURCE_DIR}/console/options.cpp)
+target_link_libraries(console_options PUBLIC console_drivers)
 add_executable(torvane-console ${PROJECT_SOURCE_DIR}/console/main.cpp)
-target_link_libraries(torvane-console PRIVATE torvane_console)
+target_link_libraries(torvane-console PRIVATE console_options)
+
+# scripts/try without a terminal: its demo keeps to a registry of its own.
+add_test(NAME console.try_demo
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/console/try_demo.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(console.try_demo PROPERTIES TIMEOUT 300)
 
 if(NOT GTest_FOUND)
   return() # the tests below need GoogleTest
 endif()
-target_link_libraries(torvane_tests PRIVATE torvane_console)
+target_link_libraries(torvane_tests PRIVATE console_options)
 
 # The whole console in a pseudo-terminal, as a person would use it.
 torvane_sources(CONSOLE_PTY_SOURCES tests/console)

@@ -12,7 +12,7 @@ target_link_libraries(torvane_standins PUBLIC torvane_text)
 # The stand-in host: the seven host operations, variables and captured output.
 torvane_sources(HOST_SOURCES host host/native)
 add_library(torvane_host STATIC ${HOST_SOURCES})
-target_link_libraries(torvane_host PUBLIC torvane_text torvane_standins)
+target_link_libraries(torvane_host PUBLIC torvane_text)
 
 # The plug-in, calling the host's operations and the stand-ins' services.
 add_library(torvane_plugin STATIC ${TORVANE_PLUGIN_SOURCES})
@@ -49,7 +49,8 @@ endif()
 # The end-to-end scenarios: each tests/scenarios/<name>.txt is a test that drives the plug-in
 # through its exports with the scenario runner and compares the transcript with the one the file
 # holds. A scenario marked "#! after <other>" starts from the registry <other> leaves behind, so
-# that one runs first.
+# that one runs first, and its test's name says so: when <other> fails, ctest lists it as
+# "scenario.<name> (after <other>) (Not Run)".
 torvane_sources(SCENARIO_RUNNER_SOURCES tests/scenarios/runner)
 add_executable(torvane_runner ${SCENARIO_RUNNER_SOURCES})
 target_link_libraries(torvane_runner PRIVATE torvane_plugin)
@@ -58,16 +59,29 @@ set(SCENARIO_OUTPUT ${CMAKE_BINARY_DIR}/scenarios)
 file(MAKE_DIRECTORY ${SCENARIO_OUTPUT})
 foreach(scenario ${SCENARIOS})
   get_filename_component(name ${scenario} NAME_WE)
-  add_test(NAME scenario.${name}
-           COMMAND torvane_runner ${scenario} ${SCENARIO_OUTPUT}/${name}.txt)
-  set_tests_properties(scenario.${name} PROPERTIES FIXTURES_SETUP scenario.${name} TIMEOUT 60)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${scenario})
   file(STRINGS ${scenario} after_lines REGEX "^#! after ")
+  set(befores "")
   foreach(line ${after_lines})
     string(REGEX REPLACE "^#! after +" "" before ${line})
-    set_property(TEST scenario.${name} APPEND PROPERTY FIXTURES_REQUIRED scenario.${before})
+    list(APPEND befores ${before})
+  endforeach()
+  set(test scenario.${name})
+  if(befores)
+    list(JOIN befores ", " joined)
+    string(APPEND test " (after ${joined})")
+  endif()
+  add_test(NAME "${test}" COMMAND torvane_runner ${scenario} ${SCENARIO_OUTPUT}/${name}.txt)
+  set_tests_properties("${test}" PROPERTIES FIXTURES_SETUP scenario.${name} TIMEOUT 60)
+  foreach(before ${befores})
+    set_property(TEST "${test}" APPEND PROPERTY FIXTURES_REQUIRED scenario.${before})
   endforeach()
 endforeach()
+# torvane_runner --update writes a scenario back as the transcript it got.
+add_test(NAME scenario-runner.update
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/scenarios/runner/update_check.sh
+                 $<TARGET_FILE:torvane_runner> ${PROJECT_SOURCE_DIR}/tests/scenarios/20-start-up.txt
+                 ${CMAKE_BINARY_DIR}/runner-update)
 
 include(${PROJECT_SOURCE_DIR}/cmake/console.cmake)
 

@@ -1,24 +1,30 @@
 // torvane-console: the stand-in host's interactive front end. It loads the plug-in as the host
 // does, hands it every key of the edit line, and runs a few built-in commands on Enter. Without a
 // terminal on standard input it reads the keys from there and prints a transcript instead.
+//
+// main wires the three layers: the terminal (screen and keys), the session that plays the host,
+// and the driver that reaches the plug-in, natively or under Wine.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include "console/input.h"
-#include "console/message_box.h"
+#include "console/drivers/native_driver.h"
+#include "console/drivers/wine_driver.h"
 #include "console/options.h"
-#include "console/output.h"
-#include "console/session.h"
-#include "console/terminal.h"
-#include "console/variables.h"
-#include "console/wine.h"
-#include "console/wrap.h"
+#include "console/session/commands.h"
+#include "console/session/help_box.h"
+#include "console/session/session.h"
+#include "console/terminal/raw_mode.h"
+#include "console/terminal/reader.h"
+#include "console/terminal/terminal_screen.h"
+#include "console/terminal/transcript_screen.h"
 #include "host/host_control.h"
+#include "standins/kept_file.h"
 #include "standins/registry_file.h"
 #include "standins/services_control.h"
 #include "standins/ui.h"
@@ -26,30 +32,23 @@
 
 namespace {
 
-size_t screenWidth = 80;
-
-// Writes the console's own message, broken at blanks to the terminal's width.
-void Say(const std::string& text) {
-    std::string bytes = ToUtf8(WrapText(FromUtf8(text), screenWidth));
-    OutputWrite(bytes.data(), bytes.size());
+ByteSink SinkOf(int fd) {
+    return [fd](const char* bytes, size_t length) { WriteAll(fd, bytes, length); };
 }
 
 // Attaches the registry file; says once what happened when it was missing or unusable.
-void AttachRegistry(const std::string& path) {
+void AttachRegistry(Screen& screen, const std::string& path) {
     std::error_code error;
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, error);
     std::string message;
     StandInRegistryFileStatus status = StandInRegistryAttachFile(path, &message);
     if (status == StandInRegistryFileStatus::kNew)
-        Say("No registry file at " + path +
-            " yet: the plug-in starts with its defaults (torvane /s saves there).\n");
+        Say(screen, FromUtf8("No registry file at " + path +
+                             " yet: the plug-in starts with its defaults (torvane /s saves "
+                             "there).\n"));
     else if (status != StandInRegistryFileStatus::kLoaded)
-        Say(message + "\n");
-}
-
-void ClearEditLineHook(char16_t* cursor) {
-    SessionClearFrom(cursor);
+        Say(screen, FromUtf8(message + "\n"));
 }
 
 // The start-up lines: what runs the plug-in, where its settings and the variables are kept.
@@ -66,30 +65,46 @@ std::string StartUpText(const ConsoleOptions& options, const std::string& variab
            "(help lists them); other lines are not run. Ctrl-C leaves.\n";
 }
 
-// Handles keys until exit, Ctrl-C or the end of the input; the exit status.
-int ReadKeys(bool terminal) {
-    while (!Console.exitRequested) {
+// Handles keys until exit, Ctrl-C or the end of the input, running each line the session hands
+// back; the exit status.
+int ReadKeys(Session& session, KeyReader& keys, int terminalFd) {
+    bool terminal = terminalFd >= 0;
+    while (!session.exitRequested) {
         DecodedInput item{};
-        switch (InputNext(&item, !terminal && !Console.pasting)) {
+        switch (ReadNext(&keys, &item, !terminal && !session.pasting)) {
         case InputEvent::kItem:
-            SessionInput(item);
-            if (!InputReady()) SessionFlush();
+            if (auto line = SessionInput(session, item)) RunCommandLine(session, *line);
+            SessionCheckPlugin(session);
+            if (!ReaderReady(&keys)) SessionFlush(session);
             break;
         case InputEvent::kChanged:
-            SessionFitTerminal();
-            SessionFlush();
+            SessionResize(session, TerminalSizeOf(terminalFd));
+            SessionFlush(session);
             break;
         case InputEvent::kEnded:
-            SessionFlush();
-            if (!terminal) Say("(end of input)\n");
+            SessionFlush(session);
+            if (!terminal) Say(*session.screen, u"(end of input)\n");
             return 0;
         case InputEvent::kInvalid:
-            std::fprintf(stderr, "torvane-console: cannot read the keys: %s\n",
-                         InputProblem().c_str());
+            Complain(*session.screen, "cannot read the keys: " + keys.problem);
             return 1;
         }
     }
-    return Console.exitStatus;
+    return session.exitStatus;
+}
+
+// The driver options ask for, its host output shown on screen; null, with a message, when the
+// plug-in cannot be reached.
+std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* screen) {
+    HostOutputSink output = [screen](int stream, const char16_t* text, size_t length) {
+        screen->HostOutput(stream, text, length);
+    };
+    if (!options.windows) return MakeNativeDriver(output);
+    std::string problem;
+    std::unique_ptr<PluginDriver> driver = LaunchWineDriver(
+        output, [screen](const std::string& text) { Complain(*screen, text); }, &problem);
+    if (driver == nullptr) Complain(*screen, "--windows: " + problem);
+    return driver;
 }
 
 } // namespace
@@ -110,8 +125,7 @@ int main(int argc, char** argv) {
         std::fputs("torvane-console: standard input is not open\n", stderr);
         return 1;
     }
-    std::string registry = options.registry.empty() ? DefaultRegistryPath() : options.registry;
-    options.registry = registry;
+    if (options.registry.empty()) options.registry = DefaultRegistryPath();
     bool terminal = !options.transcript && isatty(STDIN_FILENO);
     int outputFd = STDOUT_FILENO;
     int ttyFd = -1;
@@ -121,54 +135,73 @@ int main(int argc, char** argv) {
     }
     // Raw mode from the start, so that keys typed while the plug-in loads are kept for the line.
     if (terminal) TerminalEnterRaw(STDIN_FILENO, outputFd);
-    OutputBegin(outputFd, !terminal);
-    InputBegin(STDIN_FILENO, terminal);
+    KeyReader keys = ReaderOf(STDIN_FILENO, terminal);
+    // A transcript keeps no control character but the line feed, whoever writes it.
+    TranscriptFilter out(SinkOf(STDOUT_FILENO));
+    TranscriptFilter err(SinkOf(STDERR_FILENO));
+    // On the heap: it holds the host's 64K edit line.
+    auto session = std::make_unique<Session>();
+    // The help box and the pager of long output read their keys themselves.
+    HelpBoxTerminal box{nullptr, &keys, [&] { SessionResize(*session, TerminalSizeOf(outputFd)); },
+                        [&] { SessionLeave(*session, 130); }};
+    std::unique_ptr<Screen> screen;
+    if (terminal)
+        // The host's output on the terminal is paged with the console's; elsewhere it is not.
+        screen = MakeTerminalScreen(SinkOf(outputFd),
+                                    outputFd == STDOUT_FILENO ? nullptr : SinkOf(STDOUT_FILENO),
+                                    isatty(STDERR_FILENO) ? nullptr : SinkOf(STDERR_FILENO),
+                                    TerminalSizeOf(outputFd), [&box] { return WaitForMore(box); });
+    else
+        screen = MakeTranscriptScreen(
+            [&out](const char* bytes, size_t length) { out.Write(bytes, length); },
+            [&err](const char* bytes, size_t length) { err.Write(bytes, length); });
+    box.screen = screen.get();
 
     // The stand-ins show on the terminal what the plug-in shows beside its output, or keep it
     // for the transcript; with --windows the bridge hands it to them.
     HostReset();
-    HostSetOutputHook(OutputHostText);
-    HostSetClearEditLineHook(ClearEditLineHook);
     StandInCaptureConsole(!terminal);
-    StandInShowMessageBoxesWith(terminal ? ShowMessageBox : nullptr);
+    if (terminal) {
+        StandInShowMessageBoxesWith([box](const std::u16string& text, const std::u16string& title) {
+            ShowHelpBox(box, text, title);
+        });
+        // A save waiting for another process's lock ends at Ctrl-C, and so does the console.
+        KeptFileWaitWith([&] {
+            if (!ReaderHolds(&keys, '\x03')) return false;
+            SessionLeave(*session, 130);
+            return true;
+        });
+    }
     StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
 
-    if (terminal) screenWidth = TerminalWidth(outputFd);
-    std::string variables = VariablesPath(registry);
-    Say(StartUpText(options, variables));
-
-    const PluginDriver* plugin = &NativePlugin;
-    if (options.windows) {
-        std::string problem;
-        plugin = WinePlugin(&problem);
-        if (plugin == nullptr) {
-            std::fprintf(stderr, "torvane-console: --windows: %s\n", problem.c_str());
-            return 1;
-        }
-    } else {
-        AttachRegistry(options.registry);
-    }
-    std::string unreadable = VariablesAttach(variables);
-    if (!unreadable.empty()) Say(unreadable + "\n");
-    for (const auto& [name, value] : KeptVariables())
-        plugin->setVariable(name, value);
-    plugin->setVariable(u"_4ver", FromUtf8(std::to_string(options.hostVersion)));
-    plugin->setVariable(kResultVariable, u"0");
+    std::string variables = VariablesPath(options.registry);
+    Say(*screen, FromUtf8(StartUpText(options, variables)));
+    std::unique_ptr<PluginDriver> plugin = DriverFor(options, screen.get());
+    if (plugin == nullptr) return 1;
+    if (!options.windows) AttachRegistry(*screen, options.registry);
+    std::string unreadable = VariablesAttach(&session->variables, variables);
+    if (!unreadable.empty()) Say(*screen, FromUtf8(unreadable + "\n"));
+    for (const auto& [name, value] : session->variables.byName)
+        plugin->SetVariable(name, value);
+    plugin->SetVariable(u"_4ver", FromUtf8(std::to_string(options.hostVersion)));
+    plugin->SetVariable(kResultVariable, u"0");
 
     std::string problem;
-    if (!plugin->start(&problem)) {
-        std::fprintf(stderr, "torvane-console: the plug-in did not load: %s\n", problem.c_str());
+    if (!plugin->Start(&problem)) {
+        Complain(*screen, "the plug-in did not load: " + problem);
         return 1;
     }
-    SessionBegin(plugin, options.hostVersion >= kFirstHostWithKeyNames, !terminal, screenWidth,
-                 OutputWrite);
-    if (terminal) SessionFitTerminal();
-    SessionFlush();
-    int status = ReadKeys(terminal);
-    OutputEnd();
+    SessionBegin(*session, plugin.get(), screen.get(),
+                 options.hostVersion >= kFirstHostVersionWithKeyNames);
+    SessionFlush(*session);
+    int status = ReadKeys(*session, keys, terminal ? outputFd : -1);
+    out.End();
+    err.End();
     if (terminal) TerminalRestore();
-    plugin->stop();
+    plugin->Stop();
+    StandInShowMessageBoxesWith(nullptr);
+    KeptFileWaitWith(nullptr);
     if (ttyFd >= 0) close(ttyFd);
     return status;
 }

@@ -3,11 +3,13 @@
 
 #include <cstdlib>
 
-#include "console/wine.h"
+#include "console/drivers/wine_driver.h"
 
 namespace {
 
-constexpr int kHighestHostVersion = 999;
+// --host-version takes any version up to three digits, so that hosts the plug-in cannot use (below
+// kLowestUsableHostVersion or above kHighestUsableHostVersion of plugin/host.h) can be tried too.
+constexpr int kLargestHostVersionOption = 999;
 
 // The options that take a value.
 enum class Valued { kNone, kHostVersion, kRegistry };
@@ -29,7 +31,7 @@ int HostVersionOf(const std::string& text) {
     for (char c : text) {
         if (c < '0' || c > '9') return -1;
         number = number * 10 + (c - '0');
-        if (number > kHighestHostVersion) return -1;
+        if (number > kLargestHostVersionOption) return -1;
     }
     return number;
 }

@@ -24,6 +24,3 @@ std::string DefaultRegistryPath();
 
 // The file the console keeps the user's variables in, beside the registry file.
 std::string VariablesPath(const std::string& registry);
-
-// The host reports keys by name from this major version on.
-constexpr int kFirstHostWithKeyNames = 24;

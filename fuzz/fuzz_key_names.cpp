@@ -4,7 +4,7 @@
 
 #include "fuzz_input.h"
 #include "keys/key_names.h"
-#include "plugin/lifecycle.h"
+#include "keys/key_tables.h"
 #include "plugin/settings.h"
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,8 @@ const std::u16string& HostStdout();
 const std::u16string& HostStderr();
 void HostClearOutput();
 
-// Besides keeping the output, also hands it to hook (null: none) with its stream, 1 or 2.
-void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length));
+// Besides keeping the output, also hands it to hook (empty: none) with its stream, 1 or 2.
+void HostSetOutputHook(std::function<void(int stream, const char16_t* text, size_t length)> hook);
 
 // Off: the output, the QPuts texts, the expansion flags and the ClearEditLine positions are no
 // longer kept (echo and the hook still run), so benchmarks and allocation counts see only the
@@ -40,9 +41,6 @@ const std::vector<int>& HostExpandFlags();
 
 // The positions ClearEditLine was called with, in order.
 const std::vector<const char16_t*>& HostClearedAt();
-
-// Also calls hook (null: none) from ClearEditLine, so a front end can clear the shown line.
-void HostSetClearEditLineHook(void (*hook)(char16_t* cursor));
 
 // Where output for a Qprintf handle goes: 1 standard output, 2 standard error, 0 nowhere.
 int HostStreamForHandle(void* handle);

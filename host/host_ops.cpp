@@ -1,6 +1,7 @@
 // The seven host operations the plug-in imports, over the stand-in host's state.
 #include <cstdarg>
 #include <map>
+#include <utility>
 
 #include "host/host_control.h"
 #include "plugin/host.h"
@@ -8,19 +9,16 @@
 
 namespace {
 
-// The stand-in does not know the caller's buffer size; every buffer the plug-in passes holds at
-// least this many characters.
-constexpr size_t kExpandCapacity = 1024;
-constexpr size_t kFormatCapacity = 0x10000 + 1024;
+// Room for any text the plug-in prints: none is longer than a line.
+constexpr size_t kFormatCapacity = 2 * kLineBufferSize;
 
 std::map<std::u16string, std::u16string> variables;
 std::u16string capturedStdout;
 std::u16string capturedStderr;
 bool recording = true;
-void (*outputHook)(int stream, const char16_t* text, size_t length) = nullptr;
+std::function<void(int stream, const char16_t* text, size_t length)> outputHook;
 int32_t cursorRow = 0;
 std::vector<const char16_t*> clearedAt;
-void (*clearEditLineHook)(char16_t* cursor) = nullptr;
 std::vector<std::u16string> putsCalls;
 std::vector<int> expandFlags;
 char16_t formatBuffer[kFormatCapacity];
@@ -36,7 +34,7 @@ void SetDefaultVariables() {
 void Write(int stream, const char16_t* text, size_t length) {
     if (stream == 0) return;
     if (recording) (stream == 2 ? capturedStderr : capturedStdout).append(text, length);
-    if (outputHook != nullptr) outputHook(stream, text, length);
+    if (outputHook) outputHook(stream, text, length);
 }
 
 // Formats into the shared buffer and writes the text to stream; returns its length.
@@ -100,7 +98,6 @@ void HostReset() {
     outputHook = nullptr;
     cursorRow = 0;
     clearedAt.clear();
-    clearEditLineHook = nullptr;
     putsCalls.clear();
     expandFlags.clear();
 }
@@ -132,8 +129,8 @@ void HostClearOutput() {
     capturedStderr.clear();
     putsCalls.clear();
 }
-void HostSetOutputHook(void (*hook)(int stream, const char16_t* text, size_t length)) {
-    outputHook = hook;
+void HostSetOutputHook(std::function<void(int stream, const char16_t* text, size_t length)> hook) {
+    outputHook = std::move(hook);
 }
 void HostSetRecording(bool on) {
     recording = on;
@@ -143,9 +140,6 @@ void HostSetCursorRow(int32_t row) {
 }
 const std::vector<const char16_t*>& HostClearedAt() {
     return clearedAt;
-}
-void HostSetClearEditLineHook(void (*hook)(char16_t* cursor)) {
-    clearEditLineHook = hook;
 }
 const std::vector<std::u16string>& HostPutsCalls() {
     return putsCalls;
@@ -186,8 +180,10 @@ int CrLf() {
 
 int ExpandVariables(char16_t* buffer, int flag) {
     if (recording) expandFlags.push_back(flag);
-    std::u16string in(buffer, TextLengthBounded(buffer, kExpandCapacity - 1));
-    CopyText(buffer, kExpandCapacity, Expand(in).c_str());
+    // The host is told no size: it reads and writes no more than the smallest buffer the plug-in
+    // passes.
+    std::u16string in(buffer, TextLengthBounded(buffer, kExpandBufferSize - 1));
+    CopyText(buffer, kExpandBufferSize, Expand(in).c_str());
     return 0;
 }
 
@@ -199,6 +195,5 @@ int GetAbsCursorPosition(int32_t* row, int32_t* column) {
 
 void ClearEditLine(char16_t* cursor) {
     if (recording) clearedAt.push_back(cursor);
-    if (clearEditLineHook != nullptr) clearEditLineHook(cursor);
 }
 }

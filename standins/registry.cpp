@@ -1,13 +1,13 @@
 // The registry stand-in of the native build: the five registry functions over two roots held in
 // memory, with Windows' result codes, failure switches and a call log for tests. While a file is
-// attached every change is made through it, and one it cannot save is not made at all.
+// attached every change is made through the commit it installed, and one it cannot save is not
+// made at all; every key opened is first refreshed from the file.
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "standins/registry.h"
-#include "standins/registry_file.h"
 #include "standins/utf8.h"
-#include "text/chars.h"
 
 namespace {
 
@@ -32,17 +32,12 @@ std::map<RegistryKey, int32_t> createFailures;
 std::map<std::u16string, int32_t> queryFailures; // by folded value name
 std::map<std::u16string, int32_t> writeFailures;
 std::vector<StandInRegistryCall> calls;
-
-std::u16string Fold(const std::u16string& text) {
-    std::u16string out = text;
-    for (char16_t& ch : out)
-        ch = FoldAscii(ch);
-    return out;
-}
+StandInRegistryCommit commitHook = nullptr;
+StandInRegistryDetach detachHook = nullptr;
+StandInRegistryRefresh refreshHook = nullptr;
 
 Key* FindKey(const std::u16string& fullPath) {
-    auto it = keys.find(Fold(fullPath));
-    return it == keys.end() ? nullptr : &it->second;
+    return StandInRegistryFindKey(keys, fullPath);
 }
 
 // The full path of a relative one under a root or an open handle, without empty components;
@@ -96,10 +91,10 @@ StandInRegistryChange ValueChange(const std::u16string& path, const std::u16stri
     return change;
 }
 
-// Makes a change, through the attached file when there is one; false, with nothing changed,
-// when the file could not be written.
+// Makes a change, through the commit hook when one is installed; false, with nothing changed,
+// when the hook refused it.
 bool Commit(const StandInRegistryChange& change) {
-    if (StandInRegistryFileAttached()) return StandInRegistrySaveChange(&change, nullptr);
+    if (commitHook != nullptr) return commitHook(change);
     StandInRegistryApplyChange(keys, change);
     return true;
 }
@@ -107,13 +102,6 @@ bool Commit(const StandInRegistryChange& change) {
 // Creates the key at a full path with its missing parents; false when the file refused it.
 bool CreateKey(const std::u16string& path) {
     return FindKey(path) != nullptr || Commit(KeyChange(Kind::kCreateKey, path));
-}
-
-Value* FindValue(Key& key, const std::u16string& name) {
-    std::u16string folded = Fold(name);
-    for (Value& v : key.values)
-        if (Fold(v.name) == folded) return &v;
-    return nullptr;
 }
 
 // The code a failure switch holds for a root or a folded value name; 0 when it is off.
@@ -125,7 +113,7 @@ template <typename Id> int32_t FailureFor(const std::map<Id, int32_t>& table, co
 RegistryKey NewHandle(const std::u16string& path, uint32_t access) {
     RegistryKey handle = nextHandle;
     nextHandle += 4;
-    handles[handle] = Handle{Fold(path), access};
+    handles[handle] = Handle{StandInRegistryFold(path), access};
     return handle;
 }
 
@@ -144,6 +132,7 @@ StandInRegistryCall NewCall(const char* function) {
 // Opens an existing key, or creates one with its missing parents, and logs the call.
 int32_t OpenOrCreate(bool create, RegistryKey root, const char16_t* path, uint32_t access,
                      RegistryKey* key) {
+    if (refreshHook != nullptr) refreshHook(); // another process may have saved meanwhile
     StandInRegistryCall call = NewCall(create ? "create" : "open");
     call.access = access;
     if (!FullPath(root, path, &call.key))
@@ -168,46 +157,11 @@ void StandInRegistryReplaceKeys(StandInRegistryKeys replacement) {
     keys = std::move(replacement);
 }
 
-StandInRegistryStoredKey& StandInRegistryEnsureKey(StandInRegistryKeys& into,
-                                                   const std::u16string& path) {
-    Key* key = nullptr;
-    size_t end = 0;
-    while (end != std::u16string::npos) { // the key and its parents
-        end = path.find(u'\\', end + 1);
-        std::u16string prefix = path.substr(0, end);
-        auto [it, isNew] = into.try_emplace(Fold(prefix));
-        if (isNew) it->second.path = prefix;
-        key = &it->second;
-    }
-    return *key;
-}
-
-void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16string& name,
-                               uint32_t type, std::string bytes) {
-    Value* v = FindValue(key, name);
-    if (v == nullptr) v = &key.values.emplace_back(Value{name, 0, {}});
-    v->type = type;
-    v->bytes = std::move(bytes);
-}
-
-void StandInRegistryApplyChange(StandInRegistryKeys& into, const StandInRegistryChange& change) {
-    if (change.kind == Kind::kCreateKey) {
-        StandInRegistryEnsureKey(into, change.path);
-    } else if (change.kind == Kind::kSetValue) {
-        StandInRegistryStoreValue(StandInRegistryEnsureKey(into, change.path), change.name,
-                                  change.type, change.bytes);
-    } else {
-        std::u16string folded = Fold(change.path);
-        auto it = into.find(folded);
-        if (it != into.end() && change.kind == Kind::kEmptyKey)
-            it->second.values.clear();
-        else if (it != into.end())
-            into.erase(it);
-        std::u16string below = folded + u'\\';
-        for (it = into.lower_bound(below);
-             it != into.end() && it->first.compare(0, below.size(), below) == 0;)
-            it = into.erase(it);
-    }
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach,
+                              StandInRegistryRefresh refresh) {
+    commitHook = commit;
+    detachHook = detach;
+    refreshHook = refresh;
 }
 
 void StandInRegistryReset() {
@@ -219,7 +173,9 @@ void StandInRegistryReset() {
     queryFailures.clear();
     writeFailures.clear();
     calls.clear();
-    StandInRegistryDetachFile();
+    StandInRegistryDetach detach = detachHook;
+    StandInRegistrySetCommit(nullptr, nullptr);
+    if (detach != nullptr) detach();
 }
 
 void StandInRegistrySetValue(RegistryKey root, const std::u16string& path,
@@ -244,13 +200,14 @@ void StandInRegistryDeleteKey(RegistryKey root, const std::u16string& path) {
     if (!FullPath(root, u"", &base) || !FullPath(root, path.c_str(), &full) || !FindKey(full))
         return;
     // With no path the key named by root stays, emptied, as a tree deletion leaves it.
-    Commit(KeyChange(Fold(full) == Fold(base) ? Kind::kEmptyKey : Kind::kDeleteKey, full));
+    bool atBase = StandInRegistryFold(full) == StandInRegistryFold(base);
+    Commit(KeyChange(atBase ? Kind::kEmptyKey : Kind::kDeleteKey, full));
 }
 
 StandInRegistryValue StandInRegistryGetValue(RegistryKey root, const std::u16string& path,
                                              const std::u16string& name) {
     Key* key = FindKeyUnder(root, path);
-    Value* v = key == nullptr ? nullptr : FindValue(*key, name);
+    Value* v = key == nullptr ? nullptr : StandInRegistryFindValue(*key, name);
     return v == nullptr ? StandInRegistryValue{} : StandInRegistryValue{true, v->type, v->bytes};
 }
 
@@ -274,10 +231,10 @@ void StandInRegistryFailCreate(RegistryKey root, int32_t code) {
     createFailures[root] = code;
 }
 void StandInRegistryFailQuery(const std::u16string& name, int32_t code) {
-    queryFailures[Fold(name)] = code;
+    queryFailures[StandInRegistryFold(name)] = code;
 }
 void StandInRegistryFailWrite(const std::u16string& name, int32_t code) {
-    writeFailures[Fold(name)] = code;
+    writeFailures[StandInRegistryFold(name)] = code;
 }
 
 const std::vector<StandInRegistryCall>& StandInRegistryCalls() {
@@ -322,14 +279,14 @@ int32_t PlatformRegQueryValue(RegistryKey key, const char16_t* name, uint32_t* t
     call.data = FirstWord(data, call.size);
     auto handle = handles.find(key);
     Key* found = handle == handles.end() ? nullptr : FindKey(handle->second.folded);
-    Value* v = found == nullptr ? nullptr : FindValue(*found, call.name);
+    Value* v = found == nullptr ? nullptr : StandInRegistryFindValue(*found, call.name);
     if (handle == handles.end()) {
         call.result = kErrorInvalidHandle;
     } else {
         call.key = found == nullptr ? handle->second.folded : found->path;
         if ((handle->second.access & kKeyQueryValue) == 0)
             call.result = kErrorAccessDenied;
-        else if (int32_t code = FailureFor(queryFailures, Fold(call.name)))
+        else if (int32_t code = FailureFor(queryFailures, StandInRegistryFold(call.name)))
             call.result = code;
         else if (data != nullptr && size == nullptr)
             call.result = kErrorInvalidParameter;
@@ -368,7 +325,7 @@ int32_t PlatformRegSetValue(RegistryKey key, const char16_t* name, uint32_t type
         call.result = kErrorInvalidHandle;
     else if ((handle->second.access & kKeySetValue) == 0)
         call.result = kErrorAccessDenied;
-    else if (int32_t code = FailureFor(writeFailures, Fold(call.name)))
+    else if (int32_t code = FailureFor(writeFailures, StandInRegistryFold(call.name)))
         call.result = code;
     else if (data == nullptr && size != 0)
         call.result = kErrorInvalidParameter;

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "standins/registry_keys.h"
 
 // Windows system error codes the stand-in returns.
 constexpr int32_t kErrorFileNotFound = 2;
@@ -69,44 +69,20 @@ size_t StandInRegistryOpenHandles();
 
 // --- The keys as the registry file reads and replaces them ---
 
-// A value as its key holds it.
-struct StandInRegistryStoredValue {
-    std::u16string name;
-    uint32_t type = 0;
-    std::string bytes;
-};
-// A key: its path as first spelled, root included, and its values in the order first written.
-struct StandInRegistryStoredKey {
-    std::u16string path;
-    std::vector<StandInRegistryStoredValue> values;
-};
-// Keys by their case-folded full path; the order puts every parent before its children.
-using StandInRegistryKeys = std::map<std::u16string, StandInRegistryStoredKey>;
-
 const StandInRegistryKeys& StandInRegistryAllKeys();
 // Puts keys in place of all there are, without saving them.
 void StandInRegistryReplaceKeys(StandInRegistryKeys keys);
-// The key at a full path in keys, added with its missing parents.
-StandInRegistryStoredKey& StandInRegistryEnsureKey(StandInRegistryKeys& keys,
-                                                   const std::u16string& path);
-// Overwrites the value of that name (in any case) or adds it after the others.
-void StandInRegistryStoreValue(StandInRegistryStoredKey& key, const std::u16string& name,
-                               uint32_t type, std::string bytes);
 
-// One change to the registry, kept as a record so that a save can make it again on the keys
-// its file holds by then.
-struct StandInRegistryChange {
-    enum class Kind {
-        kCreateKey, // the key and its missing parents
-        kSetValue,  // the value, in the key made when missing
-        kDeleteKey, // the key and every key below it
-        kEmptyKey,  // the key's values and every key below it; the key stays
-    };
-    Kind kind = Kind::kCreateKey;
-    std::u16string path; // the key's full path, root included
-    std::u16string name; // kSetValue: the value
-    uint32_t type = 0;
-    std::string bytes;
-};
-// Makes change in keys.
-void StandInRegistryApplyChange(StandInRegistryKeys& keys, const StandInRegistryChange& change);
+// What a file keeping the registry installs: commit makes a change in the file and in the
+// registry's keys (by StandInRegistryReplaceKeys) and returns false, with neither changed, when
+// the file could not be written; detach makes the file let go of the registry; refresh puts what
+// the file holds now in the keys.
+using StandInRegistryCommit = bool (*)(const StandInRegistryChange& change);
+using StandInRegistryDetach = void (*)();
+using StandInRegistryRefresh = void (*)();
+// While commit is set every change goes through it instead of straight into the keys, and a
+// change it refuses is not made; refresh (when set) is called before every key is opened or
+// created. A reset clears them and then calls detach. Null for all: changes are made in memory
+// only.
+void StandInRegistrySetCommit(StandInRegistryCommit commit, StandInRegistryDetach detach,
+                              StandInRegistryRefresh refresh = nullptr);

@@ -1,11 +1,18 @@
-// The text file the console keeps the registry stand-in in between runs: attaching, saving every
-// change merged with what other processes saved, and moving aside a file that cannot be loaded.
-// Its format is in standins/registry_text.h.
+// The text file the console keeps the registry stand-in in between runs: attaching, reading it
+// again whenever a key is opened, saving every change merged with what other processes saved,
+// and moving aside a file that cannot be loaded. Its format is in standins/registry_text.h; how it
+// is read and saved in standins/kept_file.h.
 #pragma once
 
 #include <string>
 
-#include "standins/registry_text.h"
+#include "standins/registry.h"
+
+// The text of the registry's keys, as a file of it holds them.
+std::string StandInRegistryToText();
+// The registry replaced by the text's keys; left unchanged when the text is not understood
+// (false, and line, the 1-based number of the first bad line).
+bool StandInRegistryFromText(const std::string& text, int* line);
 
 // Outcome of attaching a file.
 enum class StandInRegistryFileStatus {
@@ -13,11 +20,13 @@ enum class StandInRegistryFileStatus {
     kNew,        // there was no file; it is written on the first change
     kCorrupt,    // the file could not be understood; it is moved aside before the first save
     kUnreadable, // the file could not be read; moved aside before the first save unless it is
-                 // no regular file or folder, which is never written
+                 // no regular file or folder, or a link that is not followed: those are never
+                 // written
 };
 
 // Replaces the registry by the contents of the file at path and saves every later change
-// there. A corrupt or unreadable file leaves the registry empty; message then says so.
+// there, through the commit it installs in the registry. A corrupt or unreadable file leaves the
+// registry empty; message then says so.
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message);
 // True while a file is attached.
 bool StandInRegistryFileAttached();
@@ -31,5 +40,6 @@ bool StandInRegistrySaveFile(std::string* message);
 std::string StandInRegistryTakeFileError();
 // The file a corrupt or unreadable one was moved to, empty until that happened.
 const std::string& StandInRegistryBackupPath();
-// Forgets the attached file, its backup and its error; later changes stay in memory only.
+// Forgets the attached file, its backup and its error, and takes the commit out of the registry;
+// later changes stay in memory only. A reset of the registry does this too.
 void StandInRegistryDetachFile();

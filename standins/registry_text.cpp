@@ -1,11 +1,11 @@
-// The text form of the registry stand-in: one value a line under its key, percent-escaped where a
-// character would break the line, read back whole or not at all.
+// The text form of the registry stand-in's keys: one value a line under its key, percent-escaped
+// where a character would break the line; reading stops at the first line not understood.
 #include "standins/registry_text.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "standins/registry.h"
+#include "platform/platform.h"
 #include "standins/utf8.h"
 #include "text/chars.h"
 
@@ -134,10 +134,6 @@ std::string StandInRegistryKeysText(const StandInRegistryKeys& keys) {
     return out;
 }
 
-std::string StandInRegistryToText() {
-    return StandInRegistryKeysText(StandInRegistryAllKeys());
-}
-
 bool StandInRegistryParseText(const std::string& text, StandInRegistryKeys* loaded, int* line) {
     loaded->clear();
     StandInRegistryStoredKey* current = nullptr;
@@ -169,12 +165,5 @@ bool StandInRegistryParseText(const std::string& text, StandInRegistryKeys* load
             return false;
         StandInRegistryStoreValue(*current, name, type, std::move(bytes));
     }
-    return true;
-}
-
-bool StandInRegistryFromText(const std::string& text, int* line) {
-    StandInRegistryKeys loaded;
-    if (!StandInRegistryParseText(text, &loaded, line)) return false;
-    StandInRegistryReplaceKeys(std::move(loaded));
     return true;
 }

@@ -6,13 +6,10 @@
 
 #include <string>
 
-#include "standins/registry.h"
+#include "standins/registry_keys.h"
 
-// The text of keys, and of the registry's own.
+// The text of keys.
 std::string StandInRegistryKeysText(const StandInRegistryKeys& keys);
-std::string StandInRegistryToText();
 // False (and line, the 1-based number of the first bad line) when the text is not understood;
 // keys then holds what came before that line.
 bool StandInRegistryParseText(const std::string& text, StandInRegistryKeys* keys, int* line);
-// The registry replaced by the text's keys; left unchanged when the text is not understood.
-bool StandInRegistryFromText(const std::string& text, int* line);

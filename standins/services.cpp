@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "standins/services_control.h"
 #include "standins/utf8.h"
+#include "text/char_blocks.h"
 
 namespace {
 
@@ -69,10 +70,19 @@ void StandInSetRecording(bool on) {
     recording = on;
 }
 
-bool PlatformIsSpace(char16_t ch) {
-    // The Unicode White_Space characters above U+00FF.
-    return ch == 0x1680 || (ch >= 0x2000 && ch <= 0x200A) || ch == 0x2028 || ch == 0x2029 ||
-           ch == 0x202F || ch == 0x205F || ch == 0x3000;
+size_t PlatformSpanWithoutSpace(const char16_t* text, size_t count) {
+    // The Unicode White_Space characters above U+00FF, all between U+1680 and U+3000: blocks with
+    // no character in that range are stepped over whole.
+    auto isSpace = [](char16_t ch) {
+        return ch == 0x1680 || (ch >= 0x2000 && ch <= 0x200A) || ch == 0x2028 || ch == 0x2029 ||
+               ch == 0x202F || ch == 0x205F || ch == 0x3000;
+    };
+    size_t i = SkipBlocks(text, 0, count, [](CharBlock block) {
+        return block - Splat(0x1680) <= Splat(0x3000 - 0x1680);
+    });
+    for (; i < count; ++i)
+        if (isSpace(text[i])) return i;
+    return count;
 }
 
 bool PlatformIsAlpha(char16_t ch) {

@@ -44,7 +44,7 @@ constexpr SystemErrorText kSystemErrorTexts[] = {
 };
 
 std::vector<std::pair<uint32_t, std::u16string>> replacedTexts;
-void (*showBox)(const std::u16string& text, const std::u16string& title) = nullptr;
+std::function<void(const std::u16string& text, const std::u16string& title)> showBox;
 std::vector<RecordedMessageBox> recordedBoxes;
 
 } // namespace
@@ -55,9 +55,9 @@ void StandInUiReset() {
     replacedTexts.clear();
 }
 
-void StandInShowMessageBoxesWith(void (*show)(const std::u16string& text,
-                                              const std::u16string& title)) {
-    showBox = show;
+void StandInShowMessageBoxesWith(
+    std::function<void(const std::u16string& text, const std::u16string& title)> show) {
+    showBox = std::move(show);
 }
 const std::vector<RecordedMessageBox>& StandInMessageBoxes() {
     return recordedBoxes;
@@ -86,7 +86,7 @@ bool PlatformSystemErrorText(uint32_t code, char16_t* buffer, size_t capacity) {
 void PlatformMessageBox(const char16_t* text, const char16_t* title) {
     std::u16string boxText = text != nullptr ? text : u"";
     std::u16string boxTitle = title != nullptr ? title : u"";
-    if (showBox == nullptr)
+    if (!showBox)
         recordedBoxes.push_back({boxText, boxTitle});
     else
         showBox(boxText, boxTitle);

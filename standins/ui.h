@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,8 @@ void StandInUiReset();
 
 // Without a function to show boxes (the state at start and after a reset) a box is kept here and
 // closes at once; otherwise show draws it and returns once it was closed.
-void StandInShowMessageBoxesWith(void (*show)(const std::u16string& text,
-                                              const std::u16string& title));
+void StandInShowMessageBoxesWith(
+    std::function<void(const std::u16string& text, const std::u16string& title)> show);
 const std::vector<RecordedMessageBox>& StandInMessageBoxes();
 
 // Makes the system report text for code instead of its usual one, until the next reset.

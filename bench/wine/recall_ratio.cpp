@@ -1,8 +1,10 @@
 // Times the real Torvane.dll, loaded next to the stand-in TakeCmd.dll as the host loads it: recall
-// of 60,000 saved characters (insert and overwrite) and capture of a 65,000-character line, each
-// against memcpy of the same bytes in the same run. Prints one line per figure: its name and the
-// ratio of the best of several repetitions. One more line, "heap", is the floor of a capture on
-// this system: allocating a block of the captured size, filling it and freeing it.
+// of 60,000 saved characters (insert and overwrite), capture of a 65,000-character line, and
+// capture of a line whose command word is 65,000 characters above U+00FF (the cost of finding its
+// arguments, which asks the system about those characters), each against memcpy of the same
+// bytes in the same run. Prints one line per figure: its name and the ratio of the best of
+// several repetitions. One more line, "heap", is the floor of a capture on this system:
+// allocating a block of the captured size, filling it and freeing it.
 //
 //   recall_ratio.exe      (from the folder that holds Torvane.dll and TakeCmd.dll)
 #include <windows.h>
@@ -75,6 +77,19 @@ void Capture(size_t length, KeystrokeRecord* record) {
     plugin.key(record);
 }
 
+// Enter on a command word of length Cyrillic letters and the one argument "x".
+void CaptureWideWord(size_t length, KeystrokeRecord* record) {
+    std::memset(line, 0, sizeof line);
+    for (size_t i = 0; i < length; ++i)
+        line[i] = u'\u0436';
+    std::memcpy(line + length, u" x", 2 * sizeof(char16_t));
+    *record = KeystrokeRecord{};
+    record->keyCode = 13;
+    record->lineStart = line;
+    record->cursorPos = line;
+    plugin.key(record);
+}
+
 double Recall() {
     KeystrokeRecord record{};
     Capture(kSavedLength + 5, &record);
@@ -125,6 +140,11 @@ int wmain() {
         plugin.key(&record);
     });
     const double captureFloor = MemcpyFloor(kCaptureLength);
+    CaptureWideWord(kCaptureLength, &record);
+    const double wideWord = Best([&record] {
+        record.keyCode = 13;
+        plugin.key(&record);
+    });
     const double heap = Best([] {
         const size_t bytes = (kCaptureLength - 5 + 1) * sizeof(char16_t);
         void* block = HeapAlloc(GetProcessHeap(), 0, bytes);
@@ -137,6 +157,7 @@ int wmain() {
     std::printf("recall-insert %.2f\n", insert / recallFloor);
     std::printf("recall-overwrite %.2f\n", overwrite / recallFloor);
     std::printf("capture %.2f\n", capture / captureFloor);
+    std::printf("capture-wide-word %.2f\n", wideWord / captureFloor);
     std::printf("heap %.2f\n", heap / captureFloor);
     return 0;
 }

@@ -8,9 +8,19 @@ failed=0
 failures=()
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 
+checks_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
 # The version of src/plugin/version.h under the checkout $1, its four numbers joined by points.
 torvane_version() {
   sed -n 's/^#define TORVANE_VERSION_[A-Z]* \([0-9]*\)$/\1/p' "$1/src/plugin/version.h" | paste -s -d .
+}
+
+# Expected lists write the version as placeholders, as the scenario runner reads them: "{version}"
+# for the three numbers the banner shows, "{file-version}" for all four. This fills them in.
+expand_version() {
+  local full
+  full=$(torvane_version "$checks_root")
+  sed -e "s/{file-version}/$full/g" -e "s/{version}/${full%.*}/g"
 }
 
 pass() {
@@ -36,11 +46,12 @@ finish() {
   exit
 }
 
-# Compares an expected file (comments and blank lines dropped) with an actual one.
+# Compares an expected file (comments and blank lines dropped, the version filled in) with an
+# actual one.
 compare() { # name expected actual
   local diffs
   if diffs=$(diff -u --label expected --label actual \
-      <(grep -v -e '^#' -e '^[[:space:]]*$' "$2") "$3" 2>&1); then
+      <(grep -v -e '^#' -e '^[[:space:]]*$' "$2" | expand_version) "$3" 2>&1); then
     pass "$1"
   else
     fail "$1" "$diffs"

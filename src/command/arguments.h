@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+// The words kept, and the pool's size in characters. The pool's size keeps the name that the
+// overflow message prints ("MAX_ARG_LEN = 8192"), so that the message and the code say the same.
 constexpr int kMaxArgs = 1024;
 constexpr int MAX_ARG_LEN = 8192;
 

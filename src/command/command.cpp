@@ -6,6 +6,7 @@
 #include "command/errors.h"
 #include "command/help.h"
 #include "keys/key_names.h"
+#include "keys/key_tables.h"
 #include "platform/platform.h"
 #include "plugin/host.h"
 #include "plugin/identity.h"
@@ -14,6 +15,21 @@
 #include "text/wtext.h"
 
 namespace {
+
+// A registry root the settings are saved to or restored from, and the short name the messages
+// show for it.
+struct RegistryRoot {
+    RegistryKey root;
+    const char16_t* name;
+};
+
+// In the order /R tries them: the user's key, then the machine's.
+constexpr RegistryRoot kRegistryRoots[] = {
+    {kRootCurrentUser, u"HKCU"},
+    {kRootLocalMachine, u"HKLM"},
+};
+constexpr const RegistryRoot* kUserKey = &kRegistryRoots[0];
+constexpr const RegistryRoot* kMachineKey = &kRegistryRoots[1];
 
 // What the options of one command line ask for, before anything is applied.
 struct CommandChoices {
@@ -26,7 +42,7 @@ struct CommandChoices {
     bool list = false;
     bool quiet = false;
     bool restore = false;
-    int saveTarget = 0; // 0 none, 1 the user key, 2 the machine key
+    const RegistryRoot* saveTarget = nullptr; // null: no save
 };
 
 // What a matching word does: show the help, set the trace lines at once, set a yes/no choice, set
@@ -41,7 +57,7 @@ struct OptionRule {
     Option option;
     int32_t CommandChoices::*choice = nullptr; // YesNo
     bool CommandChoices::*flag = nullptr;      // Flag
-    int saveTarget = 0;                        // Save
+    const RegistryRoot* saveTarget = nullptr;  // Save
 };
 
 // clang-format off
@@ -56,14 +72,10 @@ constexpr OptionRule kOptionRules[] = {
     {u"/O",  true,  Option::YesNo, &CommandChoices::overwrite},
     {u"/Q",  false, Option::Flag,  nullptr, &CommandChoices::quiet},
     {u"/R",  false, Option::Flag,  nullptr, &CommandChoices::restore},
-    {u"/S",  false, Option::Save,  nullptr, nullptr, 1},
-    {u"/S!", false, Option::Save,  nullptr, nullptr, 2},
+    {u"/S",  false, Option::Save,  nullptr, nullptr, kUserKey},
+    {u"/S!", false, Option::Save,  nullptr, nullptr, kMachineKey},
 };
 // clang-format on
-
-// The registry roots by save target, and the short names the messages show for them.
-constexpr RegistryKey kTargetRoots[] = {0, kRootCurrentUser, kRootLocalMachine};
-constexpr const char16_t* kTargetNames[] = {u"", u"HKCU", u"HKLM"};
 
 bool Matches(const OptionRule& rule, const char16_t* word) {
     if (rule.firstTwo) return word[0] == rule.text[0] && word[1] == rule.text[1];
@@ -107,9 +119,9 @@ bool ChooseHotkey(CommandChoices& choices, const char16_t* word) {
     int32_t code = ParseKeyName(word);
     if (code == 0) {
         ReportError(u"Unknown key name: \"%s\"\r\n", word);
-    } else if (code == -1) {
+    } else if (code == kInvalidCombination) {
         ReportError(u"Invalid hotkey: \"%s\"\r\n", word);
-    } else if (code == -2) {
+    } else if (code == kNotAllowedAsHotkey) {
         ReportError(u"Key not allowed: \"%s\"\r\n", word);
     } else {
         choices.hotkey = code;
@@ -129,19 +141,16 @@ bool ChooseYesNo(int32_t& choice, const char16_t* word) {
 // Loads the user's settings, else the machine's, and says which unless quiet. 0 when either
 // key supplied settings, 2 when neither did.
 int RestoreSettings(bool quiet) {
-    int target = 1;
-    if (LoadSettings(kRootCurrentUser) != 0) {
-        target = LoadSettings(kRootLocalMachine) == 0 ? 2 : 0;
+    for (const RegistryRoot& from : kRegistryRoots) {
+        if (LoadSettings(from.root) != 0) continue;
+        if (!quiet) {
+            Printf(u"Settings restored from the registry (%s\\%s).\r\n", from.name,
+                   SettingsKeyPath);
+        }
+        return 0;
     }
-    if (target == 0) {
-        if (!quiet) QPuts(u"Settings not found in the registry.\r\n");
-        return 2;
-    }
-    if (!quiet) {
-        Printf(u"Settings restored from the registry (%s\\%s).\r\n", kTargetNames[target],
-               SettingsKeyPath);
-    }
-    return 0;
+    if (!quiet) QPuts(u"Settings not found in the registry.\r\n");
+    return 2;
 }
 
 void ApplyChoices(const CommandChoices& choices) {
@@ -153,9 +162,9 @@ void ApplyChoices(const CommandChoices& choices) {
 }
 
 // Saves to the chosen key; on failure writes the two error lines and returns 2.
-int SaveChosenSettings(int target, bool quiet, char16_t* text) {
-    const char16_t* rootName = kTargetNames[target];
-    int code = SaveSettings(kTargetRoots[target]);
+int SaveChosenSettings(const RegistryRoot& target, bool quiet, char16_t* text) {
+    const char16_t* rootName = target.name;
+    int code = SaveSettings(target.root);
     if (code != 0) {
         GetSystemErrorText(static_cast<uint32_t>(code), text);
         CrLf();
@@ -218,7 +227,8 @@ int RunTorvaneCommand(const char16_t* arguments) {
         }
         switch (rule->option) {
         case Option::Help:
-            return ShowCommandHelp(TextEquals(word, u"/??"));
+            ShowCommandHelp(TextEquals(word, u"/??"));
+            return 0;
         case Option::Trace: {
             // Takes effect at once; a bad value leaves the trace lines as they were.
             int value = ParseYesNo(word);
@@ -239,11 +249,13 @@ int RunTorvaneCommand(const char16_t* arguments) {
     }
 
     if (choices.list) {
-        if (choices.saveTarget != 0 || choices.restore || choices.defaults || choices.hotkey != 0) {
+        if (choices.saveTarget != nullptr || choices.restore || choices.defaults ||
+            choices.hotkey != 0) {
             ReportError(u"Can\u2019t combine /L with other options\r\n");
             return 1;
         }
-        return ListHotkeys(QPuts);
+        ListHotkeys(QPuts);
+        return 0;
     }
 
     int result = 0;
@@ -260,7 +272,7 @@ int RunTorvaneCommand(const char16_t* arguments) {
 
     ApplyChoices(choices);
     if (!choices.quiet) ShowSettingsReport(text);
-    if (choices.saveTarget == 0) return result;
-    int saved = SaveChosenSettings(choices.saveTarget, choices.quiet, text);
+    if (choices.saveTarget == nullptr) return result;
+    int saved = SaveChosenSettings(*choices.saveTarget, choices.quiet, text);
     return saved != 0 ? saved : result;
 }

@@ -16,24 +16,23 @@ constexpr uint32_t kUnknownErrorCode = 0xFFFFFFFF;
 
 } // namespace
 
-int WriteErrorPrefix() {
+void WriteErrorPrefix() {
     void* handle = PlatformStdErrorHandle();
     Qprintf(handle, u"%s plugin: ", kPluginName);
 
     char16_t buffer[kExpansionSize] = u"%_batch";
     ExpandVariables(buffer, 1);
     buffer[kExpansionSize - 1] = 0;
-    if (buffer[0] == u'0') return 0; // at the prompt
+    if (buffer[0] == u'0') return; // at the prompt
 
     CopyText(buffer, kExpansionSize, u"%_batchname [%_batchline]  ");
     ExpandVariables(buffer, 1);
     buffer[kExpansionSize - 1] = 0;
     // An argument, never the format: a file name may hold a percent sign.
     Qprintf(handle, u"%s", buffer);
-    return 0;
 }
 
-int GetSystemErrorText(uint32_t code, char16_t* buffer) {
+void GetSystemErrorText(uint32_t code, char16_t* buffer) {
     if (code == kUnknownErrorCode) {
         CopyText(buffer, kErrorTextSize, u"Unknown error");
     } else if (!PlatformSystemErrorText(code, buffer, kErrorTextSize)) {
@@ -44,5 +43,4 @@ int GetSystemErrorText(uint32_t code, char16_t* buffer) {
     size_t length = TextLength(buffer);
     while (length > 0 && IsBlank(buffer[length - 1]))
         buffer[--length] = 0;
-    return 0;
 }

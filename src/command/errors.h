@@ -7,7 +7,7 @@
 constexpr size_t kErrorTextSize = 1024;
 
 // Writes "Torvane plugin: " and, inside a batch file, its name and line to standard error.
-int WriteErrorPrefix();
+void WriteErrorPrefix();
 
 // Fills buffer (kErrorTextSize characters) with the one-line system text for code.
-int GetSystemErrorText(uint32_t code, char16_t* buffer);
+void GetSystemErrorText(uint32_t code, char16_t* buffer);

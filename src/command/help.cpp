@@ -5,6 +5,7 @@
 #include "plugin/host.h"
 #include "plugin/identity.h"
 #include "plugin/settings.h"
+#include "text/chars.h"
 
 // The line after the first ends in CR LF on purpose: the usage text starts right after it.
 const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.\n"
@@ -27,14 +28,29 @@ const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.
                             u"\n"
                             u"TORVANE with no options displays the current settings.\n";
 
-static_assert(sizeof(HelpText) / sizeof(HelpText[0]) == 659 + 1);
+static_assert(sizeof(HelpText) / sizeof(HelpText[0]) == 659 + 1,
+              "the help text changed: update its length (659) here and in "
+              "tests/unit/help_test.cpp, and the usage length (607, from its third line) there and "
+              "in tests/scenarios/60-usage-and-help.txt");
 
-const HelpEntry HelpTable[] = {
+namespace {
+
+// The names that have help, in the order they are looked up: the command's one name, for now.
+constexpr HelpEntry HelpTable[] = {
     {u"torvane", HelpText},
 };
-const int kHelpTableSize = sizeof(HelpTable) / sizeof(HelpTable[0]);
 
-int ShowCommandHelp(bool showVersion) {
+} // namespace
+
+const HelpEntry* FindHelpEntry(const char16_t* name) {
+    if (name == nullptr) return nullptr;
+    for (const HelpEntry& entry : HelpTable) {
+        if (EqualsIgnoreCase(name, entry.name)) return &entry;
+    }
+    return nullptr;
+}
+
+void ShowCommandHelp(bool showVersion) {
     char16_t hotkeyName[kKeyNameBufferSize] = {};
     FormatHotkey(hotkeyName);
     QPuts(HelpText);
@@ -43,5 +59,4 @@ int ShowCommandHelp(bool showVersion) {
         Printf(u"\r\n\t\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor, kVersionMinor,
                kVersionBuild, kVersionRevision, kPlatformName);
     }
-    return 0;
 }

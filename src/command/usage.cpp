@@ -3,23 +3,12 @@
 #include "platform/platform.h"
 #include "plugin/host.h"
 #include "plugin/identity.h"
-#include "text/chars.h"
 #include "text/wtext.h"
 
 namespace {
 
-// The caller's usage buffer and the box title, in characters.
-constexpr size_t kUsageSize = 1024;
+// The box title, in characters.
 constexpr size_t kTitleSize = 1024;
-
-// The first entry whose name equals name, ignoring ASCII case; null when there is none.
-const HelpEntry* FindHelpEntry(const char16_t* name) {
-    if (name == nullptr) return nullptr;
-    for (int n = 0; n < kHelpTableSize; ++n) {
-        if (EqualsIgnoreCase(name, HelpTable[n].name)) return &HelpTable[n];
-    }
-    return nullptr;
-}
 
 // The help text without its first line and the line feeds that follow that line.
 const char16_t* UsagePart(const char16_t* text) {
@@ -38,7 +27,7 @@ int CopyUsageText(const char16_t* name, char16_t* out) {
     if (name[0] == u'@' || name[0] == u'_') return 0;
     const HelpEntry* entry = FindHelpEntry(name);
     if (entry == nullptr) return 0;
-    CopyText(out, kUsageSize, UsagePart(entry->text));
+    CopyText(out, kUsageBufferSize, UsagePart(entry->text));
     return 1;
 }
 

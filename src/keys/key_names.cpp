@@ -120,7 +120,7 @@ int FormatKeyCode(int32_t code, char16_t* buffer) {
     return 0;
 }
 
-int ListHotkeys(int (*write)(const char16_t* text)) {
+void ListHotkeys(int (*write)(const char16_t* text)) {
     const KeyTable& table = ActiveKeyTable();
     char16_t line[kKeyNameBufferSize];
     for (size_t row = 0; row < table.rowCount; ++row) {
@@ -133,7 +133,6 @@ int ListHotkeys(int (*write)(const char16_t* text)) {
         write(line);
         write(u"\r\n");
     }
-    return 0;
 }
 
 bool IsValidHotkey(int32_t code) {

@@ -19,8 +19,8 @@ int32_t ParseExtendedKeyName(const char16_t* text);
 // writing "(unknown)" when the code is in no cell of the active table.
 int FormatKeyCode(int32_t code, char16_t* buffer);
 
-// Writes one line per key of the active table, each followed by "\r\n", through write; returns 0.
-int ListHotkeys(int (*write)(const char16_t* text));
+// Writes one line per key of the active table, each followed by "\r\n", through write.
+void ListHotkeys(int (*write)(const char16_t* text));
 
 // True when code is above 0 and stands in some cell of the active table.
 bool IsValidHotkey(int32_t code);

@@ -3,7 +3,7 @@
 #include "keys/key_names.h"
 #include "text/chars.h"
 
-int32_t CodeFromKeyName(const char16_t* keyName) {
+int32_t CodeOfReportedKeyName(const char16_t* keyName) {
     int32_t code = ParseExtendedKeyName(keyName);
     // The extended table marks plain Enter as not allowed for a hotkey, but a reported Enter
     // must still reach capture, so the name itself is recognised here.

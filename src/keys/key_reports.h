@@ -5,5 +5,6 @@
 
 constexpr int32_t kEnterCode = 13;
 
-// The code for a key reported by name; 0 or below means the key is to be ignored.
-int32_t CodeFromKeyName(const char16_t* keyName);
+// The code for a key that the host reported by name in the record's keyName (hosts from
+// kFirstHostVersionWithKeyNames on); 0 means the key is to be ignored.
+int32_t CodeOfReportedKeyName(const char16_t* keyName);

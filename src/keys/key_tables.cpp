@@ -120,6 +120,9 @@ constexpr KeyRow kLegacyRows[] = {
     LegacyRow(u"Num/",       -2,      -2,      -1,      -1, 0x30035,      -1),
     LegacyRow(u"Num*",       -2,      -2, 0x10037, 0x1002A, 0x30037, 0x50037),
     LegacyRow(u"Num-",       -2,      -2, 0x1004A,      -2, 0x3004A, 0x5004A),
+    // Ctrl-Shift-Num+ holds Ctrl-Shift-Num-'s code 0x3004A, not 0x3004E: choosing either name
+    // makes 0x3004A the hotkey, which the last cell with that code names Ctrl-Shift-Num+. Kept on
+    // purpose: settings saved with either name hold 0x3004A and must load as before.
     LegacyRow(u"Num+",       -2,      -2, 0x1004E,      -2, 0x3004A, 0x5004E),
 };
 
@@ -233,10 +236,21 @@ constexpr KeyRow kExtendedRows[] = {
 
 // clang-format on
 
-static_assert(std::size(kLegacyRows) == 74);
-static_assert(std::size(kLegacyAliases) == 17);
-static_assert(std::size(kExtendedRows) == 72);
-static_assert(std::size(kExtendedAliases) == 25);
+// The sizes are pinned: a key or an alias added or removed changes what users can choose.
+static_assert(std::size(kLegacyRows) == 74,
+              "a legacy key added or removed: update this count and the one in key_tables.h, "
+              "kTables in tests/unit/key_tables_test.cpp, the legacy row count in "
+              "tests/unit/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
+static_assert(std::size(kLegacyAliases) == 17,
+              "a legacy alias added or removed: update this count and the one in key_tables.h, "
+              "kTables in tests/unit/key_tables_test.cpp and the alias table in README.md");
+static_assert(std::size(kExtendedRows) == 72,
+              "an extended key added or removed: update this count and the one in key_tables.h, "
+              "kTables in tests/unit/key_tables_test.cpp, the extended row count in "
+              "tests/unit/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
+static_assert(std::size(kExtendedAliases) == 25,
+              "an extended alias added or removed: update this count and the one in key_tables.h, "
+              "kTables in tests/unit/key_tables_test.cpp and the alias table in README.md");
 
 } // namespace
 

@@ -47,14 +47,15 @@ struct KeyTable {
 // "", "Shift-", "Ctrl-", "Alt-", "Ctrl-Shift-", "Ctrl-Alt-", "Ctrl-Alt-Shift-".
 extern const char16_t* const ModifierPrefixes[kMaxColumns];
 
-// Set once by start-up when the host is of major version 24 or later: selects the extended table
-// and lets the keystroke handler take keys reported by name.
+// Set once by start-up when the host's major version is kFirstHostVersionWithKeyNames
+// (plugin/host.h) or later: selects the extended table and lets the keystroke handler take keys
+// reported by name.
 extern bool extendedKeys;
 
-// For hosts of major version 23 and below: 74 keys, 6 columns, 17 aliases.
+// For hosts before kFirstHostVersionWithKeyNames: 74 keys, 6 columns, 17 aliases.
 extern const KeyTable LegacyKeyTable;
 
-// For hosts of major version 24 and later: 72 keys, 7 columns, 25 aliases.
+// For hosts from kFirstHostVersionWithKeyNames on: 72 keys, 7 columns, 25 aliases.
 extern const KeyTable ExtendedKeyTable;
 
 // The extended table when extendedKeys is set, the legacy table otherwise.

@@ -5,8 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
+// How many characters at the start of text (count of them, each above U+00FF) the system's
+// character-type data do not mark as a space: the index of the first space, or count when there
+// is none. The system is asked about a whole run of characters in one query.
+size_t PlatformSpanWithoutSpace(const char16_t* text, size_t count);
+
 // True when the system's character-type data mark ch (above U+00FF) as a space.
-bool PlatformIsSpace(char16_t ch);
+inline bool PlatformIsSpace(char16_t ch) {
+    return PlatformSpanWithoutSpace(&ch, 1) == 0;
+}
 
 // True when the system's character-type data mark ch (above U+007F) as a letter.
 bool PlatformIsAlpha(char16_t ch);

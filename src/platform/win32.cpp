@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include "platform/platform.h"
+#include "text/char_blocks.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
 static_assert(sizeof(DWORD) == sizeof(uint32_t));
@@ -31,14 +32,67 @@ WORD CharType(char16_t ch) {
     return type;
 }
 
+// Which characters the system marks as spaces, learnt a page of 256 characters at a time: the
+// first time a character of a page is asked about, the system is asked about the whole page in
+// one query, and its answers are kept for the life of the process (character types are the same
+// in every locale and never change). A long run of characters then costs no query at all.
+constexpr unsigned kPageBits = 8;
+constexpr unsigned kPageChars = 1u << kPageBits;
+enum PageState : uint8_t { kPageNotAsked, kPageWithoutSpaces, kPageWithSpaces };
+PageState pageStates[0x10000 / kPageChars];
+uint64_t spaceBits[0x10000 / 64];
+
+unsigned PageOf(char16_t ch) {
+    return ch >> kPageBits;
+}
+
+// Asks the system about every character of the page once, unless it was asked before.
+void LearnPage(unsigned page) {
+    if (pageStates[page] != kPageNotAsked) return;
+    wchar_t units[kPageChars];
+    WORD types[kPageChars] = {};
+    for (unsigned i = 0; i < kPageChars; ++i)
+        units[i] = static_cast<wchar_t>(page * kPageChars + i);
+    // Characters the system has no types for are no spaces, as with CharType.
+    bool any = false;
+    if (GetStringTypeW(CT_CTYPE1, units, kPageChars, types)) {
+        for (unsigned i = 0; i < kPageChars; ++i) {
+            if ((types[i] & C1_SPACE) == 0) continue;
+            const unsigned ch = page * kPageChars + i;
+            spaceBits[ch / 64] |= uint64_t{1} << (ch % 64);
+            any = true;
+        }
+    }
+    pageStates[page] = any ? kPageWithSpaces : kPageWithoutSpaces;
+}
+
 // The console device: opened on first use and never tried again after a failure.
 HANDLE consoleDevice = INVALID_HANDLE_VALUE;
 bool consoleTried = false;
 
 } // namespace
 
-bool PlatformIsSpace(char16_t ch) {
-    return (CharType(ch) & C1_SPACE) != 0;
+size_t PlatformSpanWithoutSpace(const char16_t* text, size_t count) {
+    size_t i = 0;
+    while (i < count) {
+        const unsigned page = PageOf(text[i]);
+        LearnPage(page);
+        if (pageStates[page] == kPageWithoutSpaces) {
+            // No character of this page is a space: step over all that follow in it, whole
+            // blocks at a time.
+            const CharBlock samePage = Splat(static_cast<char16_t>(page));
+            i = SkipBlocks(text, i, count, [samePage](CharBlock block) {
+                return (block >> kPageBits) != samePage;
+            });
+            while (i < count && PageOf(text[i]) == page)
+                ++i;
+            continue;
+        }
+        const char16_t ch = text[i];
+        if (((spaceBits[ch / 64] >> (ch % 64)) & 1) != 0) return i;
+        ++i;
+    }
+    return count;
 }
 
 bool PlatformIsAlpha(char16_t ch) {

@@ -12,7 +12,7 @@ struct KeystrokeRecord {
     int32_t startColumn;
     int32_t cursorRow;
     int32_t cursorColumn;
-    char16_t* lineStart; // the edit line buffer, 65536 characters
+    char16_t* lineStart; // the edit line buffer, kLineBufferSize characters
     char16_t* cursorPos; // the cursor's character in that buffer
     int32_t redraw;      // non-zero asks the host to redraw the line
     char16_t* keyName;   // only in records of hosts that report keys by name
@@ -31,8 +31,25 @@ static_assert(offsetof(KeystrokeRecord, redraw) == 40);
 static_assert(offsetof(KeystrokeRecord, keyName) == 48);
 static_assert(sizeof(KeystrokeRecord) == 56);
 
-// Characters in the host's edit line buffer, the terminating zero included.
+// The host's major version (%_4ver): a number from kLowestUsableHostVersion to
+// kHighestUsableHostVersion, or no usable version at all. From kFirstHostVersionWithKeyNames on,
+// the host may report a key by name and knows Ctrl+Alt+Shift: the plug-in then uses the extended
+// key table.
+constexpr int32_t kLowestUsableHostVersion = 8;
+constexpr int32_t kHighestUsableHostVersion = 100;
+constexpr int32_t kFirstHostVersionWithKeyNames = 24;
+
+// The text buffers that cross between host and plug-in, in characters, the terminating zero
+// included. The edit line at lineStart:
 constexpr size_t kLineBufferSize = 0x10000;
+// The buffer Usage copies the usage text into:
+constexpr size_t kUsageBufferSize = 1024;
+// A buffer handed to ExpandVariables, which is told no size: the plug-in's start-up buffers hold
+// this much, and a host expands into no more than this.
+constexpr size_t kExpandBufferSize = 1024;
+// The keyName buffer of the records that the stand-in hosts (tests, scenario runner, console)
+// hand to key. The plug-in itself only ever empties the name, whatever its size.
+constexpr size_t kReportedKeyNameSize = 64;
 
 // The identity record that GetPluginInfo returns.
 struct PluginInfoRecord {

@@ -3,6 +3,7 @@
 #include "plugin/lifecycle.h"
 
 #include "keys/key_names.h"
+#include "keys/key_tables.h"
 #include "plugin/host.h"
 #include "plugin/identity.h"
 #include "plugin/settings.h"
@@ -12,11 +13,6 @@
 int32_t HostVersion = 0;
 
 namespace {
-
-constexpr size_t kExpandBufferSize = 1024;
-constexpr int32_t kLowestHostVersion = 8;
-constexpr int32_t kHighestHostVersion = 100;
-constexpr int32_t kFirstExtendedHostVersion = 24;
 
 // Unsigned decimal after blanks and an optional sign (minus negates modulo 2^32); false on
 // overflow.
@@ -55,9 +51,9 @@ void ProbeHostGeneration() {
     uint32_t number = 0;
     bool fits = ReadUnsigned(buffer, &number);
     HostVersion = 0;
-    if (fits && number >= kLowestHostVersion && number <= kHighestHostVersion)
+    if (fits && number >= kLowestUsableHostVersion && number <= kHighestUsableHostVersion)
         HostVersion = static_cast<int32_t>(number);
-    extendedKeys = HostVersion >= kFirstExtendedHostVersion;
+    extendedKeys = HostVersion >= kFirstHostVersionWithKeyNames;
 }
 
 // The banner, unless the host runs transiently, in a pipe, or the user set noloadmsg.

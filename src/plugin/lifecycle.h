@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
-#include "keys/key_tables.h" // extendedKeys, which start-up sets from HostVersion
-
-// The host's major version: 8 to 100, or 0 when the host gave no usable number.
+// The host's major version, kLowestUsableHostVersion to kHighestUsableHostVersion (plugin/host.h),
+// or 0 when the host gave no usable number. Start-up sets extendedKeys (keys/key_tables.h) from it.
 extern int32_t HostVersion;
 
 // Finds the host's generation, loads the settings and greets the user unless told not to.

@@ -6,17 +6,18 @@
 
 #include "platform/platform.h"
 
+// Each field starts with the value it holds when the library is loaded.
 struct SettingsRecord {
-    int32_t hotkey;
-    int32_t overwrite;
-    int32_t breakAtSlash;
-    int32_t keepOldArgs;
-    int32_t beepOnError;
-    int32_t traceMessages; // never stored
+    int32_t hotkey = 0x1003D; // F3
+    int32_t overwrite = 0;
+    int32_t breakAtSlash = 1;
+    int32_t keepOldArgs = 0;
+    int32_t beepOnError = 1;
+    int32_t traceMessages = 0; // never stored
 };
 
 // The values the record holds when the library is loaded.
-constexpr SettingsRecord kLoadTimeSettings = {0x1003D, 0, 1, 0, 1, 0};
+constexpr SettingsRecord kLoadTimeSettings = {};
 
 extern SettingsRecord Settings;
 
@@ -32,5 +33,6 @@ int LoadSettings(RegistryKey root);
 // Stores the settings under root: 0, or the Windows error code of the failure.
 int SaveSettings(RegistryKey root);
 
-// Writes the name of the hotkey into buffer (1024 characters): 0, or -1 after "(unknown)".
+// Writes the name of the hotkey into buffer (kKeyNameBufferSize characters): 0, or -1 after
+// "(unknown)".
 int FormatHotkey(char16_t* buffer);

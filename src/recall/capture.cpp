@@ -10,15 +10,19 @@ size_t SavedArgsLength = 0;
 
 namespace {
 
-// Room for the longest saved arguments and the trace text around them; the arguments as shown.
-char16_t traceBuffer[kWorkLineSize + 64];
-char16_t shownText[kWorkLineSize];
+// The longest trace line's own text, around the arguments it shows.
+constexpr size_t kTraceTextSize = 64;
+
+// Room for the longest saved arguments (shorter than a line) and the trace text around them; the
+// arguments as shown.
+char16_t traceBuffer[kLineBufferSize + kTraceTextSize];
+char16_t shownText[kLineBufferSize];
 
 // With trace lines on: formats one, with text's control characters made visible, writes it
 // straight to the console device, and starts the edit line again below it.
 void TraceLine(KeystrokeRecord* record, const char16_t* format, const char16_t* text = nullptr) {
     if (Settings.traceMessages == 0) return;
-    if (text != nullptr) CopyVisibleText(shownText, kWorkLineSize, text);
+    if (text != nullptr) CopyVisibleText(shownText, kLineBufferSize, text);
     size_t n = FormatText(traceBuffer, sizeof traceBuffer / sizeof traceBuffer[0], format,
                           text != nullptr ? shownText : nullptr);
     PlatformWriteConsole(traceBuffer, n);
@@ -33,7 +37,7 @@ void ReleaseSavedArgs() {
     SavedArgsLength = 0;
 }
 
-int ResetLinePosition(KeystrokeRecord* record) {
+void ResetLinePosition(KeystrokeRecord* record) {
     int32_t row = 0;
     int32_t column = 0;
     GetAbsCursorPosition(&row, &column);
@@ -41,7 +45,6 @@ int ResetLinePosition(KeystrokeRecord* record) {
     record->cursorRow = row;
     record->startColumn = 0;
     record->cursorColumn = 0;
-    return 0;
 }
 
 int CaptureArgs(KeystrokeRecord* record) {

@@ -64,7 +64,10 @@ const char16_t* FindArgs(const char16_t* line, size_t size) {
     const bool slashEnds = Settings.breakAtSlash != 0 && line[i] != u'/';
     bool inQuotes = false;
     for (;; ++i) {
-        i = inQuotes ? SkipBlocks(line, i, end, QuotedStops) : SkipBlocks(line, i, end, WordStops);
+        // Outside quotes, after the printable ASCII, runs of characters above U+00FF are stepped
+        // over as a whole too: a word of them costs one question to the system, not one each.
+        i = inQuotes ? SkipBlocks(line, i, end, QuotedStops)
+                     : SkipWideNonBlanks(line, SkipBlocks(line, i, end, WordStops), end);
         if (i == end) return nullptr;
         const WordClass kind = ClassOf(line[i]);
         if (kind == kEnd) return nullptr;

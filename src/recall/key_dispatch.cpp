@@ -1,8 +1,8 @@
 #include "keys/key_reports.h"
+#include "keys/key_tables.h"
 #include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "plugin/host.h"
-#include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
 
@@ -25,7 +25,7 @@ int DispatchKeystroke(KeystrokeRecord* record) {
     int32_t code = record->keyCode;
     if (code == 0) {
         if (!extendedKeys || record->keyName == nullptr) return 0;
-        code = CodeFromKeyName(record->keyName);
+        code = CodeOfReportedKeyName(record->keyName);
         if (code <= 0) return 0;
     }
 

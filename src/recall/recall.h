@@ -8,9 +8,6 @@ extern char16_t* SavedArgs;
 // Their length in characters, 0 while there are none; kept in step with SavedArgs.
 extern size_t SavedArgsLength;
 
-// Characters in the work line where a recall assembles the new edit line, terminator included.
-constexpr size_t kWorkLineSize = 0x10000;
-
 // First character of the arguments in line (after the command word and its blanks), or null. The
 // line is read only inside its buffer of size characters, and ends at its terminator or, without
 // one, before the buffer's last slot.
@@ -23,7 +20,7 @@ int CaptureArgs(KeystrokeRecord* record);
 int RecallSavedArgs(KeystrokeRecord* record);
 
 // After a trace line: the edit line starts again at column 0 of the cursor's current row.
-int ResetLinePosition(KeystrokeRecord* record);
+void ResetLinePosition(KeystrokeRecord* record);
 
 // Releases SavedArgs and leaves none.
 void ReleaseSavedArgs();

@@ -1,7 +1,7 @@
 #include <cstring>
 
+#include "keys/key_tables.h"
 #include "platform/platform.h"
-#include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
 #include "text/chars.h"
@@ -9,9 +9,9 @@
 
 namespace {
 
-// The new edit line is assembled here, up to its terminator; static because it is far too large
-// for a host's stack.
-char16_t workLine[kWorkLineSize];
+// The new edit line is assembled here, up to its terminator: it fits the host's line buffer, the
+// same size. Static because it is far too large for a host's stack.
+char16_t workLine[kLineBufferSize];
 
 // A recall whose result would not fit: the line stays as it is, the key is still consumed.
 void RefuseRecall() {
@@ -49,7 +49,7 @@ int RecallSavedArgs(KeystrokeRecord* record) {
         insert && rightLength > 0 && !IsBlank(SavedArgs[savedLength - 1]) && !IsBlank(cursor[0]);
     const size_t added = (spaceBefore ? 1 : 0) + (spaceAfter ? 1 : 0);
     const size_t total = prefixLength + added + savedLength + (insert ? rightLength : 0);
-    if (total >= kWorkLineSize) {
+    if (total >= kLineBufferSize) {
         RefuseRecall();
         return 0;
     }

@@ -1,7 +1,10 @@
 // The character rules of the whole plug-in, in one place. They never depend on a locale.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/platform.h"
+#include "text/char_blocks.h"
 
 // The blanks up to U+00FF: U+0009 to U+000D, U+0020 and U+00A0.
 constexpr bool IsLatin1Blank(char16_t ch) {
@@ -12,6 +15,17 @@ constexpr bool IsLatin1Blank(char16_t ch) {
 inline bool IsBlank(char16_t ch) {
     if (ch <= 0xFF) return IsLatin1Blank(ch);
     return PlatformIsSpace(ch);
+}
+
+// The first index from i, at most end, that does not hold a character above U+00FF that is no
+// blank: steps over a run of such characters, asking the system about the whole run at once
+// rather than one character at a time. A caller that stops there finds the run's end, or the
+// blank that cut it short, exactly as IsBlank would, character by character.
+inline size_t SkipWideNonBlanks(const char16_t* text, size_t i, size_t end) {
+    size_t runEnd = SkipBlocks(text, i, end, [](CharBlock block) { return block <= Splat(0xFF); });
+    while (runEnd < end && text[runEnd] > 0xFF)
+        ++runEnd;
+    return i + PlatformSpanWithoutSpace(text + i, runEnd - i);
 }
 
 // How trace lines show a character, so that typed control codes cannot drive the terminal: C0

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/version.h"
 #include "screen.h"
 
 namespace {
@@ -29,6 +31,8 @@ namespace {
 constexpr auto kPatience = std::chrono::seconds(20);
 // Wine makes its prefix on the first run, which takes a while.
 constexpr auto kWinePatience = std::chrono::seconds(240);
+// How long output may still arrive after the console ended.
+constexpr auto kDrainBound = std::chrono::seconds(10);
 
 // One run of torvane-console on a pseudo-terminal of the given size.
 struct ConsoleRun {
@@ -128,13 +132,25 @@ void Type(ConsoleRun* run, const std::string& keys) {
     Settle(run);
 }
 
-// Waits for the console to end; the terminal's settings can still be read from the master.
+// Reads the rest of what the console wrote before it ended. The terminal hands output on a little
+// later than it was written, so a console that has ended can still have output on the way: it is
+// all read once reading reports the terminal closed. A process the console started may still hold
+// the terminal open, hence the bound.
+void Drain(ConsoleRun* run) {
+    auto until = std::chrono::steady_clock::now() + kDrainBound;
+    while (std::chrono::steady_clock::now() < until && Pump(run, 50) >= 0) {
+    }
+}
+
+// Waits for the console to end and reads all it wrote; the terminal's settings can still be read
+// from the master.
 bool Ended(ConsoleRun* run, std::chrono::seconds patience = kPatience) {
     auto until = std::chrono::steady_clock::now() + patience;
     while (std::chrono::steady_clock::now() < until) {
         Pump(run, 20);
         if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
             run->exited = true;
+            Drain(run);
             return true;
         }
     }
@@ -256,7 +272,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     std::string dir = TestDirectory("first-minute");
     std::string registry = dir + "/registry.txt";
     ConsoleRun run = Start({"--registry", registry}, dir);
-    ASSERT_TRUE(Shows(&run, "Torvane v1.0.1 loaded; hotkey is F3.")) << AllText(run.screen);
+    ASSERT_TRUE(Shows(&run, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3."))
+        << AllText(run.screen);
     EXPECT_TRUE(Shows(&run, "No registry file at"));
     Play(&run, {
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
@@ -267,7 +284,9 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                    {"\x1b", "", ">"},                                   // Esc
                    {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"},            // unknown sequences ignored
                    {"\x7f\x7f\x7f", "", ">"},
-                   {"torvane /l\r", "Ctrl-Q", ">"},
+                   // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
+                   {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
+                   {" q", "Ctrl-Q", ">"},
                    {"torvane ctrl-q /s\r",
                     "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
                    {"echo %_?\r", "", ">"},
@@ -281,7 +300,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     Finish(&run);
 
     ConsoleRun again = Start({"--registry", registry}, dir);
-    ASSERT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    ASSERT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
+        << AllText(again.screen);
     EXPECT_EQ(AllText(again.screen).find("No registry file"), std::string::npos);
     Play(&again, {
                      {"copy a.txt b.txt\r", "", ">"},
@@ -568,7 +588,8 @@ TEST(ConsolePty, WithoutATerminal) {
     PipedRun played =
         RunPiped(registry, dir, "torvane /$:y\rcopy a b\rtorvane /a:n\rhelp torvane\r");
     EXPECT_EQ(played.status, 0);
-    EXPECT_NE(played.out.find("Torvane v1.0.1 loaded; hotkey is F3.\n"), std::string::npos);
+    EXPECT_NE(played.out.find("Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\n"),
+              std::string::npos);
     EXPECT_NE(played.out.find("\n(end of input)\n"), std::string::npos) << played.out;
     for (char ch : played.out)
         EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << int(ch);
@@ -586,7 +607,7 @@ TEST(ConsolePty, WithoutATerminal) {
 TEST(ConsolePty, VariablesLastToTheNextStart) {
     std::string dir = TestDirectory("variables");
     std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
-    const char* banner = "Torvane v1.0.1 loaded";
+    const char* banner = "Torvane v" TORVANE_VERSION_TEXT " loaded";
     PipedRun first = RunPiped(registry, dir, "set noloadmsg=1\rexit\r");
     EXPECT_NE(first.out.find(banner), std::string::npos) << first.out;
     EXPECT_NE(first.out.find(dir + "/registry.txt.vars"), std::string::npos) << first.out;
@@ -638,7 +659,8 @@ TEST(ConsolePty, TheRealDllUnderWine) {
 
     ConsoleRun again = Start({"--windows"}, dir);
     ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
-    EXPECT_TRUE(Shows(&again, "Torvane v1.0.1 loaded; hotkey is Ctrl-Q.")) << AllText(again.screen);
+    EXPECT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
+        << AllText(again.screen);
     Play(&again, {{"torvane /d /s /q\r", "", ">"}, {"set noloadmsg=1\r", "", ">"}});
     Type(&again, "exit\r");
     ASSERT_TRUE(Ended(&again, kWinePatience));
@@ -659,6 +681,79 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     EXPECT_TRUE(WIFEXITED(third.status) && WEXITSTATUS(third.status) == 130);
     EXPECT_TRUE(Restored(third));
     Finish(&third);
+}
+
+// A save waits a few seconds for a lock another process holds, names the file and fails with
+// result 2; Ctrl-C ends such a wait, and the console with it.
+TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
+    std::string dir = TestDirectory("locked");
+    std::string registry = dir + "/registry.txt";
+    int lock = open((registry + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500); // each message on one row
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "torvane ctrl-q /s\r");
+    EXPECT_TRUE(Shows(&run, "torvane-console: cannot write the registry file " + registry +
+                                ": cannot take its lock " + registry +
+                                ".lock (another process has held it for 5 seconds)"))
+        << AllText(run.screen);
+    ASSERT_TRUE(RowIs(&run, ">"));
+    Type(&run, "echo %_?\r");
+    EXPECT_TRUE(Shows(&run, "echo %_?\n2\n")) << AllText(run.screen);
+
+    Type(&run, "torvane /s\r");
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(Shows(&run, ".lock (the wait for it was interrupted)")) << AllText(run.screen);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+    close(lock);
+}
+
+// Without a terminal, a failed save's complaint about a file whose name holds control characters
+// lets none of them into the transcript.
+TEST(ConsolePty, ATranscriptKeepsNoControlCharacterOfAFileName) {
+    std::string dir = TestDirectory("complaint");
+    std::string registry = dir + "/r\xc2\x85\x1b[2J.txt";
+    std::ofstream(registry) << "[HKCU]\n";
+    chmod(registry.c_str(), 0444);
+    PipedRun run = RunPiped({"--registry", registry}, dir, "torvane ctrl-q /s /q\r");
+    EXPECT_NE(run.err.find("torvane-console: cannot write the registry file"), std::string::npos);
+    for (const std::string& text : {run.out, run.err}) {
+        EXPECT_EQ(text.find("\xc2\x85"), std::string::npos) << text;
+        EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+    }
+}
+
+// --windows: once the bridge has died, the next key says how it ended and the console leaves
+// with status 1.
+TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
+    setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    ConsoleRun run = Start({"--windows"}, TestDirectory("wine-dies"), 24, 200);
+    auto startedOrRefused = [](const Screen& s) {
+        return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
+    };
+    ASSERT_TRUE(WaitFor(&run, startedOrRefused, kWinePatience)) << AllText(run.screen);
+    if (CursorRow(run.screen) != ">") {
+        Finish(&run);
+        GTEST_SKIP() << AllText(run.screen);
+    }
+    std::string task = std::to_string(run.pid); // the console's one child is the bridge
+    pid_t bridge = -1;
+    std::ifstream("/proc/" + task + "/task/" + task + "/children") >> bridge;
+    ASSERT_GT(bridge, 0);
+    kill(bridge, SIGKILL);
+    Type(&run, "torvane /q\r");
+    ASSERT_TRUE(Ended(&run, kWinePatience)) << AllText(run.screen);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+    EXPECT_NE(
+        AllText(run.screen)
+            .find(">\ntorvane-console: the bridge under Wine was ended by signal 9 (Killed)\n"),
+        std::string::npos)
+        << AllText(run.screen);
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
 }
 
 } // namespace

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using Allocation = World;
+
 bool countingNew = false;
 size_t newCalls = 0;
 
@@ -57,7 +60,7 @@ template <typename Call> Allocations Count(Call call) {
 
 // Every key code and, on hosts that report them, every key name of the active table that is
 // neither Enter nor the hotkey, on a line whose arguments are saved.
-TEST_F(World, NoKeyButEnterAllocates) {
+TEST_F(Allocation, NoKeyButEnterAllocates) {
     for (bool extended : {false, true}) {
         ResetWorld();
         extendedKeys = extended;
@@ -75,7 +78,7 @@ TEST_F(World, NoKeyButEnterAllocates) {
                     EXPECT_EQ(counted.heap + counted.news, 0u) << "code 0x" << std::hex << code;
                     ++keys;
                 }
-                const int32_t named = CodeFromKeyName(name.c_str());
+                const int32_t named = CodeOfReportedKeyName(name.c_str());
                 if (extended && named != kEnterCode && named != Settings.hotkey) {
                     EditLine line(u"copy a| b", 0);
                     line.SetName(name);
@@ -101,7 +104,7 @@ struct KeyCase {
     size_t bytes; // SavedArgs: its characters and the terminator, two bytes each
 };
 
-TEST_F(World, OnlyEnterWithArgumentsAllocatesOneBlock) {
+TEST_F(Allocation, OnlyEnterWithArgumentsAllocatesOneBlock) {
     const KeyCase cases[] = {
         {"hotkey, nothing saved", false, 0, nullptr, 0x1003D, nullptr, u"x", 0, 0},
         {"hotkey, nothing saved, overwrite", false, 1, nullptr, 0x1003D, nullptr, u"x", 0, 0},
@@ -137,7 +140,7 @@ struct CommandCase {
     bool standInsAllocate; // the registry stand-in: only the plug-in's heap is checked
 };
 
-TEST_F(World, NoFormOfTheCommandAllocates) {
+TEST_F(Allocation, NoFormOfTheCommandAllocates) {
     std::u16string overflow;
     while (overflow.size() < 9000)
         overflow += u"abcdefgh ";

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using CommandRegistry = World;
+
 const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 
 void Store(RegistryKey root, uint32_t hotkey, uint32_t overwrite, uint32_t breakAtSlash,
@@ -38,27 +41,33 @@ struct RestoreCase {
     int32_t hotkey;
 };
 
-TEST_F(World, RestoreNamesTheKeyThatHeldSettings) {
+TEST_F(CommandRegistry, RestoreNamesTheKeyThatHeldSettings) {
     const std::u16string fromUser =
         u"Settings restored from the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
     const std::u16string fromMachine =
         u"Settings restored from the registry (HKLM\\Software\\Varnholt\\Torvane).\r\n";
     const std::u16string notFound = u"Settings not found in the registry.\r\n";
     const RestoreCase cases[] = {
-        {"user key", true, true, u"/R", fromUser + Report(u"Ctrl-Q", false, false, true, true), 0,
-         0x11},
-        {"machine key", false, true, u"/R",
-         fromMachine + Report(u"Alt-A", true, true, false, false), 0, 0x1001E},
-        {"neither", false, false, u"/R", notFound + Report(u"F3", true, true, false, false), 2,
-         0x1003D},
+        {"user key", true, true, u"/R",
+         fromUser + Report(u"Ctrl-Q", {.breakAtSlash = false,
+                                       .beepOnError = false,
+                                       .keepOldArgs = true,
+                                       .overwrite = true}),
+         0, 0x11},
+        {"machine key", false, true, u"/R", fromMachine + Report(u"Alt-A"), 0, 0x1001E},
+        {"neither", false, false, u"/R", notFound + Report(u"F3"), 2, 0x1003D},
         {"neither, quietly", false, false, u"/R /Q", u"", 2, 0x1003D},
         {"neither, saved all the same", false, false, u"/R /S",
-         notFound + Report(u"F3", true, true, false, false) +
+         notFound + Report(u"F3") +
              u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n",
          2, 0x1003D},
         {"user key, quietly", true, false, u"/q /r", u"", 0, 0x11},
         {"with a hotkey after it", true, false, u"/R F4",
-         fromUser + Report(u"F4", false, false, true, true), 0, 0x1003E},
+         fromUser + Report(u"F4", {.breakAtSlash = false,
+                                   .beepOnError = false,
+                                   .keepOldArgs = true,
+                                   .overwrite = true}),
+         0, 0x1003E},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -71,19 +80,28 @@ TEST_F(World, RestoreNamesTheKeyThatHeldSettings) {
     }
 }
 
-TEST_F(World, RestoreThatFindsNothingKeepsTheCurrentSettings) {
-    Settings = {0x11, 1, 0, 1, 0, 1};
+TEST_F(CommandRegistry, RestoreThatFindsNothingKeepsTheCurrentSettings) {
+    Settings = {.hotkey = 0x11,
+                .overwrite = 1,
+                .breakAtSlash = 0,
+                .keepOldArgs = 1,
+                .beepOnError = 0,
+                .traceMessages = 1};
     EXPECT_EQ(Torvane(u"/R /Q"), 2);
     EXPECT_EQ(Settings.hotkey, 0x11);
     EXPECT_EQ(Settings.overwrite, 1);
     EXPECT_EQ(Settings.traceMessages, 1);
 }
 
-TEST_F(World, SaveWritesEveryValueButTheTraceSwitch) {
+TEST_F(CommandRegistry, SaveWritesEveryValueButTheTraceSwitch) {
     const std::u16string saved =
         u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
     EXPECT_EQ(Torvane(u"ctrl-q /o:y /a:n /k:y /b:n /$:y /S"), 0);
-    EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", false, false, true, true) + saved);
+    EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", {.breakAtSlash = false,
+                                               .beepOnError = false,
+                                               .keepOldArgs = true,
+                                               .overwrite = true}) +
+                                saved);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x11u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Overwrite"), 1u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Break at slash"), 0u);
@@ -102,7 +120,7 @@ TEST_F(World, SaveWritesEveryValueButTheTraceSwitch) {
     EXPECT_NE(HostStdout().find(u"(HKLM\\Software"), std::u16string::npos);
 }
 
-TEST_F(World, RestoreAfterSaveBringsTheSettingsBack) {
+TEST_F(CommandRegistry, RestoreAfterSaveBringsTheSettingsBack) {
     EXPECT_EQ(Torvane(u"alt-f3 /o:y /Q /S"), 0);
     Settings = kLoadTimeSettings;
     EXPECT_EQ(Torvane(u"/R /Q"), 0);
@@ -119,8 +137,8 @@ struct SaveFailureCase {
     std::u16string err;
 };
 
-TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
-    const std::u16string report = Report(u"F3", true, true, false, false);
+TEST_F(CommandRegistry, FailedSavesReportTheSystemTextAndReturnTwo) {
+    const std::u16string report = Report(u"F3");
     const std::u16string hklm = u"Error saving settings to the registry "
                                 u"(HKLM\\Software\\Varnholt\\Torvane) :\r\nAccess is denied.\r\n";
     const std::u16string hkcu = u"Error saving settings to the registry "
@@ -147,7 +165,7 @@ TEST_F(World, FailedSavesReportTheSystemTextAndReturnTwo) {
                                 std::u16string(1023, u'x') + u"\r\n");
 }
 
-TEST_F(World, UnknownSystemErrorsShowTheirNumber) {
+TEST_F(CommandRegistry, UnknownSystemErrorsShowTheirNumber) {
     StandInRegistryFailWrite(u"Hotkey", 1234);
     EXPECT_EQ(Torvane(u"/S /Q"), 2);
     EXPECT_EQ(HostStderr(), kErrorPrefix +
@@ -155,7 +173,7 @@ TEST_F(World, UnknownSystemErrorsShowTheirNumber) {
                                 u"(HKCU\\Software\\Varnholt\\Torvane) :\r\nError 1234\r\n");
 }
 
-TEST_F(World, QuotedSaveOptionIsTheOption) {
+TEST_F(CommandRegistry, QuotedSaveOptionIsTheOption) {
     EXPECT_EQ(Torvane(u"\"/s\" /q"), 0);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x1003Du);
 }

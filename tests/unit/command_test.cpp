@@ -6,7 +6,10 @@
 
 namespace {
 
-const std::u16string kDefaultReport = Report(u"F3", true, true, false, false);
+// Every test starts from a fresh library and fresh stand-ins.
+using Command = World;
+
+const std::u16string kDefaultReport = Report(u"F3");
 
 struct CommandCase {
     std::u16string arguments;
@@ -38,28 +41,36 @@ void CheckAll(std::initializer_list<CommandCase> cases) {
     }
 }
 
-TEST_F(World, ReportAndOptionSpellings) {
-    const SettingsRecord aOff = {0x1003D, 0, 0, 0, 1, 0};
+TEST_F(Command, ReportAndOptionSpellings) {
+    const SettingsRecord aOff = {.breakAtSlash = 0};
     CheckAll({
         {u"", kDefaultReport, u"", 0, kStart},
         {u" \t ", kDefaultReport, u"", 0, kStart},
-        {u"/a:n /o:y", Report(u"F3", false, true, false, true), u"", 0, {0x1003D, 1, 0, 0, 1, 0}},
-        {u"/A:N", Report(u"F3", false, true, false, false), u"", 0, aOff},
-        {u"/A=N", Report(u"F3", false, true, false, false), u"", 0, aOff},
-        {u"/AN", Report(u"F3", false, true, false, false), u"", 0, aOff},
-        {u"/A:NO", Report(u"F3", false, true, false, false), u"", 0, aOff},
-        {u"/ANY", Report(u"F3", false, true, false, false), u"", 0, aOff},
+        {u"/a:n /o:y",
+         Report(u"F3", {.breakAtSlash = false, .overwrite = true}),
+         u"",
+         0,
+         {.overwrite = 1, .breakAtSlash = 0}},
+        {u"/A:N", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
+        {u"/A=N", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
+        {u"/AN", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
+        {u"/A:NO", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
+        {u"/ANY", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
         {u"/A:Y", kDefaultReport, u"", 0, kStart},
         {u"/A:YES", kDefaultReport, u"", 0, kStart},
-        {u"/A:Y /A:N", Report(u"F3", false, true, false, false), u"", 0, aOff},
-        {u"/b:n /k:y", Report(u"F3", true, false, true, false), u"", 0, {0x1003D, 0, 1, 1, 0, 0}},
-        {u"ctrl-q", Report(u"Ctrl-Q", true, true, false, false), u"", 0, {0x11, 0, 1, 0, 1, 0}},
-        {u"\"alt-a\" /q", u"", u"", 0, {0x1001E, 0, 1, 0, 1, 0}},
+        {u"/A:Y /A:N", Report(u"F3", {.breakAtSlash = false}), u"", 0, aOff},
+        {u"/b:n /k:y",
+         Report(u"F3", {.beepOnError = false, .keepOldArgs = true}),
+         u"",
+         0,
+         {.keepOldArgs = 1, .beepOnError = 0}},
+        {u"ctrl-q", Report(u"Ctrl-Q"), u"", 0, {.hotkey = 0x11}},
+        {u"\"alt-a\" /q", u"", u"", 0, {.hotkey = 0x1001E}},
         {u"/Q /Q /A:N", u"", u"", 0, aOff},
     });
 }
 
-TEST_F(World, CommandLineErrorsApplyNothing) {
+TEST_F(Command, CommandLineErrorsApplyNothing) {
     CheckAll({
         {u"F3 F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
         {u"ctrl-q F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
@@ -94,28 +105,30 @@ TEST_F(World, CommandLineErrorsApplyNothing) {
     EXPECT_TRUE(HostStderr().empty());
 }
 
-TEST_F(World, DefaultsKeepBreakAtSlashAndQuietSilencesThem) {
+TEST_F(Command, DefaultsKeepBreakAtSlashAndQuietSilencesThem) {
     const std::u16string restored = u"Default plugin settings have been restored.\r\n";
-    Settings = {0x11, 1, 0, 1, 0, 1};
-    Check({u"/D",
-           restored + Report(u"F3", false, true, false, false),
-           u"",
-           0,
-           {0x1003D, 0, 0, 0, 1, 0}});
-    Settings = {0x11, 1, 1, 1, 0, 1};
+    Settings = {.hotkey = 0x11,
+                .overwrite = 1,
+                .breakAtSlash = 0,
+                .keepOldArgs = 1,
+                .beepOnError = 0,
+                .traceMessages = 1};
+    Check({u"/D", restored + Report(u"F3", {.breakAtSlash = false}), u"", 0, {.breakAtSlash = 0}});
+    Settings = {
+        .hotkey = 0x11, .overwrite = 1, .keepOldArgs = 1, .beepOnError = 0, .traceMessages = 1};
     HostClearOutput();
     Check({u"/D /A:N ctrl-q",
-           restored + Report(u"Ctrl-Q", false, true, false, false),
+           restored + Report(u"Ctrl-Q", {.breakAtSlash = false}),
            u"",
            0,
-           {0x11, 0, 0, 0, 1, 0}});
-    Settings = {0x11, 1, 1, 1, 0, 0};
+           {.hotkey = 0x11, .breakAtSlash = 0}});
+    Settings = {.hotkey = 0x11, .overwrite = 1, .keepOldArgs = 1, .beepOnError = 0};
     HostClearOutput();
-    Check({u"/D /Q", u"", u"", 0, {0x1003D, 0, 1, 0, 1, 0}});
+    Check({u"/D /Q", u"", u"", 0, {}});
 }
 
-TEST_F(World, TraceSwitchTakesEffectAtOnce) {
-    const SettingsRecord traceOn = {0x1003D, 0, 1, 0, 1, 1};
+TEST_F(Command, TraceSwitchTakesEffectAtOnce) {
+    const SettingsRecord traceOn = {.traceMessages = 1};
     CheckAll({
         {u"/$:Y", kDefaultReport, u"", 0, traceOn},
         {u"/$Y /Q", u"", u"", 0, traceOn},
@@ -133,7 +146,7 @@ TEST_F(World, TraceSwitchTakesEffectAtOnce) {
     Check({u"/$:MAYBE", u"", u"Expected Y or N: \"/$:MAYBE\"\r\n", 1, traceOn});
 }
 
-TEST_F(World, ListAloneOrWithOptionsItIgnores) {
+TEST_F(Command, ListAloneOrWithOptionsItIgnores) {
     for (const char16_t* args : {u"/L", u"/l /q", u"/L /A:N", u"/L /L /O:Y", u"/$:Y /L"}) {
         ResetWorld();
         EXPECT_EQ(Torvane(args), 0) << ToUtf8(args);
@@ -154,9 +167,10 @@ TEST_F(World, ListAloneOrWithOptionsItIgnores) {
     }
 }
 
-TEST_F(World, HelpWordsStopTheCommand) {
+TEST_F(Command, HelpWordsStopTheCommand) {
     const std::u16string help = std::u16string(HelpText) + u"\r\nThe current hotkey is F3.\r\n";
-    const std::u16string version = u"\r\n\t\t\t\t\tTorvane  1.0.1.1 (x64)\r\n";
+    const std::u16string version =
+        u"\r\n\t\t\t\t\tTorvane  " TORVANE_FILE_VERSION_TEXT " (x64)\r\n";
     CheckAll({
         {u"/?", help, u"", 0, kStart},
         {u"/?X", help, u"", 0, kStart},
@@ -169,7 +183,7 @@ TEST_F(World, HelpWordsStopTheCommand) {
     });
 }
 
-TEST_F(World, ArgumentTextTooLongForThePoolIsAnError) {
+TEST_F(Command, ArgumentTextTooLongForThePoolIsAnError) {
     std::u16string text(9000, u'x');
     EXPECT_EQ(Torvane(text.c_str()), 1);
     EXPECT_EQ(HostStderr(), kErrorPrefix + u"Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
@@ -185,8 +199,8 @@ std::u16string Repeated(const std::u16string& word, int times) {
 }
 
 // Past 1024 words the command line is an error: nothing applied, traced or saved.
-TEST_F(World, MoreThan1024WordsIsAnError) {
-    const SettingsRecord aOff = {0x1003D, 0, 0, 0, 1, 0};
+TEST_F(Command, MoreThan1024WordsIsAnError) {
+    const SettingsRecord aOff = {.breakAtSlash = 0};
     const std::u16string q1022 = Repeated(u"/Q ", 1022);
     auto tooMany = [](const char16_t* n) {
         return u"Too many arguments: " + std::u16string(n) + u" (at most 1024)\r\n";
@@ -203,7 +217,7 @@ TEST_F(World, MoreThan1024WordsIsAnError) {
     EXPECT_TRUE(StandInRegistryKeyExists(kRootCurrentUser, SettingsKeyPath));
 }
 
-TEST_F(World, ParseYesNoSkipsSlashLetterAndSeparator) {
+TEST_F(Command, ParseYesNoSkipsSlashLetterAndSeparator) {
     struct {
         const char16_t* word;
         int value;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "console/bridge.h"
+#include "console/drivers/bridge_protocol.h"
 #include "keys/modifiers.h"
 #include "standins/utf8.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "console/editor.h"
+#include "console/terminal/layout.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -139,7 +139,7 @@ TEST(ConsoleEditor, TypingStopsAtTheBufferBoundWithoutCorruptingTheLine) {
     EXPECT_EQ(line->text[0], u'z');
 
     // A line set from longer text is cut at the bound.
-    std::u16string tooLong(kLineBufferSize + 10, u'x');
+    std::u16string tooLong(kConsoleLineSize + 10, u'x');
     LineSetText(line.get(), tooLong.data(), tooLong.size());
     EXPECT_EQ(line->length, kMaxLineLength);
     EXPECT_EQ(line->text[kMaxLineLength], 0);
@@ -175,7 +175,7 @@ TEST(ConsoleEditor, AdoptTakesTheBufferBackFromThePlugIn) {
 
     // A buffer filled to its end without a terminator gets one at the bound.
     auto line = MakeLine(u"");
-    for (size_t i = 0; i < kLineBufferSize; ++i)
+    for (size_t i = 0; i < kConsoleLineSize; ++i)
         line->text[i] = u'q';
     LineAdopt(line.get(), nullptr);
     EXPECT_EQ(line->length, kMaxLineLength);

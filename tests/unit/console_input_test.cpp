@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "console/input.h"
-#include "console/keys.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/reader.h"
 
 namespace {
 
-std::string Describe(InputEvent event, const DecodedInput& item) {
+std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInput& item) {
     if (event == InputEvent::kEnded) return "end";
-    if (event == InputEvent::kInvalid) return "invalid: " + InputProblem();
+    if (event == InputEvent::kInvalid) return "invalid: " + reader.problem;
     if (item.kind == InputKind::kText) return std::string(1, static_cast<char>(item.text));
     if (item.kind == InputKind::kKey) {
         char16_t name[48];
@@ -30,7 +30,8 @@ std::string Describe(InputEvent event, const DecodedInput& item) {
 std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& parts) {
     int fds[2];
     EXPECT_EQ(pipe(fds), 0);
-    InputBegin(fds[0], false);
+    fcntl(fds[1], F_SETPIPE_SZ, 1 << 18); // room for a part longer than the reader's buffer
+    KeyReader reader = ReaderOf(fds[0], false);
     std::vector<std::string> items;
     for (size_t p = 0; p < parts.size(); ++p) {
         EXPECT_EQ(write(fds[1], parts[p].first.data(), parts[p].first.size()),
@@ -39,8 +40,8 @@ std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& pa
         if (last) close(fds[1]);
         for (int n = 0; last || n < parts[p].second; ++n) {
             DecodedInput item{};
-            InputEvent event = InputNext(&item, false);
-            items.push_back(Describe(event, item));
+            InputEvent event = ReadNext(&reader, &item, false);
+            items.push_back(Describe(reader, event, item));
             if (event != InputEvent::kItem) break;
         }
     }
@@ -63,6 +64,19 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         {{{longSequence, 1}, {"23;5Ax", 0}}, {"ignored", "x", "end"}},
         {{{longSequence, 1}, {"23\x01y", 0}}, {"ignored", "Ctrl-A", "y", "end"}}, // cut short
         {{{longSequence + "A", 0}}, {"Up", "end"}}, // whole: a key, however long
+        // Past the reader's buffer, of every kind: the key after the sequence is the next item.
+        {{{"\x1b[" + std::string(140000, '1') + "Ax", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b]52;c;" + std::string(70000, 'Y') + "\x07x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1bP" + std::string(300, 'a'), 1}, {"bc\x1b\\x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b_" + std::string(300, 'a') + "\x1b", 1}, {"\\x", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b^" + std::string(300, 'a'), 1}, {"\x1bOR", 0}}, {"ignored", "F3", "end"}},
+        {{{"\x1bX" + std::string(300, 'a'), 1}, {"b\ry", 0}}, {"ignored", "Enter", "y", "end"}},
+        {{{"\x1b\x1b[" + std::string(300, '1'), 1}, {"23Ax", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b\x1b]" + std::string(300, 'a'), 1}, {"\x07x", 0}}, {"ignored", "x", "end"}},
+        // A long sequence that ended leaves nothing to skip: what comes after it is typed.
+        {{{"\x1b[?" + std::string(300, '1') + "c", 1}, {"echo", 0}},
+         {"ignored", "e", "c", "h", "o", "end"}},
+        {{{longSequence + "A", 1}, {"ab", 0}}, {"Up", "a", "b", "end"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].first.substr(0, 8);
@@ -71,11 +85,11 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
 TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
     int fd = open("/dev/null", O_RDONLY);
     close(fd);
-    InputBegin(fd, false);
+    KeyReader reader = ReaderOf(fd, false);
     DecodedInput item{};
-    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid);
-    EXPECT_EQ(InputProblem(), "standard input is not open");
-    EXPECT_EQ(InputNext(&item, false), InputEvent::kInvalid) << "and stays ended";
+    EXPECT_EQ(ReadNext(&reader, &item, false), InputEvent::kInvalid);
+    EXPECT_EQ(reader.problem, "standard input is not open");
+    EXPECT_EQ(ReadNext(&reader, &item, false), InputEvent::kInvalid) << "and stays ended";
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "console/keys.h"
-#include "console/terminal_input.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/decoder.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -186,6 +186,13 @@ TEST(ConsoleDecode, UnknownSequencesAreConsumedWholeAndNeverTyped) {
         {"\x1b[1;\xc3\xa9", "ignored (4)"},
         {"\x1b[200~", "paste begin (6)"},
         {"\x1b[201~", "paste end (6)"},
+        // Strings up to their terminator (BEL or ESC \): OSC, DCS, APC, SOS and PM.
+        {"\x1b]0;title\x07x", "ignored (10)"},
+        {"\x1b]52;c;YWJj\x1b\\x", "ignored (13)"},
+        {"\x1bP1$r0m\x1b\\x", "ignored (9)"},
+        {"\x1b_Gi=1;OK\x1b\\x", "ignored (11)"},
+        {"\x1b]0;t\x1bOR", "ignored (5)"}, // another escape ends it and begins a key
+        {"\x1b]0;t\rx", "ignored (5)"},    // cut short by a control byte, which stays
     };
     for (const auto& c : cases)
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
@@ -203,7 +210,9 @@ TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
         {"\x1b[[", "need more", "ignored (3)"},       {"\x1b\x1b", "need more", "key Alt-Esc (2)"},
         {"\x1b\x1b[1", "need more", "ignored (4)"},   {"\x1b\xc3", "need more", "ignored (2)"},
         {"\xc3", "need more", "ignored (1)"},         {"\xe2\x82", "need more", "ignored (2)"},
-        {"\xf0\x9f\x98", "need more", "ignored (3)"},
+        {"\xf0\x9f\x98", "need more", "ignored (3)"}, {"\x1b]", "need more", "key Alt-] (2)"},
+        {"\x1b]0;ti", "need more", "ignored (6)"},    {"\x1bP\x1b", "need more", "ignored (3)"},
+        {"\x1b\x1b]", "need more", "ignored (3)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Decode(c.bytes, false), c.waiting) << "bytes: " << c.bytes;
@@ -313,8 +322,8 @@ TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
         {kKeyF3, kC | kA, false, true, 0x10060, u"Ctrl-Alt-F3"},
         {kKeyF1, kC | kA | kS, true, true, 0x1005E, u"Ctrl-Alt-Shift-F1"},
         {kKeyF3, kA | kS, false, true, 0x1006A, u"Alt-F3"},
-        {kKeyA + 16, kC, false, true, 0x11, u"Ctrl-Q"},
-        {kKeyA + 16, kC | kS, false, true, 0x11, u"Ctrl-Shift-Q"},
+        {LetterKey('Q'), kC, false, true, 0x11, u"Ctrl-Q"},
+        {LetterKey('Q'), kC | kS, false, true, 0x11, u"Ctrl-Shift-Q"},
         {kKeyA, kC | kA, false, true, 0x1001E, u"Ctrl-Alt-A"},
         {kKeyLeft, kC | kS, false, true, 0x100CC, u"Ctrl-Shift-Left"},
         {kKeyEnter, 0, false, true, 13, u"Enter"},
@@ -331,15 +340,15 @@ TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
         {kKeyBackslash, kC, true, true, 0, u"Ctrl-\\"},
         {kKeyGrave, kA, false, true, 0x10029, u"Alt-`"},
         {kKeyGrave, kA, true, true, 0, u"Alt-`"},
-        {kKeyA + 1, kC | kA | kS, false, true, 0x10030, u"Ctrl-Alt-Shift-B"},
-        {kKeyA + 1, kC | kA | kS, true, true, 0, u"Ctrl-Alt-Shift-B"},
+        {LetterKey('B'), kC | kA | kS, false, true, 0x10030, u"Ctrl-Alt-Shift-B"},
+        {LetterKey('B'), kC | kA | kS, true, true, 0, u"Ctrl-Alt-Shift-B"},
         {kKeyHome, kA, false, false, 0, u"Alt-Home"},
-        {kKeyA + 2, kC, false, false, 0, u"Ctrl-C"},
+        {LetterKey('C'), kC, false, false, 0, u"Ctrl-C"},
         {kKeyTab, 0, false, true, 9, u"Tab"},
         {kKeyEsc, 0, true, true, 27, u"Esc"},
     };
     for (const auto& c : cases) {
-        KeyReport report = ReportKey(c.key, c.modifiers, c.extendedHost);
+        HostKeyReport report = HostReportOfKey(c.key, c.modifiers, c.extendedHost);
         std::string what = ToUtf8(c.keyName) + (c.extendedHost ? " (newer host)" : "");
         EXPECT_EQ(report.reported, c.reported) << what;
         EXPECT_EQ(report.keyCode, c.keyCode) << what;
@@ -351,7 +360,7 @@ TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
 TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
     const char16_t units[] = {u'a', u'A', u' ', 0xE9, 0x4E2D, 0xD83D, 0xDE00};
     for (char16_t unit : units) {
-        KeyReport report = ReportText(unit);
+        HostKeyReport report = HostReportOfText(unit);
         EXPECT_TRUE(report.reported);
         EXPECT_EQ(report.keyCode, unit);
         EXPECT_EQ(report.keyName[0], 0);
@@ -360,8 +369,8 @@ TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
 }
 
 TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
-    EXPECT_FALSE(ReportKey(-1, 0, false).reported);
-    EXPECT_FALSE(ReportKey(kConsoleKeyCount, 0, true).reported);
+    EXPECT_FALSE(HostReportOfKey(-1, 0, false).reported);
+    EXPECT_FALSE(HostReportOfKey(kConsoleKeyCount, 0, true).reported);
     char16_t name[8] = u"x";
     ConsoleKeyName(kConsoleKeyCount, 0, name, 8);
     EXPECT_EQ(name[0], 0);
@@ -370,7 +379,7 @@ TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
 TEST(ConsoleReport, ColumnsOfModifierStates) {
     const size_t expected[8] = {0, 1, 2, 4, 3, 3, 5, 6};
     for (int state = 0; state < 8; ++state)
-        EXPECT_EQ(ConsoleColumn(state), expected[state]) << "state " << state;
+        EXPECT_EQ(HostKeyColumn(state), expected[state]) << "state " << state;
 }
 
 TEST(ConsoleReport, ShownNamesListTheKeysHeld) {

@@ -1,55 +1,68 @@
 // The console's session with the native plug-in: keys in, edit lines and built-in commands out.
+#include <filesystem>
+#include <memory>
 #include <string>
 
-#include "console/session.h"
+#include "console/drivers/native_driver.h"
+#include "console/session/commands.h"
+#include "console/session/session.h"
+#include "console/terminal/terminal_screen.h"
+#include "console/terminal/transcript_screen.h"
+#include "plugin/version.h"
 #include "world.h"
 
 namespace {
 
-std::string written;
-
-void Capture(const char* bytes, size_t length) {
-    written.append(bytes, length);
-}
-
-// A started session over the native plug-in: a transcript, or a terminal width columns wide.
+// A started session over the native plug-in: a transcript, or a terminal width columns wide. What
+// the console writes is kept in written; the host's output only in the stand-in host.
 class ConsoleTest : public World {
   protected:
+    std::string written;
+    std::unique_ptr<PluginDriver> plugin = MakeNativeDriver();
+    std::unique_ptr<Screen> screen;
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+
     void Start(const char16_t* hostVersion = u"23", bool transcript = true, size_t width = 80) {
         written.clear();
         HostSetVariable(u"_4ver", hostVersion);
         HostSetVariable(kResultVariable, u"0");
-        if (!transcript) HostSetClearEditLineHook([](char16_t* at) { SessionClearFrom(at); });
+        ByteSink capture = [this](const char* bytes, size_t length) {
+            written.append(bytes, length);
+        };
+        ByteSink ignore = [](const char*, size_t) {};
+        if (transcript)
+            screen = MakeTranscriptScreen(capture, ignore);
+        else
+            screen = MakeTerminalScreen(capture, ignore, ignore, TerminalSize{24, width});
         std::string problem;
-        ASSERT_TRUE(NativePlugin.start(&problem)) << problem;
+        ASSERT_TRUE(plugin->Start(&problem)) << problem;
         bool extended = hostVersion[0] >= u'2' && hostVersion[1] >= u'4';
-        SessionBegin(&NativePlugin, extended, transcript, width, Capture);
-        SessionFlush();
+        session = std::make_unique<Session>();
+        SessionBegin(*session, plugin.get(), screen.get(), extended);
+        SessionFlush(*session);
         HostClearOutput();
         written.clear();
     }
     void TearDown() override {
-        NativePlugin.stop();
+        plugin->Stop();
         World::TearDown();
     }
 
-    // Types bytes as a terminal would send them, then lets the console draw.
+    // Types bytes as a terminal would send them, runs each line they end, then lets the console
+    // draw.
     void Type(const std::string& bytes) {
         size_t pos = 0;
-        while (pos < bytes.size() && !Console.exitRequested) {
+        while (pos < bytes.size() && !session->exitRequested) {
             DecodedInput item =
                 DecodeInput(reinterpret_cast<const unsigned char*>(bytes.data()) + pos,
                             bytes.size() - pos, true, false);
-            SessionInput(item);
+            if (auto line = SessionInput(*session, item)) RunCommandLine(*session, *line);
             pos += item.consumed;
         }
-        SessionFlush();
+        SessionFlush(*session);
     }
 
-    std::u16string Line() const {
-        return std::u16string(Console.line.text, Console.line.length)
-            .insert(Console.line.cursor, u"|");
-    }
+    std::u16string Line() const { return TranscriptLine(session->line); }
     std::u16string Result() const { return *HostVariable(kResultVariable); }
 };
 
@@ -95,10 +108,10 @@ TEST_F(ConsoleTest, KeysTheHostEditsWith) {
     };
     for (const auto& c : cases) {
         Start();
-        Console.line.overwrite = false;
+        session->line.overwrite = false;
         Type(c.keys);
         EXPECT_EQ(Line(), c.line) << c.keys;
-        NativePlugin.stop();
+        plugin->Stop();
         ResetWorld();
     }
 }
@@ -117,13 +130,13 @@ TEST_F(ConsoleTest, HistoryWithUpAndDown) {
 TEST_F(ConsoleTest, PastingPastTheBoundRingsOnceAndKeepsTheLine) {
     Start();
     Type("\x1b[200~" + std::string(100000, 'x') + "\x1b[201~");
-    EXPECT_EQ(Console.line.length, kMaxLineLength);
-    EXPECT_EQ(Console.line.text[kMaxLineLength], 0);
-    EXPECT_EQ(std::u16string(Console.line.text, kMaxLineLength),
+    EXPECT_EQ(session->line.length, kMaxLineLength);
+    EXPECT_EQ(session->line.text[kMaxLineLength], 0);
+    EXPECT_EQ(std::u16string(session->line.text, kMaxLineLength),
               std::u16string(kMaxLineLength, u'x'));
     EXPECT_EQ(written, "(bell: the line is full)\n");
     Type("\x7fy");
-    EXPECT_EQ(Console.line.text[kMaxLineLength - 1], u'y');
+    EXPECT_EQ(session->line.text[kMaxLineLength - 1], u'y');
 }
 
 TEST_F(ConsoleTest, BuiltInCommands) {
@@ -135,7 +148,7 @@ TEST_F(ConsoleTest, BuiltInCommands) {
     };
     const Case cases[] = {
         {"torvane /x", "", u"1", u""},
-        {"torvane /a:n", "", u"0", u"\r\n       Torvane v1.0.1 (x64) settings:"},
+        {"torvane /a:n", "", u"0", u"\r\n       Torvane v" TORVANE_VERSION_TEXT " (x64) settings:"},
         {"TORVANE /Q /B:N", "", u"0", u""},
         {"usage torvane", "TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n", u"0", u""},
         {"usage key", "No usage text for key.\n", u"1", u""},
@@ -165,7 +178,7 @@ TEST_F(ConsoleTest, BuiltInCommands) {
         EXPECT_EQ(shown, c.shown) << c.line;
         EXPECT_EQ(Result(), c.result) << c.line;
         EXPECT_EQ(HostStdout().substr(0, c.stdoutStart.size()), c.stdoutStart) << c.line;
-        NativePlugin.stop();
+        plugin->Stop();
         ResetWorld();
     }
 }
@@ -193,6 +206,20 @@ TEST_F(ConsoleTest, VariablesForThePlugIn) {
                        "[set FOO=|] Enter\n");
     Type("torvane /x\recho %_?\r");
     EXPECT_NE(written.find("[echo %_?|] Enter\n1\n"), std::string::npos);
+    written.clear();
+    Type("set b=2\rset A=1\rset\r");
+    EXPECT_EQ(written, "[set b=2|] Enter\n[set A=1|] Enter\n[set|] Enter\nA=1\nb=2\n");
+    EXPECT_EQ(Result(), u"0");
+
+    std::string folder = ::testing::TempDir() + "console-variables-folder";
+    std::filesystem::create_directories(folder); // where the variables file should be
+    session->variables.path = folder;
+    written.clear();
+    Type("set C=3\r");
+    EXPECT_EQ(written,
+              "[set C=3|] Enter\nCould not keep the variables in " + folder + ": Is a directory\n");
+    EXPECT_EQ(Result(), u"2");
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ConsoleTest, HelpShowsTheBoxInTheTranscript) {
@@ -262,22 +289,22 @@ TEST_F(ConsoleTest, TraceLinesAndSoundsInTheTranscript) {
 TEST_F(ConsoleTest, CtrlCAndExitLeave) {
     Start();
     Type("abc\x03");
-    EXPECT_TRUE(Console.exitRequested);
-    EXPECT_EQ(Console.exitStatus, 130);
+    EXPECT_TRUE(session->exitRequested);
+    EXPECT_EQ(session->exitStatus, 130);
     EXPECT_EQ(written, "[abc|] Ctrl-C: leaving\n");
-    NativePlugin.stop();
+    plugin->Stop();
     ResetWorld();
     Start();
     Type("exit\rmore");
-    EXPECT_TRUE(Console.exitRequested);
-    EXPECT_EQ(Console.exitStatus, 0);
+    EXPECT_TRUE(session->exitRequested);
+    EXPECT_EQ(session->exitStatus, 0);
     EXPECT_EQ(Line(), u"|");
-    NativePlugin.stop();
+    plugin->Stop();
     ResetWorld();
     Start();
     Type("\x1b[200~abc\x03more"); // inside a paste whose end never comes
-    EXPECT_TRUE(Console.exitRequested);
-    EXPECT_EQ(Console.exitStatus, 130);
+    EXPECT_TRUE(session->exitRequested);
+    EXPECT_EQ(session->exitStatus, 130);
 }
 
 // On a terminal: the line is drawn, cleared from the cursor when the plug-in asks, and redrawn.
@@ -304,14 +331,14 @@ TEST_F(ConsoleTest, NarrowTerminalRedrawsFromTheLinesFirstRow) {
     Type("\x1b[H");
     EXPECT_EQ(written, "\x1b[1A\r\x1b[J> abcd\r\nefgh\x1b[1A\r\x1b[2C");
     written.clear();
-    SessionResize(4);
-    SessionFlush();
+    SessionResize(*session, {24, 4});
+    SessionFlush(*session);
     // Rewrapped at four columns the cursor is on the first row, column 2.
     EXPECT_EQ(written, "\r\x1b[J> ab\r\ncdef\r\ngh\x1b[2A");
     Type("\x1b[F");
     written.clear();
-    SessionResize(12);
-    SessionFlush();
+    SessionResize(*session, {24, 12});
+    SessionFlush(*session);
     // The three rows drawn at four columns stay three on a wider terminal.
     EXPECT_EQ(written, "\x1b[2A\r\x1b[J> abcdefgh");
 }

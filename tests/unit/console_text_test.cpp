@@ -1,14 +1,16 @@
 // The console's texts: its own messages broken to the terminal's width, transcripts without
-// control characters, and the help box laid out for terminals of every size.
+// control characters, the help box laid out for terminals of every size, and long output paged.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "console/keys.h"
-#include "console/message_box.h"
-#include "console/output.h"
-#include "console/wrap.h"
+#include "console/session/help_box.h"
+#include "console/session/host_keys.h"
+#include "console/terminal/layout.h"
+#include "console/terminal/terminal_screen.h"
+#include "console/terminal/transcript_screen.h"
+#include "plugin/version.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -44,7 +46,8 @@ TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
         std::string shown;
     };
     const Case cases[] = {
-        {{"Torvane v1.0.1 loaded; hotkey is F3.\r\n"}, "Torvane v1.0.1 loaded; hotkey is F3.\n"},
+        {{"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n"},
+         "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\n"},
         {{"a\r", "\nb\r"}, "a\nb"}, // a carriage return waits for what follows
         {{"a\rb"}, "a^Mb"},
         {{"\tx\ty"}, "        x       y"},
@@ -60,6 +63,23 @@ TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
             shown += TranscriptText(&stream, bytes.data(), bytes.size());
         EXPECT_EQ(shown, c.shown) << c.writes[0];
     }
+}
+
+// The console's complaints go to the error stream, broken at blanks, without control characters.
+TEST(ConsoleText, ComplaintsAreLinesOnTheErrorStream) {
+    std::string out;
+    std::string err;
+    ByteSink toOut = [&out](const char* bytes, size_t length) { out.append(bytes, length); };
+    ByteSink toErr = [&err](const char* bytes, size_t length) { err.append(bytes, length); };
+    Complain(*MakeTranscriptScreen(toOut, toErr),
+             "cannot write the registry file /tmp/r\xc2\x85\x1b[2J\n.txt: Permission denied (the "
+             "file is read-only)");
+    Complain(*MakeTerminalScreen(toOut, toOut, toErr, {24, 30}),
+             "the bridge under Wine was ended by signal 9 (Killed)");
+    EXPECT_EQ(err, "torvane-console: cannot write the registry file /tmp/r??[2J?.txt: Permission\n"
+                   "denied (the file is read-only)\n"
+                   "torvane-console: the bridge\nunder Wine was ended by signal\n9 (Killed)\n");
+    EXPECT_EQ(out, "");
 }
 
 // The help box's rows as text, one per line.
@@ -96,7 +116,7 @@ TEST(ConsoleText, TheBoxFitsTheTerminal) {
          "│ First line   │\n"
          "│              │\n"
          "│         Tab  │\n"
-         "│ stop         │\n"
+         "│       stop   │\n" // the indent kept, as much of it as leaves half the row
          "│ A line long  │\n"
          "│ enough to    │\n"
          "│ wrap         │\n"
@@ -126,6 +146,18 @@ TEST(ConsoleText, TheBoxFitsTheTerminal) {
         BoxLayout box = LayOutBox(text, u"Title", c.width, c.height);
         EXPECT_EQ(Rows(box, 0), c.rows) << c.width << "x" << c.height;
     }
+    // The rows of an indented line keep its indent, also the pieces of a word cut to fit.
+    const struct {
+        const char16_t* line;
+        size_t width;
+        std::vector<std::u16string> body;
+    } indented[] = {
+        {u"    indented words wrap", 20, {u"    indented", u"    words wrap"}},
+        {u"  abcdefghijklmnop", 12, {u"  abcdef", u"  ghijkl", u"  mnop"}},
+        {u"\t/O:\toverwrite", 16, {u"        /O:", u"      overwr", u"      ite"}},
+    };
+    for (const auto& c : indented)
+        EXPECT_EQ(LayOutBox(c.line, u"T", c.width, 24).body, c.body) << ToUtf8(c.line);
 }
 
 TEST(ConsoleText, KeysInTheBox) {
@@ -140,12 +172,17 @@ TEST(ConsoleText, KeysInTheBox) {
         size_t topAfter;
     };
     const Case cases[] = {
-        {kKeyEnter, 0, 3, BoxAnswer::kClose, 3},        {kKeyEsc, 0, 0, BoxAnswer::kClose, 0},
-        {kKeyA + 2, kCtrlBit, 0, BoxAnswer::kLeave, 0}, // Ctrl-C
-        {kKeyA + 2, 0, 0, BoxAnswer::kStay, 0},         {kKeyDown, 0, 0, BoxAnswer::kStay, 1},
-        {kKeyDown, 0, 6, BoxAnswer::kStay, 6},          {kKeyUp, 0, 0, BoxAnswer::kStay, 0},
-        {kKeyPgDn, 0, 1, BoxAnswer::kStay, 5},          {kKeyPgDn, 0, 5, BoxAnswer::kStay, 6},
-        {kKeyPgUp, 0, 3, BoxAnswer::kStay, 0},          {kKeyEnd, 0, 0, BoxAnswer::kStay, 6},
+        {kKeyEnter, 0, 3, BoxAnswer::kClose, 3},
+        {kKeyEsc, 0, 0, BoxAnswer::kClose, 0},
+        {LetterKey('C'), kCtrlBit, 0, BoxAnswer::kLeave, 0}, // Ctrl-C
+        {LetterKey('C'), 0, 0, BoxAnswer::kStay, 0},
+        {kKeyDown, 0, 0, BoxAnswer::kStay, 1},
+        {kKeyDown, 0, 6, BoxAnswer::kStay, 6},
+        {kKeyUp, 0, 0, BoxAnswer::kStay, 0},
+        {kKeyPgDn, 0, 1, BoxAnswer::kStay, 5},
+        {kKeyPgDn, 0, 5, BoxAnswer::kStay, 6},
+        {kKeyPgUp, 0, 3, BoxAnswer::kStay, 0},
+        {kKeyEnd, 0, 0, BoxAnswer::kStay, 6},
         {kKeyHome, 0, 6, BoxAnswer::kStay, 0},
     };
     for (const auto& c : cases) {
@@ -158,6 +195,39 @@ TEST(ConsoleText, KeysInTheBox) {
     DecodedInput typed{InputKind::kText, 1, U'q', 0, 0};
     EXPECT_EQ(BoxKey(box, typed, &top), BoxAnswer::kStay);
     EXPECT_EQ(top, 2u);
+}
+
+// Paged output on a terminal of 4 rows and 10 columns stops before it would reach the last row;
+// the note there is erased once the answer came. The host's output elsewhere is never paged.
+TEST(ConsoleText, PagedOutputStopsAtEachFullPage) {
+    const std::string note = "-- More: \r\x1b[K";
+    const struct {
+        std::u16string text;
+        std::vector<More> answers;
+        std::string shown;
+    } cases[] = {
+        {u"a\nb\nc\n", {}, "a\nb\nc\n"},
+        {u"a\r\nb\r\nc\r\nd", {More::kPage}, "a\r\nb\r\nc\r\n" + note + "d"},
+        // A wide character that does not fit starts a row, a row of all 10 columns is one, and
+        // tabs stop at the last column.
+        {u"123456789\u6f22\nb\nc", {More::kPage}, "123456789\xe6\xbc\xa2\nb\n" + note + "c"},
+        {u"1234567890\n\t\tx\nc\nd", {More::kPage}, "1234567890\n\t\tx\nc\n" + note + "d"},
+        {u"a\nb\nc\nd\ne\nf", {More::kLine, More::kStop}, "a\nb\nc\n" + note + "d\n" + note},
+    };
+    for (const auto& c : cases) {
+        std::string terminal, elsewhere;
+        size_t asked = 0;
+        auto screen = MakeTerminalScreen(
+            [&](const char* bytes, size_t length) { terminal.append(bytes, length); },
+            [&](const char* bytes, size_t length) { elsewhere.append(bytes, length); }, nullptr,
+            TerminalSize{4, 10}, [&] { return c.answers.at(asked++); });
+        screen->PageOutput(true);
+        screen->HostOutput(1, u"1\n2\n3\n4\n5\n", 10);
+        screen->HostOutput(2, c.text.data(), c.text.size());
+        EXPECT_EQ(terminal, c.shown) << ToUtf8(c.text);
+        EXPECT_EQ(asked, c.answers.size()) << ToUtf8(c.text);
+        EXPECT_EQ(elsewhere, "1\n2\n3\n4\n5\n");
+    }
 }
 
 } // namespace

@@ -3,17 +3,18 @@
 
 #include "command/help.h"
 #include "keys/key_names.h"
+#include "plugin/version.h"
 #include "standins/ui.h"
 #include "world.h"
 
 namespace {
 
 // Every test starts from a fresh library and fresh stand-ins.
-using HelpWorld = World;
+using HelpAndUsage = World;
 
 constexpr size_t kUsageOffset = 52; // line 1 and the two line feeds after it
 
-TEST_F(HelpWorld, HelpTextHasItsNineteenLines) {
+TEST_F(HelpAndUsage, HelpTextHasItsNineteenLines) {
     const std::u16string lines[] = {
         u"Display or change settings for the Torvane plugin.",
         u"",
@@ -76,12 +77,13 @@ const LookupCase kUsageCases[] = {
     {u"TORVANE\u00A0", 0},
 };
 
-TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
+TEST_F(HelpAndUsage, UsageCopiesTheTextFromItsThirdLine) {
     const std::u16string usage = std::u16string(HelpText).substr(kUsageOffset);
     ASSERT_EQ(usage.size(), 607u);
     ASSERT_EQ(usage.substr(0, 47), u"TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n");
     for (const auto& c : kUsageCases) {
-        char16_t out[1024 + 8];
+        constexpr size_t kSize = kUsageBufferSize + 8;
+        char16_t out[kSize];
         for (char16_t& ch : out)
             ch = u'#';
         // The name in a heap buffer of exactly its size, so that the sanitizers catch a read past
@@ -91,11 +93,10 @@ TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
         EXPECT_EQ(Usage(name.data(), out), c.found) << "name: " << ToUtf8(c.name);
         if (c.found) {
             EXPECT_EQ(std::u16string(out), usage) << "name: " << ToUtf8(c.name);
-            EXPECT_EQ(std::u16string(out + 608, 1024 + 8 - 608),
-                      std::u16string(1024 + 8 - 608, u'#'))
+            EXPECT_EQ(std::u16string(out + 608, kSize - 608), std::u16string(kSize - 608, u'#'))
                 << "name: " << ToUtf8(c.name);
         } else {
-            EXPECT_EQ(std::u16string(out, 1024 + 8), std::u16string(1024 + 8, u'#'))
+            EXPECT_EQ(std::u16string(out, kSize), std::u16string(kSize, u'#'))
                 << "name: " << ToUtf8(c.name);
         }
     }
@@ -103,7 +104,7 @@ TEST_F(HelpWorld, UsageCopiesTheTextFromItsThirdLine) {
     EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
-TEST_F(HelpWorld, UsageAndHelpRefuseNullArguments) {
+TEST_F(HelpAndUsage, UsageAndHelpRefuseNullArguments) {
     char16_t out[4] = {u'#', u'#', u'#', u'#'};
     EXPECT_EQ(Usage(nullptr, out), 0);
     EXPECT_EQ(Usage(u"torvane", nullptr), 0);
@@ -112,7 +113,7 @@ TEST_F(HelpWorld, UsageAndHelpRefuseNullArguments) {
     EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
-TEST_F(HelpWorld, HelpShowsTheWholeTextInABox) {
+TEST_F(HelpAndUsage, HelpShowsTheWholeTextInABox) {
     for (const auto& c : kUsageCases) {
         StandInUiReset();
         EXPECT_EQ(Help(c.name.c_str()), c.found) << "name: " << ToUtf8(c.name);
@@ -132,20 +133,21 @@ struct ShowHelpCase {
     std::u16string after; // what follows the help text
 };
 
-TEST_F(HelpWorld, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
+TEST_F(HelpAndUsage, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
     const ShowHelpCase cases[] = {
         {false, u"\r\nThe current hotkey is F3.\r\n"},
-        {true, u"\r\nThe current hotkey is F3.\r\n\r\n\t\t\t\t\tTorvane  1.0.1.1 (x64)\r\n"},
+        {true, u"\r\nThe current hotkey is F3.\r\n\r\n\t\t\t\t\tTorvane  " TORVANE_FILE_VERSION_TEXT
+               " (x64)\r\n"},
     };
     for (const auto& c : cases) {
         HostClearOutput();
-        EXPECT_EQ(ShowCommandHelp(c.showVersion), 0);
+        ShowCommandHelp(c.showVersion);
         EXPECT_EQ(HostStdout(), std::u16string(HelpText) + c.after) << "version " << c.showVersion;
         EXPECT_EQ(HostStderr(), u"");
     }
 }
 
-TEST_F(HelpWorld, CommandHelpNamesTheCurrentHotkey) {
+TEST_F(HelpAndUsage, CommandHelpNamesTheCurrentHotkey) {
     const int32_t hotkeys[] = {0x1003D, 0x10044, 0x7FFFFFF0};
     for (int32_t hotkey : hotkeys) {
         Settings.hotkey = hotkey;

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using KeyReports = World;
+
 // Which of the two actions a key set off on the line "run x y" after "copy a b" was captured.
 std::string Outcome(const EditLine& line) {
     if (line.Text() == u"run x y a b") return "recall";
@@ -19,7 +22,7 @@ struct NameCase {
     const char* expect;
 };
 
-TEST_F(World, KeysReportedByNameAreRoutedByTheirCode) {
+TEST_F(KeyReports, KeysReportedByNameAreRoutedByTheirCode) {
     const NameCase cases[] = {
         {u"Enter", 0, 0x1003D, "capture"},
         {u"enter", 0, 0x1003D, "capture"},
@@ -68,7 +71,7 @@ TEST_F(World, KeysReportedByNameAreRoutedByTheirCode) {
     }
 }
 
-TEST_F(World, IgnoredNamesLeaveTheRecordAlone) {
+TEST_F(KeyReports, IgnoredNamesLeaveTheRecordAlone) {
     const char16_t* const names[] = {u"Alt-Enter", u"A", u"", u"Foo", u"Ctrl-C"};
     for (const char16_t* name : names) {
         ResetWorld();
@@ -83,7 +86,7 @@ TEST_F(World, IgnoredNamesLeaveTheRecordAlone) {
     }
 }
 
-TEST_F(World, TheNameIsReadOnlyWhenTheCodeIsZero) {
+TEST_F(KeyReports, TheNameIsReadOnlyWhenTheCodeIsZero) {
     extendedKeys = true;
     Enter(u"copy a b");
     EditLine captured(u"run x y", 13);
@@ -103,7 +106,7 @@ TEST_F(World, TheNameIsReadOnlyWhenTheCodeIsZero) {
     EXPECT_EQ(std::memcmp(&before, &unnamed.record, sizeof before), 0);
 }
 
-TEST_F(World, OlderHostsIgnoreNamesAndCtrlAltShift) {
+TEST_F(KeyReports, OlderHostsIgnoreNamesAndCtrlAltShift) {
     Enter(u"copy a b");
     for (const char16_t* name : {u"Enter", u"F3"}) {
         EditLine line(u"run x y", 0);
@@ -118,7 +121,7 @@ TEST_F(World, OlderHostsIgnoreNamesAndCtrlAltShift) {
     EXPECT_EQ(Outcome(line), "none");
 }
 
-TEST_F(World, RecallByNameConsumesTheKey) {
+TEST_F(KeyReports, RecallByNameConsumesTheKey) {
     extendedKeys = true;
     Enter(u"copy a b");
     EditLine line(u"run x y", 0);
@@ -129,7 +132,7 @@ TEST_F(World, RecallByNameConsumesTheKey) {
     EXPECT_EQ(line.name[0], 0);
 }
 
-TEST_F(World, AnOverlongReportedNameIsIgnored) {
+TEST_F(KeyReports, AnOverlongReportedNameIsIgnored) {
     extendedKeys = true;
     Enter(u"copy a b");
     std::u16string name = u"Ctrl-" + std::u16string(5000, u'F') + u"3";
@@ -137,7 +140,7 @@ TEST_F(World, AnOverlongReportedNameIsIgnored) {
     line.record.keyName = name.data();
     key(&line.record);
     EXPECT_EQ(Outcome(line), "none");
-    EXPECT_EQ(CodeFromKeyName(name.c_str()), 0);
+    EXPECT_EQ(CodeOfReportedKeyName(name.c_str()), 0);
 }
 
 } // namespace

@@ -2,9 +2,13 @@
 #include <vector>
 
 #include "plugin/identity.h"
+#include "plugin/version.h"
 #include "world.h"
 
 namespace {
+
+// Every test starts from a fresh library and fresh stand-ins.
+using Lifecycle = World;
 
 void StoreHotkey(RegistryKey root, uint32_t hotkey) {
     StandInRegistrySetDword(root, SettingsKeyPath, u"Hotkey", hotkey);
@@ -15,9 +19,9 @@ struct ProbeCase {
     int32_t hostVersion;
 };
 
-TEST_F(World, ProbeReadsTheHostsMajorVersion) {
+TEST_F(Lifecycle, ProbeReadsTheHostsMajorVersion) {
     // Leading zeros up to the last character the host's expansion buffer holds.
-    const std::u16string filled = std::u16string(1021, u'0') + u"24";
+    const std::u16string filled = std::u16string(kExpandBufferSize - 3, u'0') + u"24";
     const ProbeCase cases[] = {
         {u"23", 23},
         {u"24", 24},
@@ -58,7 +62,7 @@ TEST_F(World, ProbeReadsTheHostsMajorVersion) {
 }
 
 // A second start reads the version again: nothing of the first start's finding is kept.
-TEST_F(World, ASecondStartProbesAgain) {
+TEST_F(Lifecycle, ASecondStartProbesAgain) {
     const ProbeCase starts[] = {{u"24", 24}, {u"4294967296", 0}, {u"30", 30}, {u"v24", 0}};
     for (const auto& c : starts) {
         HostSetVariable(u"_4ver", c.version);
@@ -75,7 +79,7 @@ struct BannerCase {
     bool shown;
 };
 
-TEST_F(World, BannerOnlyWhenTheFlagsExpandToExactly00) {
+TEST_F(Lifecycle, BannerOnlyWhenTheFlagsExpandToExactly00) {
     const BannerCase cases[] = {{u"0", u"0", nullptr, true},     {u"0", u"0", u"", true},
                                 {u"1", u"0", nullptr, false},    {u"0", u"1", nullptr, false},
                                 {u"0", u"0", u"1", false},       {u"0", u"0", u"x", false},
@@ -90,7 +94,8 @@ TEST_F(World, BannerOnlyWhenTheFlagsExpandToExactly00) {
         HostSetVariable(u"_pipe", c.pipe);
         if (c.noloadmsg != nullptr) HostSetVariable(u"noloadmsg", c.noloadmsg);
         InitializePlugin();
-        std::u16string expected = c.shown ? u"Torvane v1.0.1 loaded; hotkey is F3.\r\n" : u"";
+        std::u16string expected =
+            c.shown ? u"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n" : u"";
         EXPECT_EQ(HostStdout(), expected)
             << (c.transient ? ToUtf8(c.transient) : "-") << "|" << ToUtf8(c.pipe) << "|"
             << (c.noloadmsg ? ToUtf8(c.noloadmsg) : "-");
@@ -108,7 +113,7 @@ struct StartCase {
     const char* rootsOpened;
 };
 
-TEST_F(World, StartUpLoadsUserKeyThenMachineKey) {
+TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
     const StartCase cases[] = {
         {u"23", 0, 0, 0, 0x1003D, u"F3", "CM"},
         {u"23", 0x11, 0, 0x1003E, 0x11, u"Ctrl-Q", "C"},
@@ -128,8 +133,8 @@ TEST_F(World, StartUpLoadsUserKeyThenMachineKey) {
         StandInRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
         EXPECT_EQ(InitializePlugin(), 0);
         EXPECT_EQ(Settings.hotkey, c.hotkey) << ToUtf8(c.banner);
-        EXPECT_EQ(HostStdout(),
-                  u"Torvane v1.0.1 loaded; hotkey is " + std::u16string(c.banner) + u".\r\n");
+        EXPECT_EQ(HostStdout(), u"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is " +
+                                    std::u16string(c.banner) + u".\r\n");
         std::string opened;
         for (const auto& call : StandInRegistryCalls()) {
             EXPECT_TRUE(call.function != "create" && call.function != "set")
@@ -141,8 +146,13 @@ TEST_F(World, StartUpLoadsUserKeyThenMachineKey) {
     }
 }
 
-TEST_F(World, StartUpResetsToDefaultsBeforeLoading) {
-    Settings = {0x11, 1, 0, 1, 0, 1};
+TEST_F(Lifecycle, StartUpResetsToDefaultsBeforeLoading) {
+    Settings = {.hotkey = 0x11,
+                .overwrite = 1,
+                .breakAtSlash = 0,
+                .keepOldArgs = 1,
+                .beepOnError = 0,
+                .traceMessages = 1};
     StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Overwrite", 1); // no hotkey
     InitializePlugin();
     EXPECT_EQ(Settings.hotkey, 0x1003D);
@@ -153,7 +163,7 @@ TEST_F(World, StartUpResetsToDefaultsBeforeLoading) {
     EXPECT_EQ(Settings.traceMessages, 0);
 }
 
-TEST_F(World, PluginInfoIsOneRecordFilledOnEveryCall) {
+TEST_F(Lifecycle, PluginInfoIsOneRecordFilledOnEveryCall) {
     PluginInfoRecord* first = GetPluginInfo();
     first->name = u"scribbled";
     first->build = 99;
@@ -176,7 +186,7 @@ TEST_F(World, PluginInfoIsOneRecordFilledOnEveryCall) {
     EXPECT_TRUE(StandInRegistryCalls().empty()) << "no host or registry call before start-up";
 }
 
-TEST_F(World, ShutdownWithoutCapturedArgs) {
+TEST_F(Lifecycle, ShutdownWithoutCapturedArgs) {
     EXPECT_EQ(ShutdownPlugin(), 0);
     EXPECT_EQ(SavedArgs, nullptr);
     InitializePlugin();

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using Recall = World;
+
 struct FindArgsCase {
     std::u16string line;
     int breakAtSlash;
@@ -20,7 +23,7 @@ std::u16string Word(size_t length) {
     return std::u16string(length, u'w');
 }
 
-TEST_F(World, FindArgsTable) {
+TEST_F(Recall, FindArgsTable) {
     const FindArgsCase cases[] = {
         {u"copy a.txt b.txt", 1, u"a.txt b.txt"},
         {u"   dir   /w  ", 1, u"/w  "},
@@ -102,7 +105,7 @@ struct RecallCase {
     std::u16string after;
 };
 
-TEST_F(World, RecallInsertsOrOverwritesAtTheCursor) {
+TEST_F(Recall, RecallInsertsOrOverwritesAtTheCursor) {
     const RecallCase cases[] = {
         {u"copy", 0, u"copy a.txt b.txt|"},
         {u"copy", 1, u"copy a.txt b.txt|"},
@@ -130,7 +133,7 @@ TEST_F(World, RecallInsertsOrOverwritesAtTheCursor) {
     EXPECT_EQ(std::u16string(SavedArgs), u"a.txt b.txt");
 }
 
-TEST_F(World, RecallClearsTheShownLineFromTheCursorBeforeRewriting) {
+TEST_F(Recall, RecallClearsTheShownLineFromTheCursorBeforeRewriting) {
     Enter(u"copy a.txt b.txt");
     EditLine line(u"copy |x", 0x1003D);
     char16_t* cursor = line.record.cursorPos;
@@ -139,14 +142,14 @@ TEST_F(World, RecallClearsTheShownLineFromTheCursorBeforeRewriting) {
     EXPECT_EQ(HostClearedAt()[0], cursor);
 }
 
-TEST_F(World, TrailingBlanksAreSavedAndSuppressTheSpaceAfter) {
+TEST_F(Recall, TrailingBlanksAreSavedAndSuppressTheSpaceAfter) {
     Enter(u"echo a  ");
     EditLine line(u"x |y", 0x1003D);
     key(&line.record);
     EXPECT_EQ(line.Shown(), u"x a  |y");
 }
 
-TEST_F(World, TwoRecallsInsertTwice) {
+TEST_F(Recall, TwoRecallsInsertTwice) {
     Enter(u"copy a b");
     EditLine line(u"x", 0x1003D);
     key(&line.record);
@@ -156,7 +159,7 @@ TEST_F(World, TwoRecallsInsertTwice) {
     EXPECT_EQ(std::u16string(SavedArgs), u"a b");
 }
 
-TEST_F(World, LinesWithoutArgumentsClearOrKeep) {
+TEST_F(Recall, LinesWithoutArgumentsClearOrKeep) {
     Enter(u"copy a b");
     Settings.keepOldArgs = 1;
     Enter(u"cls");
@@ -176,7 +179,7 @@ TEST_F(World, LinesWithoutArgumentsClearOrKeep) {
     EXPECT_TRUE(HostClearedAt().empty());
 }
 
-TEST_F(World, NoSoundsWithoutBeepOnError) {
+TEST_F(Recall, NoSoundsWithoutBeepOnError) {
     Settings.beepOnError = 0;
     EditLine line(u"x", 0x1003D);
     key(&line.record);
@@ -185,7 +188,7 @@ TEST_F(World, NoSoundsWithoutBeepOnError) {
     EXPECT_TRUE(StandInSoundsPlayed().empty());
 }
 
-TEST_F(World, FailedAllocationDropsTheOldArgsAndPlaysTheHandSound) {
+TEST_F(Recall, FailedAllocationDropsTheOldArgsAndPlaysTheHandSound) {
     Enter(u"copy a b");
     StandInFailAllocations(true);
     Enter(u"copy c d");
@@ -193,7 +196,7 @@ TEST_F(World, FailedAllocationDropsTheOldArgsAndPlaysTheHandSound) {
     EXPECT_EQ(StandInSoundsPlayed(), std::vector<uint32_t>{kSoundSystemHand});
 }
 
-TEST_F(World, CaptureLeavesTheRecordForTheHostToRun) {
+TEST_F(Recall, CaptureLeavesTheRecordForTheHostToRun) {
     EditLine line(u"copy a| b", 13);
     line.record.redraw = 0;
     KeystrokeRecord before = line.record;
@@ -210,29 +213,44 @@ TEST_F(World, CaptureLeavesTheRecordForTheHostToRun) {
 
 struct TraceCase {
     const char* what;
-    int keepOldArgs;
-    bool savedBefore;
-    bool failAllocation;
+    int keepOldArgs = 0;
+    bool savedBefore = false;    // "copy x y" was entered first
+    bool failAllocation = false; // the capture's allocation fails
     std::u16string line;
     std::u16string trace;
 };
 
-TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
+TEST_F(Recall, TraceLinesGoToTheConsoleAndResetThePositions) {
     const TraceCase cases[] = {
-        {"saving", 0, false, false, u"copy a b", u"\r\n\u25BA Saving args \u201Ca b\u201D.\r\n"},
-        {"clearing", 0, true, false, u"cls", u"\r\n\u25BA No args found; clearing old args.\r\n"},
-        {"keeping", 1, true, false, u"cls",
-         u"\r\n\u25BA No args found; keeping old args \u201Cx y\u201D.\r\n"},
-        {"keeping nothing", 1, false, false, u"cls",
-         u"\r\n\u25BA No args found; keeping old args \u201C(NULL)\u201D.\r\n"},
-        {"no memory", 0, false, true, u"copy a b", u"\r\n\u25BA Can\u2019t allocate memory!\r\n"},
-        {"controls", 0, false, false, u"echo \u001B[2Jx\u0007y\rz\tw\u007F",
-         u"\r\n\u25BA Saving args \u201C\u241B[2Jx\u2407y\u240Dz\u2409w\u2421\u201D.\r\n"},
-        {"C1 controls and their neighbours", 0, false, false,
-         u"echo \u007E\u0080\u0085\u009B\u009F\u00A1",
-         u"\r\n\u25BA Saving args \u201C\u007E\uFFFD\uFFFD\uFFFD\uFFFD\u00A1\u201D.\r\n"},
-        {"unit separator", 0, false, false, u"echo \u001Fa",
-         u"\r\n\u25BA Saving args \u201C\u241Fa\u201D.\r\n"},
+        {.what = "saving",
+         .line = u"copy a b",
+         .trace = u"\r\n\u25BA Saving args \u201Ca b\u201D.\r\n"},
+        {.what = "clearing",
+         .savedBefore = true,
+         .line = u"cls",
+         .trace = u"\r\n\u25BA No args found; clearing old args.\r\n"},
+        {.what = "keeping",
+         .keepOldArgs = 1,
+         .savedBefore = true,
+         .line = u"cls",
+         .trace = u"\r\n\u25BA No args found; keeping old args \u201Cx y\u201D.\r\n"},
+        {.what = "keeping nothing",
+         .keepOldArgs = 1,
+         .line = u"cls",
+         .trace = u"\r\n\u25BA No args found; keeping old args \u201C(NULL)\u201D.\r\n"},
+        {.what = "no memory",
+         .failAllocation = true,
+         .line = u"copy a b",
+         .trace = u"\r\n\u25BA Can\u2019t allocate memory!\r\n"},
+        {.what = "controls",
+         .line = u"echo \u001B[2Jx\u0007y\rz\tw\u007F",
+         .trace = u"\r\n\u25BA Saving args \u201C\u241B[2Jx\u2407y\u240Dz\u2409w\u2421\u201D.\r\n"},
+        {.what = "C1 controls and their neighbours",
+         .line = u"echo \u007E\u0080\u0085\u009B\u009F\u00A1",
+         .trace = u"\r\n\u25BA Saving args \u201C\u007E\uFFFD\uFFFD\uFFFD\uFFFD\u00A1\u201D.\r\n"},
+        {.what = "unit separator",
+         .line = u"echo \u001Fa",
+         .trace = u"\r\n\u25BA Saving args \u201C\u241Fa\u201D.\r\n"},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -252,7 +270,7 @@ TEST_F(World, TraceLinesGoToTheConsoleAndResetThePositions) {
     }
 }
 
-TEST_F(World, TraceLinesShowControlsButTheArgumentsStayAsTyped) {
+TEST_F(Recall, TraceLinesShowControlsButTheArgumentsStayAsTyped) {
     const std::u16string typed = u"\u001B[31mred\u0007\u007F";
     Settings.traceMessages = 1;
     Enter(u"echo " + typed);
@@ -268,7 +286,7 @@ TEST_F(World, TraceLinesShowControlsButTheArgumentsStayAsTyped) {
     EXPECT_EQ(line.Text(), u"x " + typed);
 }
 
-TEST_F(World, TraceLinesAreDroppedWithoutAConsole) {
+TEST_F(Recall, TraceLinesAreDroppedWithoutAConsole) {
     Settings.traceMessages = 1;
     StandInSetConsoleMissing(true);
     Enter(u"copy a b");
@@ -284,7 +302,7 @@ struct DispatchCase {
     const char* expect; // "capture", "recall" or "none"
 };
 
-TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
+TEST_F(Recall, DispatchAddsModifierBitsThenRoutes) {
     const DispatchCase cases[] = {
         {13, 0, 0x1003D, false, "capture"},     {13, 1, 0x1003D, false, "capture"},
         {13, 2, 0x1003D, false, "capture"},     {13, 4, 0x1003D, false, "capture"},
@@ -315,7 +333,7 @@ TEST_F(World, DispatchAddsModifierBitsThenRoutes) {
 }
 
 // The keyboard is asked about Shift, Ctrl and Alt by their Windows virtual-key numbers.
-TEST_F(World, ModifiersAreReadByTheirVirtualKeyNumbers) {
+TEST_F(Recall, ModifiersAreReadByTheirVirtualKeyNumbers) {
     StandInSetModifiers(kShiftBit | kCtrlBit | kAltBit);
     const int held[] = {PlatformKeyHeld(0x10), PlatformKeyHeld(0x11), PlatformKeyHeld(0x12),
                         PlatformKeyHeld(0x0F), PlatformKeyHeld(0x13)};
@@ -323,14 +341,14 @@ TEST_F(World, ModifiersAreReadByTheirVirtualKeyNumbers) {
               (std::vector<int>{1, 1, 1, 0, 0}));
 }
 
-TEST_F(World, HotkeyZeroDisablesEverything) {
+TEST_F(Recall, HotkeyZeroDisablesEverything) {
     Settings.hotkey = 0;
     EditLine line(u"copy a b", 13);
     EXPECT_EQ(key(&line.record), 0);
     EXPECT_EQ(SavedArgs, nullptr);
 }
 
-TEST_F(World, KeyCodeZeroIsIgnoredOnOlderHosts) {
+TEST_F(Recall, KeyCodeZeroIsIgnoredOnOlderHosts) {
     Enter(u"copy a b");
     EditLine line(u"x", 0);
     line.SetName(u"F3");
@@ -341,7 +359,7 @@ TEST_F(World, KeyCodeZeroIsIgnoredOnOlderHosts) {
     EXPECT_EQ(std::u16string(line.name), u"F3");
 }
 
-TEST_F(World, RecallEmptiesTheKeyNameOnExtendedHostsOnly) {
+TEST_F(Recall, RecallEmptiesTheKeyNameOnExtendedHostsOnly) {
     Enter(u"copy a b");
     EditLine older(u"x", 0x1003D);
     older.SetName(u"F3");
@@ -356,7 +374,7 @@ TEST_F(World, RecallEmptiesTheKeyNameOnExtendedHostsOnly) {
     EXPECT_EQ(newer.Text(), u"x a b");
 }
 
-TEST_F(World, RecallThatWouldOverflowTheLineChangesNothing) {
+TEST_F(Recall, RecallThatWouldOverflowTheLineChangesNothing) {
     std::u16string args(40000, u'a');
     Enter(u"cmd " + args);
     ASSERT_EQ(TextLength(SavedArgs), 40000u);
@@ -390,7 +408,7 @@ struct BoundaryCase {
 
 // Saved "a" recalled into lines at the buffer's bound: the new line and its terminator fit in
 // 65536 characters or nothing changes; a line without a terminator is read up to the bound.
-TEST_F(World, RecallAtTheBufferBound) {
+TEST_F(Recall, RecallAtTheBufferBound) {
     const BoundaryCase cases[] = {
         {1, u"y", 65531, 0, 65535},       // "x a y...": both spaces added
         {1, u"y", 65532, 0, 0},           // one more
@@ -426,7 +444,7 @@ TEST_F(World, RecallAtTheBufferBound) {
 }
 
 // A cursor past the terminator is outside the line: the key is taken and nothing changes.
-TEST_F(World, RecallWithTheCursorPastTheTerminatorChangesNothing) {
+TEST_F(Recall, RecallWithTheCursorPastTheTerminatorChangesNothing) {
     const size_t cursors[] = {8, 12, kLineBufferSize - 1};
     Enter(u"copy a b");
     for (size_t cursor : cursors) {
@@ -461,7 +479,7 @@ struct FullLineCase {
     std::u16string saved; // empty: nothing saved
 };
 
-TEST_F(World, EnterOnALineThatFillsTheBufferReadsOnlyInsideIt) {
+TEST_F(Recall, EnterOnALineThatFillsTheBufferReadsOnlyInsideIt) {
     const std::u16string fill(kLineBufferSize, u'a');
     const FullLineCase cases[] = {
         {"command word only", Word(kLineBufferSize), u""},
@@ -496,7 +514,7 @@ struct FullRecallCase {
     size_t cursor = 10;
 };
 
-TEST_F(World, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
+TEST_F(Recall, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
     const FullRecallCase cases[] = {
         {1, u"wwwwwwwwww a b", 1},
         {0, u"wwwwwwwwwwwwwwww", 0},                  // it would not fit: refused
@@ -515,7 +533,7 @@ TEST_F(World, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
     }
 }
 
-TEST_F(World, ShutdownReleasesSavedArgs) {
+TEST_F(Recall, ShutdownReleasesSavedArgs) {
     EXPECT_EQ(ShutdownPlugin(), 0);
     Enter(u"copy a b");
     EXPECT_EQ(ShutdownPlugin(), 0);

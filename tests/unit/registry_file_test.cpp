@@ -1,5 +1,6 @@
 // Saving the registry file into what the user made of its folder: links, modes, names taken,
 // damaged files, and other processes saving the same file.
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -8,9 +9,11 @@
 #include <vector>
 
 #include "registry_file_fixture.h"
+#include "standins/kept_file.h"
 
 namespace {
 
+const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 const std::string kHeader = "; Registry of the Torvane console: one value a line under its key.\n";
 const std::string kOld = kHeader + "[HKCU]\n[HKCU\\K]\n";
 const std::string kNew = kOld + "\"V\"=dword:00000001\n";
@@ -40,24 +43,35 @@ std::vector<std::string> Tree(const std::filesystem::path& dir) {
     return out;
 }
 
-// Makes what a line of Tree describes.
-void Make(const std::filesystem::path& dir, const std::string& line) {
+// Makes what a line of Tree describes, and more: "link NAME TARGET UID" (a link of that user),
+// "sticky ." (the folder sticky and open to all) and "lock NAME" (held, its descriptor added to
+// held, as another process would hold it). False when the line cannot be made here.
+bool Make(const std::filesystem::path& dir, const std::string& line, std::vector<int>* held) {
     std::istringstream words(line);
     std::string kind, name, detail, text;
     words >> kind >> name >> detail >> text;
     std::string path = (dir / name).string();
     if (kind == "dir") std::filesystem::create_directory(path);
     if (kind == "fifo") mkfifo(path.c_str(), 0600);
-    if (kind == "link") std::filesystem::create_symlink(detail, path);
-    if (kind != "file") return;
+    if (kind == "sticky") chmod(path.c_str(), 01777);
+    if (kind == "lock") {
+        held->push_back(open(path.c_str(), O_RDONLY | O_CREAT, 0600));
+        return flock(held->back(), LOCK_EX) == 0;
+    }
+    if (kind == "link") {
+        std::filesystem::create_symlink(detail, path);
+        return text.empty() || lchown(path.c_str(), static_cast<uid_t>(std::stoi(text)), -1) == 0;
+    }
+    if (kind != "file") return true;
     RegistryFile::Write(path, text == "OLD" ? kOld : text == "NEW" ? kNew : text);
     chmod(path.c_str(), static_cast<mode_t>(std::stoi(detail, nullptr, 8)));
+    return true;
 }
 
 struct SaveCase {
     const char* what;
     std::vector<std::string> before;
-    std::string error; // "" when creating HKCU\K and setting V in it succeed; $ is the folder
+    std::string error; // "" when creating HKCU\K and setting V in it succeed; $: the folder
     std::vector<std::string> after;
 };
 
@@ -93,13 +107,33 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
          {"file registry.txt 0644 OLD", "dir registry.txt.tmp"},
          "",
          {"dir registry.txt.tmp", "file registry.txt 0644 NEW"}},
+        {"another user's link in a sticky folder open to all",
+         {"sticky .", "dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt 65534"},
+         kCannot + "the link $/registry.txt is another user's, in a sticky folder anyone may write "
+                   "to: it is not followed",
+         {"dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"}},
+        {"one's own link there",
+         {"sticky .", "dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"},
+         "",
+         {"dir real", "file real/r.txt 0644 NEW", "link registry.txt real/r.txt"}},
+        {"FILE.lock held by another process: the wait ends when interrupted",
+         {"file registry.txt 0644 OLD", "lock registry.txt.lock"},
+         kCannot + "cannot take its lock $/registry.txt.lock (the wait for it was interrupted)",
+         {"file registry.txt 0644 OLD"}},
     };
+    KeptFileWaitWith([] { return true; });
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         ResetWorld();
+        std::vector<int> held;
+        bool made = true;
         for (const auto& line : c.before)
-            Make(dir, line);
+            made = Make(dir, line, &held) && made;
+        if (!made) {
+            std::printf("skipped, it needs root: %s\n", c.what);
+            continue;
+        }
         std::string message, error = c.error;
         StandInRegistryAttachFile(file, &message);
         RegistryKey key = 0;
@@ -108,13 +142,16 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
         if (result == 0) result = PlatformRegSetValue(key, u"V", kRegDword, &one, 4);
         PlatformRegCloseKey(key);
         EXPECT_EQ(result, error.empty() ? 0 : 1016) << c.what;
-        if (size_t at = error.find('$'); at != std::string::npos)
+        for (size_t at; (at = error.find('$')) != std::string::npos;)
             error.replace(at, 1, dir.string());
         EXPECT_EQ(StandInRegistryTakeFileError(), error) << c.what;
         EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, u"K", u"V").exists, result == 0)
             << c.what;
         EXPECT_EQ(Tree(dir), c.after) << c.what;
+        for (int fd : held)
+            close(fd);
     }
+    KeptFileWaitWith(nullptr);
 }
 
 TEST_F(RegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {
@@ -132,7 +169,7 @@ TEST_F(RegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {
 }
 
 // What this process does after another one rewrote the file.
-enum class Action { kSetX, kDeleteB };
+enum class Action { kSetX, kDeleteB, kOpenA };
 
 struct MergeCase {
     const char* what;
@@ -157,6 +194,9 @@ TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
         {"the file removed", "", Action::kSetX, "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000005\n", ""},
         {"the file damaged: moved aside, this process's keys kept", "garbage", Action::kSetX,
          "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000005\n\"Y\"=dword:00000001\n[HKCU\\B]\n", "garbage"},
+        {"a key opened: what the other process saved is read",
+         "[HKCU]\n[HKCU\\A]\n\"Y\"=dword:00000007\n", Action::kOpenA,
+         "[HKCU]\n[HKCU\\A]\n\"Y\"=dword:00000007\n", ""},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -168,10 +208,13 @@ TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
             std::filesystem::remove(file);
         else
             Write(file, c.other == "garbage" ? c.other : kHeader + c.other);
+        RegistryKey key = 0;
         if (c.action == Action::kSetX)
             StandInRegistrySetDword(kRootCurrentUser, u"A", u"X", 5);
-        else
+        else if (c.action == Action::kDeleteB)
             StandInRegistryDeleteKey(kRootCurrentUser, u"B");
+        else if (PlatformRegOpenKey(kRootCurrentUser, u"A", kKeyRead, &key) == 0)
+            PlatformRegCloseKey(key);
         EXPECT_EQ(Read(file), kHeader + c.saved) << c.what;
         EXPECT_EQ(StandInRegistryToText(), kHeader + c.saved) << "the registry too: " << c.what;
         EXPECT_EQ(Read(file + ".bad"), c.movedAside.empty() ? "(missing)" : c.movedAside) << c.what;
@@ -197,6 +240,107 @@ TEST_F(RegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
     ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Child").size(), size_t{kEach});
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Parent").size(), size_t{kEach});
+}
+
+TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
+    std::string message;
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNew);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), "(missing)");
+    Settings.hotkey = 0x11;
+    ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
+    const std::string saved = Read(file);
+    EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
+
+    StandInRegistryFailWrite(u"Overwrite", 5);
+    Settings.hotkey = 0x1003E;
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
+    EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
+
+    ResetWorld();
+    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
+    EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
+    EXPECT_EQ(Settings.hotkey, 0x1003E);
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+}
+
+struct DamagedCase {
+    const char* what;
+    bool directory;
+    std::string contents;
+    StandInRegistryFileStatus status;
+    const char* problem; // what the message says between the file's name and "; starting"
+};
+
+TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
+    const DamagedCase cases[] = {
+        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 2)"},
+        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt,
+         "is corrupt (line 1)"},
+        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable,
+         "cannot be read (Is a directory)"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ResetWorld();
+        if (c.directory)
+            std::filesystem::create_directory(file);
+        else
+            Write(file, c.contents);
+        StandInRegistryCreateKey(kRootLocalMachine, u"Before");
+        Write(file + ".bad", "older backup");
+        std::string message;
+        EXPECT_EQ(StandInRegistryAttachFile(file, &message), c.status) << c.what;
+        EXPECT_NE(message.find(file), std::string::npos) << c.what;
+        const std::string moved = " The file will be moved aside to " + file +
+                                  ".bad (or the next free .bad.N) before anything is saved.";
+        EXPECT_EQ(message, "The registry file " + file + " " + c.problem +
+                               "; starting with an empty registry." + moved)
+            << c.what;
+        EXPECT_EQ(StandInRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
+        if (!c.directory) {
+            EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
+        }
+        EXPECT_EQ(StandInRegistryBackupPath(), "");
+
+        ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
+        EXPECT_EQ(StandInRegistryBackupPath(), file + ".bad.1") << c.what;
+        EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
+        if (!c.directory)
+            EXPECT_EQ(Read(file + ".bad.1"), c.contents) << c.what;
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
+        EXPECT_EQ(Read(file), StandInRegistryToText()) << c.what;
+    }
+}
+
+TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
+    const std::string corrupt = "[HKCU\\Software]\nnonsense\n";
+    Write(file, corrupt);
+    std::string message;
+    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
+    ASSERT_EQ(StandInRegistryBackupPath(), file + ".bad");
+    const std::string saved = Read(file);
+
+    ResetWorld();
+    EXPECT_EQ(StandInRegistryBackupPath(), "");
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x22);
+    EXPECT_TRUE(StandInRegistrySaveFile(&message));
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(Read(file), saved);
+    EXPECT_EQ(Read(file + ".bad"), corrupt);
+}
+
+TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
+    std::string message;
+    std::string lost = (dir / "no such dir" / "registry.txt").string();
+    EXPECT_EQ(StandInRegistryAttachFile(lost, &message), StandInRegistryFileStatus::kNew);
+    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_FALSE(StandInRegistrySaveFile(&message));
+    EXPECT_NE(message.find(lost), std::string::npos);
 }
 
 } // namespace

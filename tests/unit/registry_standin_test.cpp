@@ -1,4 +1,6 @@
-#include "registry_file_fixture.h"
+// The five registry functions of the stand-in over its keys held in memory: results as Windows
+// gives them, names ignoring ASCII case, handles, the call log and the commit hook.
+#include "world.h"
 
 namespace {
 
@@ -97,40 +99,10 @@ TEST_F(World, HandlesKeepTheirAccessRights) {
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
-TEST_F(World, TextFormRoundTrips) {
-    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
-    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
-                            Bytes({'F', 0, '3', 0, 0, 0}));
-    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Empty", 3, "");
-    StandInRegistrySetValue(kRootCurrentUser, kPath, u"Long", kRegDword, Bytes({1, 2, 3, 4, 5}));
-    StandInRegistrySetDword(kRootCurrentUser, kPath, u"odd \"%\n\\ \u00E9", 7);
-    StandInRegistryCreateKey(kRootLocalMachine, u"Software\\Empty key");
-    const std::string text = StandInRegistryToText();
-    const std::string expected =
-        "; Registry of the Torvane console: one value a line under its key.\n"
-        "[HKCU]\n"
-        "[HKCU\\Software]\n"
-        "[HKCU\\Software\\Varnholt]\n"
-        "[HKCU\\Software\\Varnholt\\Torvane]\n"
-        "\"Hotkey\"=dword:0001003d\n"
-        "\"Text\"=hex(1):46,00,33,00,00,00\n"
-        "\"Empty\"=hex(3):\n"
-        "\"Long\"=hex(4):01,02,03,04,05\n"
-        "\"odd %22%25%0A\\ \xC3\xA9\"=dword:00000007\n"
-        "[HKLM]\n"
-        "[HKLM\\Software]\n"
-        "[HKLM\\Software\\Empty key]\n";
-    EXPECT_EQ(text, expected);
-    ResetWorld();
-    int line = 0;
-    ASSERT_TRUE(StandInRegistryFromText(text, &line));
-    EXPECT_EQ(StandInRegistryToText(), expected);
-}
-
 struct DeleteCase {
     RegistryKey root;
     const char16_t* path;
-    std::vector<std::u16string> remaining; // the keys left, by their text form
+    std::vector<std::u16string> remaining; // the keys left, by their paths
 };
 
 TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
@@ -182,9 +154,8 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
         StandInRegistryCreateKey(kRootLocalMachine, kPath);
         StandInRegistryDeleteKey(c.root, c.path);
         std::vector<std::u16string> remaining;
-        std::string text = StandInRegistryToText();
-        for (size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1))
-            remaining.push_back(FromUtf8(text.substr(at + 2, text.find(']', at) - at - 2)));
+        for (const auto& [folded, key] : StandInRegistryAllKeys())
+            remaining.push_back(key.path);
         EXPECT_EQ(remaining, c.remaining) << ToUtf8(c.path);
         bool rootEmptied = c.root == kRootCurrentUser && c.path[0] == 0;
         EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, u"", u"At the root").exists,
@@ -265,138 +236,46 @@ TEST_F(World, TheLogNamesTheKeyAsTheCallReachedIt) {
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
-struct CorruptCase {
-    std::string text;
-    int line;
-};
+// What a commit hook was handed, one line a change: kind, key path and value name.
+std::vector<std::string> committed;
+int detached = 0;
 
-TEST_F(World, CorruptTextIsRefusedWhole) {
-    const CorruptCase cases[] = {
-        {"\"Hotkey\"=dword:00000001\n", 1},
-        {"[HKCU\\A]\n\"x\"=dword:1\n", 2},
-        {"[HKCU\\A]\n\"x\"=dword:000000011\n", 2},
-        {"[HKCU\\A]\n\"x\"=hex(4):1,2\n", 2},
-        {"[HKCU\\A]\n\"x\"=hex(4):01,\n", 2},
-        {"[HKCU\\A]\n\"x\"=qword:01\n", 2},
-        {"[HKCU\\A]\r\n; note\r\n\r\n\"x\" = dword:00000001\r\n", 4},
-        {"[HKCU\\A]\n\"x=dword:00000001\n", 2},
-        {"[HKCU\\A]\n\"%4\"=dword:00000001\n", 2},
-        {"[HKCR\\A]\n", 1},
-        {"[HKCU\\\\A]\n", 1},
-        {"[HKCU\\A\\]\n", 1},
-        {"[HKCU\\A\n", 1},
-        {"[]\n", 1},
-        {"\x01\x02garbage", 1},
-    };
-    for (const auto& c : cases) {
-        ResetWorld();
-        StandInRegistrySetDword(kRootCurrentUser, kPath, u"Keep", 1);
-        int line = 0;
-        EXPECT_FALSE(StandInRegistryFromText(c.text, &line)) << c.text;
-        EXPECT_EQ(line, c.line) << c.text;
-        EXPECT_TRUE(StandInRegistryGetValue(kRootCurrentUser, kPath, u"Keep").exists) << c.text;
-    }
+bool RecordAndRefuse(const StandInRegistryChange& change) {
+    static const char* const kKinds[] = {"create", "set", "delete", "empty"};
+    committed.push_back(std::string(kKinds[static_cast<int>(change.kind)]) + " " +
+                        ToUtf8(change.path) + " " + ToUtf8(change.name));
+    return false;
 }
 
-TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
-    std::string message;
-    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNew);
-    EXPECT_EQ(message, "");
-    EXPECT_EQ(Read(file), "(missing)");
-    Settings.hotkey = 0x11;
-    ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
-    const std::string saved = Read(file);
-    EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
-
-    StandInRegistryFailWrite(u"Overwrite", 5);
-    Settings.hotkey = 0x1003E;
-    EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
-    EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
+TEST_F(World, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNotMade) {
+    StandInRegistryCreateKey(kRootCurrentUser, kPath);
+    committed.clear();
+    detached = 0;
+    StandInRegistrySetCommit(RecordAndRefuse, [] { ++detached; });
+    RegistryKey software = 0, made = 0;
+    uint32_t one = 1;
+    ASSERT_EQ(PlatformRegCreateKey(kRootCurrentUser, u"SOFTWARE", kKeyWrite, &software), 0);
+    EXPECT_EQ(PlatformRegSetValue(software, u"V", kRegDword, &one, 4), 1016);
+    EXPECT_EQ(PlatformRegCreateKey(kRootCurrentUser, u"software\\New", kKeyWrite, &made), 1016);
+    StandInRegistrySetDword(kRootLocalMachine, u"A\\\\B\\", u"W", 1);
+    StandInRegistryDeleteKey(kRootCurrentUser, u"SOFTWARE\\varnholt");
+    StandInRegistryDeleteKey(kRootCurrentUser, u"");
+    StandInRegistryDeleteKey(kRootCurrentUser, u"Missing");
+    PlatformRegCloseKey(software);
+    EXPECT_EQ(committed, (std::vector<std::string>{
+                             "set HKCU\\Software V",
+                             "create HKCU\\software\\New ",
+                             "set HKLM\\A\\B W",
+                             "delete HKCU\\SOFTWARE\\varnholt ",
+                             "empty HKCU ",
+                         }));
+    EXPECT_EQ(StandInRegistryAllKeys().size(), 4u) << "nothing refused was made";
 
     ResetWorld();
-    EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
-    EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
-    EXPECT_EQ(Settings.hotkey, 0x1003E);
-    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
-}
-
-struct DamagedCase {
-    const char* what;
-    bool directory;
-    std::string contents;
-    StandInRegistryFileStatus status;
-    const char* problem; // what the message says between the file's name and "; starting"
-};
-
-TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
-    const DamagedCase cases[] = {
-        {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt,
-         "is corrupt (line 2)"},
-        {"binary", false, std::string("\0\xFF\xFE", 3), StandInRegistryFileStatus::kCorrupt,
-         "is corrupt (line 1)"},
-        {"unreadable", true, "", StandInRegistryFileStatus::kUnreadable,
-         "cannot be read (Is a directory)"},
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        ResetWorld();
-        if (c.directory)
-            std::filesystem::create_directory(file);
-        else
-            Write(file, c.contents);
-        StandInRegistryCreateKey(kRootLocalMachine, u"Before");
-        Write(file + ".bad", "older backup");
-        std::string message;
-        EXPECT_EQ(StandInRegistryAttachFile(file, &message), c.status) << c.what;
-        EXPECT_NE(message.find(file), std::string::npos) << c.what;
-        const std::string moved = " The file will be moved aside to " + file +
-                                  ".bad (or the next free .bad.N) before anything is saved.";
-        EXPECT_EQ(message, "The registry file " + file + " " + c.problem +
-                               "; starting with an empty registry." + moved)
-            << c.what;
-        EXPECT_EQ(StandInRegistryToText().find('['), std::string::npos) << "empty: " << c.what;
-        if (!c.directory) {
-            EXPECT_EQ(Read(file), c.contents) << "not touched yet: " << c.what;
-        }
-        EXPECT_EQ(StandInRegistryBackupPath(), "");
-
-        ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
-        EXPECT_EQ(StandInRegistryBackupPath(), file + ".bad.1") << c.what;
-        EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
-        if (!c.directory)
-            EXPECT_EQ(Read(file + ".bad.1"), c.contents) << c.what;
-        else
-            EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.1")) << c.what;
-        EXPECT_EQ(Read(file), StandInRegistryToText()) << c.what;
-    }
-}
-
-TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
-    const std::string corrupt = "[HKCU\\Software]\nnonsense\n";
-    Write(file, corrupt);
-    std::string message;
-    ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
-    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
-    ASSERT_EQ(StandInRegistryBackupPath(), file + ".bad");
-    const std::string saved = Read(file);
-
-    ResetWorld();
-    EXPECT_EQ(StandInRegistryBackupPath(), "");
-    StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x22);
-    EXPECT_TRUE(StandInRegistrySaveFile(&message));
-    EXPECT_EQ(message, "");
-    EXPECT_EQ(Read(file), saved);
-    EXPECT_EQ(Read(file + ".bad"), corrupt);
-}
-
-TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
-    std::string message;
-    std::string lost = (dir / "no such dir" / "registry.txt").string();
-    EXPECT_EQ(StandInRegistryAttachFile(lost, &message), StandInRegistryFileStatus::kNew);
-    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
-    EXPECT_FALSE(StandInRegistrySaveFile(&message));
-    EXPECT_NE(message.find(lost), std::string::npos);
+    EXPECT_EQ(detached, 1);
+    StandInRegistrySetDword(kRootCurrentUser, kPath, u"After", 1);
+    EXPECT_EQ(committed.size(), 5u) << "a reset takes the commit out";
+    EXPECT_TRUE(StandInRegistryGetValue(kRootCurrentUser, kPath, u"After").exists);
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using SettingsStore = World;
+
 std::string Dword(uint32_t value) {
     return std::string(reinterpret_cast<const char*>(&value), 4);
 }
@@ -36,7 +39,12 @@ std::string Show(const SettingsRecord& s) {
 }
 
 // What the settings held before a load: every field differs from its load-time value.
-constexpr SettingsRecord kBefore = {0x11, 1, 0, 1, 0, 1};
+constexpr SettingsRecord kBefore = {.hotkey = 0x11,
+                                    .overwrite = 1,
+                                    .breakAtSlash = 0,
+                                    .keepOldArgs = 1,
+                                    .beepOnError = 0,
+                                    .traceMessages = 1};
 
 struct LoadCase {
     const char* what;
@@ -47,19 +55,24 @@ struct LoadCase {
     SettingsRecord after;
 };
 
-TEST_F(World, LoadTakesOnlyGoodShapes) {
+TEST_F(SettingsStore, LoadTakesOnlyGoodShapes) {
     const std::string eight = Dword(0x1003D) + Dword(0);
     const LoadCase cases[] = {
         {"no key", false, {}, false, 1, kBefore},
         {"empty key", true, {}, false, 1, kBefore},
-        {"hotkey only", true, {D(u"Hotkey", 0x1003D)}, false, 0, {0x1003D, 0, 1, 0, 1, 1}},
+        {"hotkey only", true, {D(u"Hotkey", 0x1003D)}, false, 0, {.traceMessages = 1}},
         {"all five",
          true,
          {D(u"Hotkey", 0x10060), D(u"Overwrite", 1), D(u"Break at slash", 0),
           D(u"Keep old args", 1), D(u"Beep on error", 0)},
          false,
          0,
-         {0x10060, 1, 0, 1, 0, 1}},
+         {.hotkey = 0x10060,
+          .overwrite = 1,
+          .breakAtSlash = 0,
+          .keepOldArgs = 1,
+          .beepOnError = 0,
+          .traceMessages = 1}},
         {"hotkey missing, good yes/no values",
          true,
          {D(u"Overwrite", 0), D(u"Break at slash", 1), D(u"Keep old args", 0),
@@ -83,7 +96,7 @@ TEST_F(World, LoadTakesOnlyGoodShapes) {
          {D(u"Hotkey", 0x70060)},
          true,
          0,
-         {0x70060, 0, 1, 0, 1, 1}},
+         {.hotkey = 0x70060, .traceMessages = 1}},
         {"hotkey of 8 bytes", true, {{u"Hotkey", kRegDword, eight}}, false, 1, kBefore},
         {"hotkey as a 64-bit value", true, {{u"Hotkey", 11, eight}}, false, 1, kBefore},
         {"hotkey of 2 bytes",
@@ -98,7 +111,7 @@ TEST_F(World, LoadTakesOnlyGoodShapes) {
           D(u"Keep old args", 0x80000001), D(u"Beep on error", 7)},
          false,
          0,
-         {0x11, 0, 1, 0, 1, 1}},
+         {.hotkey = 0x11, .traceMessages = 1}},
         {"yes/no values of other types or sizes",
          true,
          {D(u"Hotkey", 0x11),
@@ -108,13 +121,13 @@ TEST_F(World, LoadTakesOnlyGoodShapes) {
           {u"Beep on error", kRegDword, std::string("\0", 1)}},
          false,
          0,
-         {0x11, 0, 1, 0, 1, 1}},
+         {.hotkey = 0x11, .traceMessages = 1}},
         {"names in other cases, other values ignored",
          true,
          {D(u"HOTKEY", 0x11), D(u"overwrite", 1), D(u"Trace messages", 0), D(u"Beep On Error", 0)},
          false,
          0,
-         {0x11, 1, 1, 0, 0, 1}},
+         {.hotkey = 0x11, .overwrite = 1, .beepOnError = 0, .traceMessages = 1}},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -127,7 +140,7 @@ TEST_F(World, LoadTakesOnlyGoodShapes) {
     }
 }
 
-TEST_F(World, LoadQueriesAllFiveValuesWithPresetWords) {
+TEST_F(SettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
     Store(kRootCurrentUser, {D(u"Overwrite", 1)});
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 1);
     std::vector<std::string> log;
@@ -145,7 +158,7 @@ TEST_F(World, LoadQueriesAllFiveValuesWithPresetWords) {
     EXPECT_EQ(log, expected);
 }
 
-TEST_F(World, LoadThatCannotOpenTouchesNothing) {
+TEST_F(SettingsStore, LoadThatCannotOpenTouchesNothing) {
     const int32_t codes[] = {5, 2, 1018};
     for (int32_t code : codes) {
         ResetWorld();
@@ -157,7 +170,7 @@ TEST_F(World, LoadThatCannotOpenTouchesNothing) {
     }
 }
 
-TEST_F(World, LoadOfFailingQueriesUsesFallbacks) {
+TEST_F(SettingsStore, LoadOfFailingQueriesUsesFallbacks) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x11), D(u"Overwrite", 1), D(u"Keep old args", 1)});
     StandInRegistryFailQuery(u"Overwrite", 5);
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
@@ -174,10 +187,16 @@ struct DefaultsCase {
     SettingsRecord after;
 };
 
-TEST_F(World, DefaultsLeaveBreakAtSlashAlone) {
+TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     const DefaultsCase cases[] = {
         {kLoadTimeSettings, kLoadTimeSettings},
-        {{0x11, 1, 0, 1, 0, 1}, {0x1003D, 0, 0, 0, 1, 0}},
+        {{.hotkey = 0x11,
+          .overwrite = 1,
+          .breakAtSlash = 0,
+          .keepOldArgs = 1,
+          .beepOnError = 0,
+          .traceMessages = 1},
+         {.breakAtSlash = 0}},
         {{0x70060, 5, 7, 5, 0, 9}, {0x1003D, 0, 7, 0, 1, 0}},
     };
     for (const auto& c : cases) {
@@ -187,8 +206,13 @@ TEST_F(World, DefaultsLeaveBreakAtSlashAlone) {
     }
 }
 
-TEST_F(World, SaveWritesFiveDwordsInOrder) {
-    Settings = {0x11, 1, 0, 1, 0, 1};
+TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
+    Settings = {.hotkey = 0x11,
+                .overwrite = 1,
+                .breakAtSlash = 0,
+                .keepOldArgs = 1,
+                .beepOnError = 0,
+                .traceMessages = 1};
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 0);
     std::vector<std::string> log;
     for (const auto& call : StandInRegistryCalls())
@@ -208,7 +232,13 @@ TEST_F(World, SaveWritesFiveDwordsInOrder) {
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, SettingsKeyPath), names)
         << "traceMessages is never stored";
     EXPECT_FALSE(StandInRegistryKeyExists(kRootLocalMachine, SettingsKeyPath));
-    EXPECT_TRUE(SameSettings(Settings, {0x11, 1, 0, 1, 0, 1})) << "saving changes nothing";
+    EXPECT_TRUE(SameSettings(Settings, {.hotkey = 0x11,
+                                        .overwrite = 1,
+                                        .breakAtSlash = 0,
+                                        .keepOldArgs = 1,
+                                        .beepOnError = 0,
+                                        .traceMessages = 1}))
+        << "saving changes nothing";
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
@@ -219,7 +249,7 @@ struct SaveFailureCase {
     size_t valuesWritten;
 };
 
-TEST_F(World, SaveReportsTheLastFailingWrite) {
+TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
     const SaveFailureCase cases[] = {
         {5, {}, 5, 0},
         {1016, {{u"Hotkey", 5}}, 1016, 0},
@@ -254,11 +284,12 @@ TEST_F(World, SaveReportsTheLastFailingWrite) {
     }
 }
 
-TEST_F(World, SaveAndLoadRoundTrip) {
-    const SettingsRecord records[] = {kLoadTimeSettings,
-                                      {0x11, 1, 0, 1, 0, 0},
-                                      {0x50060, 0, 0, 0, 0, 1},
-                                      {0x7003E, 1, 1, 1, 1, 1}};
+TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
+    const SettingsRecord records[] = {
+        kLoadTimeSettings,
+        {.hotkey = 0x11, .overwrite = 1, .breakAtSlash = 0, .keepOldArgs = 1, .beepOnError = 0},
+        {.hotkey = 0x50060, .breakAtSlash = 0, .beepOnError = 0, .traceMessages = 1},
+        {.hotkey = 0x7003E, .overwrite = 1, .keepOldArgs = 1, .traceMessages = 1}};
     extendedKeys = true;
     for (const SettingsRecord& r : records) {
         Settings = r;
@@ -272,7 +303,7 @@ TEST_F(World, SaveAndLoadRoundTrip) {
     }
 }
 
-TEST_F(World, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
+TEST_F(SettingsStore, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x1003D)});
     Settings.overwrite = 1;
     Settings.breakAtSlash = 0;

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Every test starts from a fresh library and fresh stand-ins.
+using Tokenizer = World;
+
 using Words = std::vector<std::u16string>;
 
 // The words of the last call, as the command reads them.
@@ -35,7 +38,7 @@ struct TokenCase {
     Words words;
 };
 
-TEST_F(World, TokenizerSplitsQuotesAndUpperCases) {
+TEST_F(Tokenizer, TokenizerSplitsQuotesAndUpperCases) {
     const TokenCase cases[] = {
         // Blanks
         {u"", {}},
@@ -88,7 +91,7 @@ TEST_F(World, TokenizerSplitsQuotesAndUpperCases) {
     }
 }
 
-TEST_F(World, TokenizerStoresWordsOneAfterAnotherInThePool) {
+TEST_F(Tokenizer, TokenizerStoresWordsOneAfterAnotherInThePool) {
     ASSERT_EQ(TokenizeArguments(u"ab \"c  \" d"), 3);
     EXPECT_EQ(ArgumentList.words[0], ArgumentList.pool);
     EXPECT_EQ(ArgumentList.words[1], ArgumentList.pool + 3);
@@ -98,7 +101,7 @@ TEST_F(World, TokenizerStoresWordsOneAfterAnotherInThePool) {
     EXPECT_EQ(std::u16string(ArgumentList.pool, 9), std::u16string(expected, 9));
 }
 
-TEST_F(World, TokenizerForgetsTheWordsOfTheCallBefore) {
+TEST_F(Tokenizer, TokenizerForgetsTheWordsOfTheCallBefore) {
     ASSERT_EQ(TokenizeArguments(u"one two three"), 3);
     ASSERT_EQ(TokenizeArguments(u"four"), 1);
     EXPECT_EQ(StoredWords(), Words{u"FOUR"});
@@ -109,7 +112,7 @@ TEST_F(World, TokenizerForgetsTheWordsOfTheCallBefore) {
     EXPECT_TRUE(TailIsEmpty());
 }
 
-TEST_F(World, TokenizerLeavesTheListAloneForNullText) {
+TEST_F(Tokenizer, TokenizerLeavesTheListAloneForNullText) {
     ASSERT_EQ(TokenizeArguments(u"/a:y f3"), 2);
     EXPECT_EQ(TokenizeArguments(nullptr), -1);
     EXPECT_EQ(ArgumentList.count, 2);
@@ -123,7 +126,7 @@ struct WordLimitCase {
     int32_t found;    // words seen, the dropped ones included
 };
 
-TEST_F(World, TokenizerKeepsTheFirst1024WordsSilently) {
+TEST_F(Tokenizer, TokenizerKeepsTheFirst1024WordsSilently) {
     const WordLimitCase cases[] = {{1023, 1023, 1023},
                                    {1024, 1024, 1024},
                                    {1025, 1024, 1025},
@@ -144,7 +147,7 @@ TEST_F(World, TokenizerKeepsTheFirst1024WordsSilently) {
     }
 }
 
-TEST_F(World, TokenizerOneLetterWordsStopAtThe1024th) {
+TEST_F(Tokenizer, TokenizerOneLetterWordsStopAtThe1024th) {
     std::u16string text;
     for (int n = 0; n < 1100; ++n) {
         text += static_cast<char16_t>(u'a' + n % 26);
@@ -167,7 +170,7 @@ struct PoolCase {
     int overflowAt; // position in the overflow line; -1 when there is none
 };
 
-TEST_F(World, TokenizerReportsAPoolOverflow) {
+TEST_F(Tokenizer, TokenizerReportsAPoolOverflow) {
     const std::u16string w8189(8189, u'q');
     const std::u16string w8190(8190, u'q');
     const std::u16string w8191(8191, u'q');
@@ -200,7 +203,7 @@ TEST_F(World, TokenizerReportsAPoolOverflow) {
     }
 }
 
-TEST_F(World, TokenizerOverflowAfterThe1024thWordIsStillReported) {
+TEST_F(Tokenizer, TokenizerOverflowAfterThe1024thWordIsStillReported) {
     // 1024 words of 7 characters fill the pool up to its last position.
     std::u16string text;
     for (int n = 0; n < 1024; ++n)
@@ -213,7 +216,7 @@ TEST_F(World, TokenizerOverflowAfterThe1024thWordIsStillReported) {
     EXPECT_EQ(HostStderr(), OverflowLine(8192));
 }
 
-TEST_F(World, TokenizerOverflowLineCarriesTheBatchPosition) {
+TEST_F(Tokenizer, TokenizerOverflowLineCarriesTheBatchPosition) {
     HostSetVariable(u"_batch", u"1");
     HostSetVariable(u"_batchname", u"C:\\run%d.btm");
     HostSetVariable(u"_batchline", u"4");
@@ -229,7 +232,7 @@ struct LongTextCase {
     int32_t result;
 };
 
-TEST_F(World, TokenizerStaysInsideThePoolForHugeTexts) {
+TEST_F(Tokenizer, TokenizerStaysInsideThePoolForHugeTexts) {
     std::u16string spaced;
     while (spaced.size() < 100000)
         spaced += u"ab ";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/host_control.h"
+#include "keys/key_tables.h"
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
@@ -36,7 +37,7 @@ class World : public ::testing::Test {
 // An edit line of the host's size with a cursor, as the host hands it to key.
 struct EditLine {
     std::u16string buffer = std::u16string(kLineBufferSize, u'\0');
-    char16_t name[64] = {};
+    char16_t name[kReportedKeyNameSize] = {};
     KeystrokeRecord record{};
 
     // The cursor goes where the '|' stands in text ('|' itself is not part of the line); at the
@@ -64,8 +65,7 @@ struct EditLine {
         return t.insert(Cursor(), u"|");
     }
     void SetName(const std::u16string& keyName) {
-        keyName.copy(name, 63);
-        name[keyName.size() < 63 ? keyName.size() : 63] = 0;
+        name[keyName.copy(name, kReportedKeyNameSize - 1)] = 0;
         record.keyName = name;
     }
 };

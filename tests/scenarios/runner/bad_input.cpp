@@ -75,7 +75,7 @@ bool CommandNull(const Words& words) {
         return true;
     }
     int result = 0;
-    char16_t out[1024] = {};
+    char16_t out[kUsageBufferSize] = {};
     if (what == u"record")
         result = plugin->key(nullptr);
     else if (what == u"torvane")

@@ -21,7 +21,7 @@ std::vector<std::string> pendingCalls;
 
 // The host's edit line and key-name buffers, as big as the host's.
 char16_t lineBuffer[kLineBufferSize];
-char16_t keyNameBuffer[256];
+char16_t keyNameBuffer[kReportedKeyNameSize];
 
 // The registry value types the scenarios write and show.
 constexpr uint32_t kTypeSz = 1;
@@ -234,20 +234,19 @@ bool CommandTorvane(const Words& words) {
     return true;
 }
 
-// usage "NAME": the host's 1024-character buffer, filled beforehand so that an untouched
-// buffer shows.
+// usage "NAME": a buffer of the host's size, filled beforehand so that an untouched buffer shows.
 bool CommandUsage(const Words& words) {
     if (!Have(plugin.usage, "Usage")) return false;
     if (words.size() != 2 || !words[1].quoted) return Fail("usage: usage \"NAME\"");
-    char16_t out[1024];
+    char16_t out[kUsageBufferSize];
     for (char16_t& ch : out)
         ch = u'#';
-    out[1023] = 0;
+    out[kUsageBufferSize - 1] = 0;
     int result = plugin.usage(words[1].text.c_str(), out);
     size_t length = 0;
-    while (length < 1024 && out[length] != 0)
+    while (length < kUsageBufferSize && out[length] != 0)
         ++length;
-    bool untouched = length == 1023;
+    bool untouched = length == kUsageBufferSize - 1;
     for (size_t i = 0; untouched && i < length; ++i)
         untouched = out[i] == u'#';
     if (untouched) {
@@ -432,6 +431,7 @@ constexpr Command kCommands[] = {
     {"key-name-long", CommandKeyNameLong},
     {"torvane-long", CommandTorvaneLong},
     {"reg-matrix", CommandRegMatrix},
+    {"blank-units", CommandBlankUnits},
 };
 
 bool RunCommand(const std::u16string& line) {
@@ -457,6 +457,36 @@ std::string Folder(const std::string& path) {
     size_t slash = path.find_last_of("/\\");
     if (slash == std::string::npos) return ".";
     return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+constexpr const char* kUsage =
+    "usage: torvane_runner [--update] SCENARIO [TRANSCRIPT]\n"
+    "\n"
+    "Runs the commands of SCENARIO (its lines that start with \"> \") against the plug-in, as a\n"
+    "host would, and compares what comes back with the transcript the file holds around them.\n"
+    "\n"
+    "  TRANSCRIPT  the file the actual transcript is written to (default: standard output).\n"
+    "              The registry the scenario leaves is kept beside it as NAME.reg, so a\n"
+    "              scenario marked \"#! after NAME\" needs one, in the same folder as NAME's.\n"
+    "  --update    after a deliberate change of the output, write the actual transcript into\n"
+    "              SCENARIO; comments, commands and the lines that still hold stay as they are\n"
+    "  --help      show this text\n"
+    "\n"
+    "Exit status: 0 when the transcript is the expected one (or SCENARIO was updated), 1 when\n"
+    "not, 2 for a bad call.\n";
+
+// Writes the lines to path through a file beside it, so that a failed write leaves path whole.
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string part = path + ".part";
+    std::FILE* file = LayerOpenFile(part, "wb");
+    if (file == nullptr) return false;
+    bool written = true;
+    for (const std::string& line : lines)
+        written = written && std::fputs(line.c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
+    written = std::fclose(file) == 0 && written;
+    if (written && std::rename(part.c_str(), path.c_str()) == 0) return true;
+    std::remove(part.c_str());
+    return false;
 }
 
 // The "#! " lines: "pty" and "after NAME"; false with a reason for any other.
@@ -537,9 +567,25 @@ void ReportMessageBox(const std::u16string& title, const std::u16string& text, u
     AddLines("box text", text.c_str(), &pendingCalls);
 }
 
-int RunScenarioProgram(const std::vector<std::string>& arguments) {
+int RunScenarioProgram(const std::vector<std::string>& commandLine) {
+    std::vector<std::string> arguments;
+    bool update = false;
+    for (const std::string& argument : commandLine) {
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (argument == "--update") {
+            update = true;
+        } else if (argument.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "unknown option %s\n%s", argument.c_str(), kUsage);
+            return 2;
+        } else {
+            arguments.push_back(argument);
+        }
+    }
     if (arguments.empty() || arguments.size() > 2) {
-        std::fputs("usage: torvane_runner SCENARIO [TRANSCRIPT]\n", stderr);
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string bytes;
@@ -585,5 +631,17 @@ int RunScenarioProgram(const std::vector<std::string>& arguments) {
     if (!differences.empty())
         std::fprintf(stderr, "%s: the transcript differs from the expected one\n%s",
                      setup.name.c_str(), differences.c_str());
-    return failures == 0 && differences.empty() ? 0 : 1;
+    if (!update || differences.empty()) return failures == 0 && differences.empty() ? 0 : 1;
+    // A command that failed wrote its error into the transcript: that is no output to accept.
+    if (failures != 0) {
+        std::fprintf(stderr, "%s not updated: a command failed (its \"error\" line above)\n",
+                     arguments[0].c_str());
+        return 1;
+    }
+    if (!WriteLines(arguments[0], UpdatedScenario(lines, TranscriptLines()))) {
+        std::fprintf(stderr, "cannot write the scenario %s\n", arguments[0].c_str());
+        return 2;
+    }
+    std::fprintf(stderr, "%s updated to the transcript above\n", arguments[0].c_str());
+    return 0;
 }

@@ -45,9 +45,10 @@ void ReportSound(uint32_t aliasId, bool moduleGiven, uint32_t flags);
 void ReportMessageBox(const std::u16string& title, const std::u16string& text, uint32_t style,
                       bool ownedByForeground);
 
-// Runs the program: SCENARIO [TRANSCRIPT], the paths in UTF-8. Returns the exit status: 0 when
-// every command ran and the transcript is the expected one, 1 when not, 2 for a bad call.
-int RunScenarioProgram(const std::vector<std::string>& arguments);
+// Runs the program: [--update] SCENARIO [TRANSCRIPT], or --help; the paths in UTF-8. Returns the
+// exit status: 0 when every command ran and the transcript is the expected one (or, with
+// --update, the scenario file was rewritten to it), 1 when not, 2 for a bad call.
+int RunScenarioProgram(const std::vector<std::string>& commandLine);
 
 // ---- for the commands in the runner's other files (bad_input.cpp) ---------------------------
 
@@ -71,6 +72,8 @@ bool CommandKeyLong(const std::vector<ScenarioWord>& words);
 bool CommandKeyNameLong(const std::vector<ScenarioWord>& words);
 bool CommandTorvaneLong(const std::vector<ScenarioWord>& words);
 bool CommandRegMatrix(const std::vector<ScenarioWord>& words);
+// The command of blank_units.cpp.
+bool CommandBlankUnits(const std::vector<ScenarioWord>& words);
 
 // ---- each build's layer --------------------------------------------------------------------
 

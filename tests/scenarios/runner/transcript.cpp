@@ -2,9 +2,26 @@
 
 #include <algorithm>
 
+#include "plugin/version.h"
 #include "standins/utf8.h"
 
 namespace {
+
+// Each placeholder and its text; the longer text first, so that the reverse finds it whole.
+struct VersionPlaceholder {
+    const char* placeholder;
+    const char* text;
+};
+constexpr VersionPlaceholder kVersionPlaceholders[] = {
+    {"{file-version}", TORVANE_FILE_VERSION_TEXT},
+    {"{version}", TORVANE_VERSION_TEXT},
+};
+
+std::string ReplaceAll(std::string line, const std::string& from, const std::string& to) {
+    for (size_t at = line.find(from); at != std::string::npos; at = line.find(from, at + to.size()))
+        line.replace(at, from.size(), to);
+    return line;
+}
 
 std::FILE* transcript = nullptr;
 std::vector<std::string> transcriptLines;
@@ -200,6 +217,20 @@ void CloseTranscript() {
     transcript = nullptr;
 }
 
+std::string ExpandVersion(const std::string& line) {
+    std::string out = line;
+    for (const VersionPlaceholder& v : kVersionPlaceholders)
+        out = ReplaceAll(out, v.placeholder, v.text);
+    return out;
+}
+
+std::string PlaceholdVersion(const std::string& line) {
+    std::string out = line;
+    for (const VersionPlaceholder& v : kVersionPlaceholders)
+        out = ReplaceAll(out, v.text, v.placeholder);
+    return out;
+}
+
 ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenarioLines) {
     ExpectedTranscript expected;
     for (size_t i = 0; i < scenarioLines.size(); ++i) {
@@ -207,16 +238,24 @@ ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenario
         if (line.empty() || line[0] == '#' ||
             line.find_first_not_of(" \t\r\v\f") == std::string::npos)
             continue;
-        expected.lines.push_back(line);
+        expected.lines.push_back(ExpandVersion(line));
         expected.fileLines.push_back(i + 1);
     }
     return expected;
 }
 
-std::string TranscriptDifferences(const ExpectedTranscript& expected,
-                                  const std::vector<std::string>& actual) {
-    const std::vector<std::string>& want = expected.lines;
-    if (want == actual) return "";
+namespace {
+
+// One step of the edit script from the expected lines to the actual ones: ' ' kept, '-' only
+// expected, '+' only actual, each with its text and the expected lines' position at that point.
+struct EditStep {
+    char kind;
+    const std::string* text;
+    size_t at;
+};
+
+std::vector<EditStep> EditScript(const std::vector<std::string>& want,
+                                 const std::vector<std::string>& actual) {
     const size_t n = want.size();
     const size_t m = actual.size();
 
@@ -227,14 +266,7 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
             common[i][j] = want[i] == actual[j] ? common[i + 1][j + 1] + 1
                                                 : std::max(common[i + 1][j], common[i][j + 1]);
 
-    // The edit script: ' ' kept, '-' only expected, '+' only actual, each with the expected
-    // transcript's position at that point.
-    struct Step {
-        char kind;
-        const std::string* text;
-        size_t at;
-    };
-    std::vector<Step> steps;
+    std::vector<EditStep> steps;
     size_t i = 0;
     size_t j = 0;
     while (i < n || j < m) {
@@ -250,6 +282,16 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
             ++j;
         }
     }
+    return steps;
+}
+
+} // namespace
+
+std::string TranscriptDifferences(const ExpectedTranscript& expected,
+                                  const std::vector<std::string>& actual) {
+    const std::vector<std::string>& want = expected.lines;
+    if (want == actual) return "";
+    const std::vector<EditStep> steps = EditScript(want, actual);
 
     // Every change with up to two unchanged steps on either side; gaps start a new group.
     constexpr size_t kContext = 2;
@@ -275,5 +317,34 @@ std::string TranscriptDifferences(const ExpectedTranscript& expected,
         out += *steps[k].text;
         out += '\n';
     }
+    return out;
+}
+
+std::vector<std::string> UpdatedScenario(const std::vector<std::string>& scenarioLines,
+                                         const std::vector<std::string>& actual) {
+    const ExpectedTranscript expected = ExpectedFromScenario(scenarioLines);
+    const size_t n = expected.lines.size();
+    // kept[i]: expected line i still holds. after[i + 1]: the new lines that follow expected line
+    // i; after[0] those before the first one.
+    std::vector<bool> kept(n, false);
+    std::vector<std::vector<std::string>> after(n + 1);
+    for (const EditStep& step : EditScript(expected.lines, actual)) {
+        if (step.kind == ' ') kept[step.at] = true;
+        if (step.kind == '+') after[step.at].push_back(PlaceholdVersion(*step.text));
+    }
+    std::vector<std::string> out;
+    size_t next = 0; // the next expected line
+    for (size_t i = 0; i < scenarioLines.size(); ++i) {
+        const bool isExpected = next < n && expected.fileLines[next] == i + 1;
+        if (isExpected && next == 0) out.insert(out.end(), after[0].begin(), after[0].end());
+        if (!isExpected) {
+            out.push_back(scenarioLines[i]);
+            continue;
+        }
+        if (kept[next]) out.push_back(scenarioLines[i]);
+        ++next;
+        out.insert(out.end(), after[next].begin(), after[next].end());
+    }
+    if (n == 0) out.insert(out.end(), after[0].begin(), after[0].end());
     return out;
 }

@@ -38,8 +38,16 @@ void TranscriptLine(const std::string& line);
 const std::vector<std::string>& TranscriptLines();
 void CloseTranscript();
 
+// In expected lines, "{version}" stands for the version the banner shows (1.0.1 for 1.0.1.1) and
+// "{file-version}" for all four numbers, both as src/plugin/version.h gives them, so that a new
+// version changes no scenario.
+std::string ExpandVersion(const std::string& line);
+// The reverse, for a line written into a scenario file: the version's text becomes the
+// placeholders again.
+std::string PlaceholdVersion(const std::string& line);
+
 // The transcript a scenario expects: its lines without comments ('#' first) and blank lines,
-// with the number of each line in the scenario file (from 1).
+// versions expanded, with the number of each line in the scenario file (from 1).
 struct ExpectedTranscript {
     std::vector<std::string> lines;
     std::vector<size_t> fileLines;
@@ -51,3 +59,10 @@ ExpectedTranscript ExpectedFromScenario(const std::vector<std::string>& scenario
 // context around it.
 std::string TranscriptDifferences(const ExpectedTranscript& expected,
                                   const std::vector<std::string>& actual);
+
+// The scenario file's lines with the actual transcript in place of the expected one: comments,
+// blank lines and the expected lines that still hold stay as they stand (placeholders included),
+// the others go, and each new line follows the expected line it comes after, with the version
+// written as its placeholder.
+std::vector<std::string> UpdatedScenario(const std::vector<std::string>& scenarioLines,
+                                         const std::vector<std::string>& actual);

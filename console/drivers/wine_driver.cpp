@@ -1,0 +1,338 @@
+// The real Torvane.dll under Wine: torvane_console_bridge.exe makes the host's calls, and this
+// driver talks to it over two pipes (console/drivers/bridge_protocol.cpp). Wine gets a
+// pseudo-terminal of its own, so that the bridge has a console (the plug-in's trace lines need one)
+// without Wine touching the user's terminal. What the plug-in shows beside its output (trace lines,
+// sounds, message boxes) goes through the same stand-ins as in the native build, so it reaches the
+// terminal, or the transcript, the same way.
+#include "console/drivers/wine_driver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "console/drivers/bridge_protocol.h"
+#include "console/drivers/side_output.h"
+#include "console/terminal/raw_mode.h"
+#include "platform/platform.h"
+#include "text/wtext.h"
+
+namespace {
+
+// The Windows build the bridge and the DLLs come from: $TORVANE_WINDOWS_BUILD, or build/windows
+// in the source tree.
+std::string WindowsBuildFolder() {
+    const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
+    return setDir != nullptr && setDir[0] != 0 ? setDir
+                                               : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+// The first of the names that is a program on the PATH.
+std::string FindProgram(const std::vector<std::string>& names) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    for (const auto& name : names) {
+        size_t start = 0;
+        while (start <= dirs.size()) {
+            size_t end = dirs.find(':', start);
+            if (end == std::string::npos) end = dirs.size();
+            std::string candidate = dirs.substr(start, end - start) + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0) return candidate;
+            start = end + 1;
+        }
+    }
+    return "";
+}
+
+// How long a call may take before the bridge counts as gone; starting may make a Wine prefix.
+constexpr int kCallSeconds = 60;
+constexpr int kStartSeconds = 300;
+
+int Result(const std::vector<std::string>& f) {
+    return static_cast<int>(FieldNumber(f, 1));
+}
+
+// The bridge and the pipes to it. A bridge that ended or stopped answering stays lost: every
+// later call does nothing and returns as a failed one, and Lost says why.
+class Wine : public PluginDriver {
+  public:
+    Wine(HostOutputSink output, DriverMessageSink say)
+        : output_(std::move(output)), say_(std::move(say)) {}
+    ~Wine() override { End(); }
+
+    // Wine writes to its terminal now and then; what it writes is of no use and only read away.
+    void DrainWineTerminal() {
+        char buffer[4096];
+        while (wineTerminal_ >= 0 && read(wineTerminal_, buffer, sizeof buffer) > 0) {
+        }
+    }
+
+    // Closes the pipes and waits a little for the bridge to end; then it is killed.
+    void End() {
+        if (toBridge_ >= 0) close(toBridge_);
+        if (fromBridge_ >= 0) close(fromBridge_);
+        toBridge_ = fromBridge_ = -1;
+        if (bridgePid_ > 0) {
+            for (int i = 0; i < 100 && waitpid(bridgePid_, nullptr, WNOHANG) == 0; ++i) {
+                DrainWineTerminal();
+                usleep(20000);
+            }
+            if (waitpid(bridgePid_, nullptr, WNOHANG) == 0) {
+                kill(bridgePid_, SIGKILL);
+                waitpid(bridgePid_, nullptr, 0);
+            }
+        }
+        bridgePid_ = -1;
+        if (wineTerminal_ >= 0) close(wineTerminal_);
+        wineTerminal_ = -1;
+    }
+
+    // Notes why the bridge is lost: how it ended, when it ends within a second of closing its pipe.
+    void Lose(bool timedOut) {
+        int status = 0;
+        pid_t ended = 0;
+        for (int i = 0; i < 50 && ended == 0 && bridgePid_ > 0 && !timedOut; ++i)
+            if ((ended = waitpid(bridgePid_, &status, WNOHANG)) == 0) usleep(20000);
+        if (ended == bridgePid_) bridgePid_ = -1; // reaped: End has nothing left to wait for
+        lost_ = "the bridge under Wine stopped answering";
+        if (ended > 0 && WIFEXITED(status))
+            lost_ = "the bridge under Wine ended with exit status " +
+                    std::to_string(WEXITSTATUS(status));
+        if (ended > 0 && WIFSIGNALED(status))
+            lost_ = "the bridge under Wine was ended by signal " +
+                    std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+    }
+
+    void Request(const std::string& line) {
+        if (!lost_.empty()) return;
+        std::string out = line + "\n";
+        WriteAll(toBridge_, out.data(), out.size());
+    }
+
+    // The next line from the bridge; false once it is gone or has not answered within seconds.
+    bool NextLine(std::string* line, int seconds) {
+        int waited = 0;
+        while (lost_.empty() && waited < seconds * 1000) {
+            size_t end = received_.find('\n');
+            if (end != std::string::npos) {
+                *line = received_.substr(0, end);
+                received_.erase(0, end + 1);
+                return true;
+            }
+            pollfd fds[2] = {{fromBridge_, POLLIN, 0}, {wineTerminal_, POLLIN, 0}};
+            int ready = poll(fds, 2, 1000);
+            if (ready < 0 && errno != EINTR) break;
+            if (ready == 0) waited += 1000;
+            if (fds[1].revents & POLLIN) DrainWineTerminal();
+            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                char buffer[65536];
+                ssize_t n = read(fromBridge_, buffer, sizeof buffer);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                received_.append(buffer, static_cast<size_t>(n));
+            }
+        }
+        if (lost_.empty()) Lose(waited >= seconds * 1000);
+        return false;
+    }
+
+    // Reads reports until the call's end; returns its fields ("done" first), empty when it failed.
+    // What the plug-in shows on the way goes where the native build's stand-ins put it.
+    std::vector<std::string> AwaitDone() {
+        std::string line;
+        while (NextLine(&line, kCallSeconds)) {
+            std::vector<std::string> f = Fields(line);
+            if (f.empty()) continue;
+            if (f[0] == "done") return f;
+            if (f[0] == "fail") {
+                say_("the bridge: " + line.substr(5));
+                return {};
+            }
+            if (f[0] == "out" && f.size() >= 3) {
+                std::u16string text = TextOfHex(f[2]);
+                if (output_) output_(f[1] == "2" ? 2 : 1, text.data(), text.size());
+            } else if (f[0] == "trace" && f.size() >= 2) {
+                std::u16string text = TextOfHex(f[1]);
+                PlatformWriteConsole(text.data(), text.size());
+            } else if (f[0] == "sound" && f.size() >= 2) {
+                PlatformPlaySound(static_cast<uint32_t>(std::strtoul(f[1].c_str(), nullptr, 10)));
+            } else if (f[0] == "box" && f.size() >= 3) {
+                std::u16string title = TextOfHex(f[1]);
+                std::u16string text = TextOfHex(f[2]);
+                PlatformMessageBox(text.c_str(), title.c_str());
+                Request("closed");
+            }
+        }
+        return {};
+    }
+
+    // Makes a request and waits for its end: the fields of its answer ("done" first), empty when
+    // the call failed.
+    std::vector<std::string> Call(const std::string& request) {
+        Request(request);
+        return AwaitDone();
+    }
+
+    bool Start(std::string* problem) override {
+        if (!Call("start").empty()) return true;
+        *problem = lost_.empty() ? "the bridge did not start the plug-in" : lost_;
+        return false;
+    }
+    void Stop() override {
+        Call("stop");
+        End();
+    }
+    int Key(KeystrokeRecord* record, int modifiers,
+            std::vector<const char16_t*>* cleared) override {
+        size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
+        KeyRequest request{modifiers, record->keyName != nullptr,
+                           FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
+        request.record.name = record->keyName != nullptr ? record->keyName : u"";
+        request.record.edit =
+            EditBetween(bridgeLine_.data(), bridgeLine_.size(), record->lineStart, length);
+        bridgeLine_.assign(record->lineStart, length);
+        KeyReply reply{};
+        if (!DecodeKeyReply(Call(EncodeKeyRequest(request)), &reply)) return 0;
+        // Where the plug-in cleared the shown line, then what it wrote into the line.
+        for (long offset : reply.cleared)
+            if (offset >= 0 && static_cast<size_t>(offset) <= length)
+                cleared->push_back(record->lineStart + offset);
+        size_t newLength = length;
+        if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
+            bridgeLine_.assign(record->lineStart, newLength);
+        SetRecordNumbers(record, reply.record);
+        long index = reply.record.cursor;
+        if (index >= 0 && static_cast<size_t>(index) <= newLength)
+            record->cursorPos = record->lineStart + index;
+        record->redraw = reply.redraw;
+        if (record->keyName != nullptr)
+            CopyText(record->keyName, kReportedKeyNameSize, reply.record.name.c_str());
+        return reply.result;
+    }
+    int Command(const char16_t* arguments) override {
+        return Result(Call("command " + HexText(arguments, TextLength(arguments))));
+    }
+    int Help(const char16_t* name) override {
+        return Result(Call("help " + HexText(name, TextLength(name))));
+    }
+    int Usage(const char16_t* name, char16_t* out) override {
+        std::vector<std::string> f = Call("usage " + HexText(name, TextLength(name)));
+        if (Result(f) != 0 && f.size() >= 3)
+            CopyText(out, kUsageBufferSize, TextOfHex(f[2]).c_str());
+        return Result(f);
+    }
+    void SetVariable(const std::u16string& name, const std::u16string& value) override {
+        Call("set " + HexText(name) + " " + HexText(value));
+    }
+    void UnsetVariable(const std::u16string& name) override { Call("unset " + HexText(name)); }
+    // The host expands in buffers of kExpandBufferSize characters; longer text is left as it is.
+    std::u16string Expand(const std::u16string& text) override {
+        if (text.size() >= kExpandBufferSize) return text;
+        std::vector<std::string> f = Call("expand " + HexText(text));
+        return f.size() >= 3 ? TextOfHex(f[2]) : text;
+    }
+    void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
+    std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
+    std::string Lost() const override { return lost_; }
+
+    HostOutputSink output_;
+    DriverMessageSink say_;
+    SideOutputTaken taken_;
+    pid_t bridgePid_ = -1;
+    int toBridge_ = -1;
+    int fromBridge_ = -1;
+    int wineTerminal_ = -1;     // the master side of Wine's pseudo-terminal
+    std::string received_;      // bytes from the bridge not yet taken as lines
+    std::u16string bridgeLine_; // the edit line as the bridge holds it
+    std::string lost_;          // why the bridge is lost; empty while it answers
+};
+
+} // namespace
+
+std::string WinePrefixPath() {
+    const char* setPrefix = std::getenv("TORVANE_WINE_PREFIX");
+    return setPrefix != nullptr && setPrefix[0] != 0
+               ? setPrefix
+               : WindowsBuildFolder() + "/console-wine-prefix";
+}
+
+std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
+                                               std::string* problem) {
+    std::string build = WindowsBuildFolder();
+    const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
+    for (const char* file : files) {
+        if (!Exists(build + "/" + file)) {
+            *problem = "the Windows build is missing (no " + build + "/" + file +
+                       "); build it with: cmake --preset windows && cmake --build --preset "
+                       "windows (or set TORVANE_WINDOWS_BUILD)";
+            return nullptr;
+        }
+    }
+    std::string wine = FindProgram({"wine", "wine64"});
+    if (wine.empty()) {
+        *problem = "Wine is not installed (apt-get install wine wine64)";
+        return nullptr;
+    }
+    std::string prefix = WinePrefixPath();
+    if (!Exists(prefix))
+        say("preparing the Wine prefix " + prefix + " (the first time takes a while)");
+
+    int requests[2];
+    int reports[2];
+    if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(reports, O_CLOEXEC) != 0) {
+        *problem = "no pipe to the bridge";
+        return nullptr;
+    }
+    std::string bridge = build + "/torvane_console_bridge.exe";
+    auto driver = std::make_unique<Wine>(std::move(output), std::move(say));
+    driver->bridgePid_ = forkpty(&driver->wineTerminal_, nullptr, nullptr, nullptr);
+    if (driver->bridgePid_ < 0) {
+        *problem = "no pseudo-terminal for Wine";
+        return nullptr;
+    }
+    if (driver->bridgePid_ == 0) {
+        dup2(requests[0], STDIN_FILENO);
+        dup2(reports[1], STDOUT_FILENO);
+        setenv("WINEPREFIX", prefix.c_str(), 1);
+        setenv("WINEARCH", "win64", 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        execl(wine.c_str(), wine.c_str(), bridge.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(requests[0]);
+    close(reports[1]);
+    driver->toBridge_ = requests[1];
+    driver->fromBridge_ = reports[0];
+    int terminal = driver->wineTerminal_;
+    fcntl(terminal, F_SETFL, fcntl(terminal, F_GETFL) | O_NONBLOCK);
+
+    // The bridge says ready once both DLLs are loaded; the first start of a prefix takes long.
+    std::string line;
+    while (driver->NextLine(&line, kStartSeconds)) {
+        if (line == "ready") return driver;
+        if (line.rfind("fail ", 0) == 0) {
+            *problem = "the bridge under Wine: " + line.substr(5);
+            return nullptr;
+        }
+    }
+    *problem = driver->lost_ + " before it started (" + wine + " " + bridge + ")";
+    return nullptr;
+}
