@@ -81,12 +81,7 @@ TEST_F(CommandRegistry, RestoreNamesTheKeyThatHeldSettings) {
 }
 
 TEST_F(CommandRegistry, RestoreThatFindsNothingKeepsTheCurrentSettings) {
-    Settings = {.hotkey = 0x11,
-                .overwrite = 1,
-                .breakAtSlash = 0,
-                .keepOldArgs = 1,
-                .beepOnError = 0,
-                .traceMessages = 1};
+    Settings = kEverySettingChanged;
     EXPECT_EQ(Torvane(u"/R /Q"), 2);
     EXPECT_EQ(Settings.hotkey, 0x11);
     EXPECT_EQ(Settings.overwrite, 1);

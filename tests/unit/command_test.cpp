@@ -107,12 +107,7 @@ TEST_F(Command, CommandLineErrorsApplyNothing) {
 
 TEST_F(Command, DefaultsKeepBreakAtSlashAndQuietSilencesThem) {
     const std::u16string restored = u"Default plugin settings have been restored.\r\n";
-    Settings = {.hotkey = 0x11,
-                .overwrite = 1,
-                .breakAtSlash = 0,
-                .keepOldArgs = 1,
-                .beepOnError = 0,
-                .traceMessages = 1};
+    Settings = kEverySettingChanged;
     Check({u"/D", restored + Report(u"F3", {.breakAtSlash = false}), u"", 0, {.breakAtSlash = 0}});
     Settings = {
         .hotkey = 0x11, .overwrite = 1, .keepOldArgs = 1, .beepOnError = 0, .traceMessages = 1};

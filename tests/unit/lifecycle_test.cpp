@@ -147,12 +147,7 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
 }
 
 TEST_F(Lifecycle, StartUpResetsToDefaultsBeforeLoading) {
-    Settings = {.hotkey = 0x11,
-                .overwrite = 1,
-                .breakAtSlash = 0,
-                .keepOldArgs = 1,
-                .beepOnError = 0,
-                .traceMessages = 1};
+    Settings = kEverySettingChanged;
     StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Overwrite", 1); // no hotkey
     InitializePlugin();
     EXPECT_EQ(Settings.hotkey, 0x1003D);

@@ -38,13 +38,8 @@ std::string Show(const SettingsRecord& s) {
     return buffer;
 }
 
-// What the settings held before a load: every field differs from its load-time value.
-constexpr SettingsRecord kBefore = {.hotkey = 0x11,
-                                    .overwrite = 1,
-                                    .breakAtSlash = 0,
-                                    .keepOldArgs = 1,
-                                    .beepOnError = 0,
-                                    .traceMessages = 1};
+// What the settings held before a load.
+constexpr SettingsRecord kBefore = kEverySettingChanged;
 
 struct LoadCase {
     const char* what;
@@ -207,12 +202,7 @@ TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
 }
 
 TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
-    Settings = {.hotkey = 0x11,
-                .overwrite = 1,
-                .breakAtSlash = 0,
-                .keepOldArgs = 1,
-                .beepOnError = 0,
-                .traceMessages = 1};
+    Settings = kEverySettingChanged;
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 0);
     std::vector<std::string> log;
     for (const auto& call : StandInRegistryCalls())

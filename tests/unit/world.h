@@ -16,6 +16,15 @@
 #include "standins/utf8.h"
 #include "text/wtext.h"
 
+// Settings whose every field differs from its load-time value (Ctrl-Q), so that a test sees
+// which fields an operation sets and which it keeps.
+constexpr SettingsRecord kEverySettingChanged = {.hotkey = 0x11,
+                                                 .overwrite = 1,
+                                                 .breakAtSlash = 0,
+                                                 .keepOldArgs = 1,
+                                                 .beepOnError = 0,
+                                                 .traceMessages = 1};
+
 inline void ResetWorld() {
     StandInReset();
     StandInRegistryReset();
