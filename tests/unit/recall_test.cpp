@@ -64,6 +64,7 @@ TEST_F(Recall, FindArgsTable) {
         {Word(40) + u"\u0001" + Word(9) + u" x", 1, u"x"},
         {u"/" + Word(40) + u"/y z", 1, u"z"},
         {u"a\u0100b c", 1, u"c"}, // the first character past Latin-1
+        {u"\"a\u0100\" c", 1, u"c"}, // the same inside quotes, classed one by one
         {u"copy" + std::u16string(8, u' ') + u"xy z", 1, u"xy z"}, // a whole block of blanks
         // The line ends at its terminator, whatever the buffer holds after it.
         {u"cls   ", 1, nullptr, 64},
