@@ -60,9 +60,8 @@ std::string StartUpText(const ConsoleOptions& options, const std::string& variab
             : "native build, host version " + std::to_string(options.hostVersion) + ", registry " +
                   options.registry;
     return "Torvane console: the plug-in in a stand-in host (" + where + ", variables " +
-           variables +
-           ").\nBuilt-in commands: torvane, help torvane, usage torvane, set, echo, cls, exit "
-           "(help lists them); other lines are not run. Ctrl-C leaves.\n";
+           variables + ").\nBuilt-in commands: " + ToUtf8(BuiltInCommandNames()) +
+           " (help lists them); other lines are not run. Ctrl-C leaves.\n";
 }
 
 // Handles keys until exit, Ctrl-C or the end of the input, running each line the session hands

@@ -1,6 +1,7 @@
 // The console's built-in commands.
 #include "console/session/commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include "console/terminal/layout.h"
@@ -42,7 +43,8 @@ void Torvane(Session& s, const std::u16string& arguments) {
     if (!error.empty()) Complain(*s.screen, error);
 }
 
-// The built-in commands as help lists them.
+// The built-in commands as help lists them. A form is the command's name, then what it takes:
+// words in capitals or in brackets.
 struct BuiltIn {
     const char16_t* form;
     const char16_t* meaning;
@@ -83,6 +85,19 @@ void ShowBuiltIns(Session& s) {
     }
     s.screen->Print(text);
     Say(*s.screen, u"Other lines are shown as not run.\n");
+}
+
+// A form up to its first word in capitals or in brackets.
+std::u16string NameOf(const BuiltIn& b) {
+    const std::u16string form = b.form;
+    size_t end = 0;
+    for (size_t word = 0; word < form.size();) {
+        char16_t first = form[word];
+        if (first == u'[' || (first >= u'A' && first <= u'Z')) break;
+        end = std::min(form.find(u' ', word), form.size());
+        word = end + 1;
+    }
+    return form.substr(0, end);
 }
 
 void ShowHelp(Session& s, const std::u16string& name) {
@@ -181,6 +196,13 @@ void Run(Session& s, const std::u16string& line) {
 }
 
 } // namespace
+
+std::u16string BuiltInCommandNames() {
+    std::u16string names;
+    for (const BuiltIn& b : kBuiltIns)
+        names += (names.empty() ? u"" : u", ") + NameOf(b);
+    return names;
+}
 
 void RunCommandLine(Session& session, const std::u16string& line) {
     session.screen->PageOutput(true);

@@ -10,3 +10,6 @@
 // Runs one command line as the host would run it; then shows what the plug-in showed beside its
 // output meanwhile.
 void RunCommandLine(Session& session, const std::u16string& line);
+
+// The built-in commands by name, in the order help lists them: "torvane, help torvane, ...".
+std::u16string BuiltInCommandNames();

@@ -304,3 +304,13 @@ void SessionCheckPlugin(Session& s) {
     Complain(*s.screen, why);
     SessionLeave(s, 1);
 }
+
+std::vector<std::u16string> SessionEditKeyNames() {
+    std::vector<std::u16string> names;
+    for (const KeyAction& row : kKeyActions) {
+        char16_t name[kReportedKeyNameSize];
+        ConsoleKeyName(row.key, row.ctrl == Ctrl::kAny ? 0 : kCtrlBit, name, std::size(name));
+        names.push_back(name);
+    }
+    return names;
+}

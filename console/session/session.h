@@ -56,3 +56,7 @@ void SessionLeave(Session& session, int status);
 // Once the plug-in can no longer be reached, says why below the line and ends the session with
 // status 1.
 void SessionCheckPlugin(Session& session);
+
+// The keys the host edits the line with when the plug-in leaves them alone, named as the console
+// names keys ("Ctrl-Left"), in the order of its table: what the README lists.
+std::vector<std::u16string> SessionEditKeyNames();

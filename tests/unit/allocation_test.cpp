@@ -62,6 +62,7 @@ template <typename Call> Allocations Count(Call call) {
 // neither Enter nor the hotkey, on a line whose arguments are saved.
 TEST_F(Allocation, NoKeyButEnterAllocates) {
     for (bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended table" : "legacy table");
         ResetWorld();
         extendedKeys = extended;
         Enter(u"copy a b");

@@ -9,6 +9,8 @@ namespace {
 using CommandRegistry = World;
 
 const std::u16string kPath = u"Software\\Varnholt\\Torvane";
+const std::u16string kSavedForUser =
+    u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
 
 void Store(RegistryKey root, uint32_t hotkey, uint32_t overwrite, uint32_t breakAtSlash,
            uint32_t keepOldArgs, uint32_t beepOnError) {
@@ -58,9 +60,7 @@ TEST_F(CommandRegistry, RestoreNamesTheKeyThatHeldSettings) {
         {"neither", false, false, u"/R", notFound + Report(u"F3"), 2, 0x1003D},
         {"neither, quietly", false, false, u"/R /Q", u"", 2, 0x1003D},
         {"neither, saved all the same", false, false, u"/R /S",
-         notFound + Report(u"F3") +
-             u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n",
-         2, 0x1003D},
+         notFound + Report(u"F3") + kSavedForUser, 2, 0x1003D},
         {"user key, quietly", true, false, u"/q /r", u"", 0, 0x11},
         {"with a hotkey after it", true, false, u"/R F4",
          fromUser + Report(u"F4", {.breakAtSlash = false,
@@ -89,14 +89,12 @@ TEST_F(CommandRegistry, RestoreThatFindsNothingKeepsTheCurrentSettings) {
 }
 
 TEST_F(CommandRegistry, SaveWritesEveryValueButTheTraceSwitch) {
-    const std::u16string saved =
-        u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
     EXPECT_EQ(Torvane(u"ctrl-q /o:y /a:n /k:y /b:n /$:y /S"), 0);
     EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", {.breakAtSlash = false,
                                                .beepOnError = false,
                                                .keepOldArgs = true,
                                                .overwrite = true}) +
-                                saved);
+                                kSavedForUser);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x11u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Overwrite"), 1u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Break at slash"), 0u);

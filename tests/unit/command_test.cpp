@@ -10,6 +10,7 @@ namespace {
 using Command = World;
 
 const std::u16string kDefaultReport = Report(u"F3");
+const std::u16string kDefaultsRestored = u"Default plugin settings have been restored.\r\n";
 
 struct CommandCase {
     std::u16string arguments;
@@ -21,17 +22,18 @@ struct CommandCase {
 
 constexpr SettingsRecord kStart = kLoadTimeSettings;
 
+// A failure names the row by its arguments.
 void Check(const CommandCase& c) {
-    EXPECT_EQ(Torvane(c.arguments.c_str()), c.result) << ToUtf8(c.arguments);
-    EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out)) << ToUtf8(c.arguments);
-    EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err.empty() ? c.err : kErrorPrefix + c.err))
-        << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.hotkey, c.after.hotkey) << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.overwrite, c.after.overwrite) << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.breakAtSlash, c.after.breakAtSlash) << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.keepOldArgs, c.after.keepOldArgs) << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.beepOnError, c.after.beepOnError) << ToUtf8(c.arguments);
-    EXPECT_EQ(Settings.traceMessages, c.after.traceMessages) << ToUtf8(c.arguments);
+    SCOPED_TRACE("arguments: " + ToUtf8(c.arguments));
+    EXPECT_EQ(Torvane(c.arguments.c_str()), c.result);
+    EXPECT_EQ(ToUtf8(HostStdout()), ToUtf8(c.out));
+    EXPECT_EQ(ToUtf8(HostStderr()), ToUtf8(c.err.empty() ? c.err : kErrorPrefix + c.err));
+    EXPECT_EQ(Settings.hotkey, c.after.hotkey);
+    EXPECT_EQ(Settings.overwrite, c.after.overwrite);
+    EXPECT_EQ(Settings.breakAtSlash, c.after.breakAtSlash);
+    EXPECT_EQ(Settings.keepOldArgs, c.after.keepOldArgs);
+    EXPECT_EQ(Settings.beepOnError, c.after.beepOnError);
+    EXPECT_EQ(Settings.traceMessages, c.after.traceMessages);
 }
 
 void CheckAll(std::initializer_list<CommandCase> cases) {
@@ -71,6 +73,8 @@ TEST_F(Command, ReportAndOptionSpellings) {
 }
 
 TEST_F(Command, CommandLineErrorsApplyNothing) {
+    const std::u16string notWithL = u"Can\u2019t combine /L with other options\r\n";
+    const std::u16string notDWithR = u"Can\u2019t combine /D and /R\r\n";
     CheckAll({
         {u"F3 F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
         {u"ctrl-q F4", u"", u"Syntax error: \"F4\"\r\n", 1, kStart},
@@ -91,13 +95,13 @@ TEST_F(Command, CommandLineErrorsApplyNothing) {
         {u"Ctrl-C", u"", u"Invalid hotkey: \"CTRL-C\"\r\n", 1, kStart},
         {u"s-q", u"", u"Key not allowed: \"S-Q\"\r\n", 1, kStart},
         {u"\" \"", u"", u"Unknown key name: \"\"\r\n", 1, kStart},
-        {u"/L F3", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
-        {u"/L /D", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
-        {u"/R /L", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
-        {u"/L /S", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
-        {u"/S! /L", u"", u"Can\u2019t combine /L with other options\r\n", 1, kStart},
-        {u"/D /R", u"", u"Can\u2019t combine /D and /R\r\n", 1, kStart},
-        {u"/R /D /Q", u"", u"Can\u2019t combine /D and /R\r\n", 1, kStart},
+        {u"/L F3", u"", notWithL, 1, kStart},
+        {u"/L /D", u"", notWithL, 1, kStart},
+        {u"/R /L", u"", notWithL, 1, kStart},
+        {u"/L /S", u"", notWithL, 1, kStart},
+        {u"/S! /L", u"", notWithL, 1, kStart},
+        {u"/D /R", u"", notDWithR, 1, kStart},
+        {u"/R /D /Q", u"", notDWithR, 1, kStart},
     });
     ResetWorld();
     EXPECT_EQ(Torvane(nullptr), 1);
@@ -106,14 +110,17 @@ TEST_F(Command, CommandLineErrorsApplyNothing) {
 }
 
 TEST_F(Command, DefaultsKeepBreakAtSlashAndQuietSilencesThem) {
-    const std::u16string restored = u"Default plugin settings have been restored.\r\n";
     Settings = kEverySettingChanged;
-    Check({u"/D", restored + Report(u"F3", {.breakAtSlash = false}), u"", 0, {.breakAtSlash = 0}});
+    Check({u"/D",
+           kDefaultsRestored + Report(u"F3", {.breakAtSlash = false}),
+           u"",
+           0,
+           {.breakAtSlash = 0}});
     Settings = {
         .hotkey = 0x11, .overwrite = 1, .keepOldArgs = 1, .beepOnError = 0, .traceMessages = 1};
     HostClearOutput();
     Check({u"/D /A:N ctrl-q",
-           restored + Report(u"Ctrl-Q", {.breakAtSlash = false}),
+           kDefaultsRestored + Report(u"Ctrl-Q", {.breakAtSlash = false}),
            u"",
            0,
            {.hotkey = 0x11, .breakAtSlash = 0}});
@@ -129,8 +136,7 @@ TEST_F(Command, TraceSwitchTakesEffectAtOnce) {
         {u"/$Y /Q", u"", u"", 0, traceOn},
         {u"/$:N", kDefaultReport, u"", 0, kStart},
         {u"/$:Y /$=N /Q", u"", u"", 0, kStart},
-        {u"/$:Y /D", u"Default plugin settings have been restored.\r\n" + kDefaultReport, u"", 0,
-         kStart},
+        {u"/$:Y /D", kDefaultsRestored + kDefaultReport, u"", 0, kStart},
         {u"/$:Y /X", u"", u"Unknown option: \"/X\"\r\n", 1, traceOn},
         {u"/$:X", u"", u"Expected Y or N: \"/$:X\"\r\n", 1, kStart},
         {u"/$", u"", u"Expected Y or N: \"/$\"\r\n", 1, kStart},
@@ -143,8 +149,9 @@ TEST_F(Command, TraceSwitchTakesEffectAtOnce) {
 
 TEST_F(Command, ListAloneOrWithOptionsItIgnores) {
     for (const char16_t* args : {u"/L", u"/l /q", u"/L /A:N", u"/L /L /O:Y", u"/$:Y /L"}) {
+        SCOPED_TRACE("arguments: " + ToUtf8(args));
         ResetWorld();
-        EXPECT_EQ(Torvane(args), 0) << ToUtf8(args);
+        EXPECT_EQ(Torvane(args), 0);
         const std::u16string& out = HostStdout();
         EXPECT_EQ(out.substr(0, out.find(u"\r\n")),
                   u"F1 \u00B7 Shift-F1 \u00B7 Ctrl-F1 \u00B7 Alt-F1 \u00B7 Ctrl-Shift-F1 \u00B7 "
@@ -154,7 +161,7 @@ TEST_F(Command, ListAloneOrWithOptionsItIgnores) {
              at = out.find(u"\r\n", at + 2)) {
             ++lines;
         }
-        EXPECT_EQ(lines, 74u) << ToUtf8(args);
+        EXPECT_EQ(lines, 74u);
         EXPECT_EQ(out.find(u"settings:"), std::u16string::npos);
         EXPECT_EQ(Settings.breakAtSlash, 1);
         EXPECT_EQ(Settings.overwrite, 0);

@@ -102,6 +102,8 @@ TEST(ConsoleBridge, EditsThatDoNotFitChangeNothing) {
         {static_cast<size_t>(-1), 1, u""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("at " + std::to_string(c.at) + " removed " + std::to_string(c.removed) +
+                     " inserted " + ToUtf8(c.inserted));
         char16_t buffer[10] = u"abc";
         size_t length = 3;
         EXPECT_FALSE(ApplyEdit(buffer, &length, 10, {c.at, c.removed, c.inserted}));
@@ -135,6 +137,7 @@ TEST(ConsoleBridge, KeyRequestsCrossAsTheyWere) {
         {{kShiftBit, true, {0, 0, 0, 0, 0, 0, u"", {0, 0, u""}}}, "key 1 0 0 0 0 0 0 1 - 0 0 -"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
         EXPECT_EQ(EncodeKeyRequest(c.request), c.line);
         KeyRequest back{};
         ASSERT_TRUE(DecodeKeyRequest(Fields(c.line), &back)) << c.line;
@@ -155,6 +158,7 @@ TEST(ConsoleBridge, KeyRepliesCrossAsTheyWere) {
         {{-1, 0, {13, 0, 0, 0, 0, 0, u"", {0, 2, u""}}, {3}}, "done -1 13 0 0 0 0 0 0 - 0 2 - 3"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
         EXPECT_EQ(EncodeKeyReply(c.reply), c.line);
         KeyReply back{};
         ASSERT_TRUE(DecodeKeyReply(Fields(c.line), &back)) << c.line;

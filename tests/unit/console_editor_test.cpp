@@ -106,9 +106,10 @@ TEST(ConsoleEditor, Editing) {
         {u"|", u"\U0001F600", u"\U0001F600|"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.before) + " + " + ToUtf8(c.ops));
         auto line = MakeLine(c.before);
         Apply(line.get(), c.ops);
-        EXPECT_EQ(Shown(*line), c.after) << ToUtf8(c.before) << " + " << ToUtf8(c.ops);
+        EXPECT_EQ(Shown(*line), c.after);
         EXPECT_EQ(line->text[line->length], 0);
     }
 }
@@ -274,8 +275,11 @@ TEST(ConsoleEditor, Moves) {
         {{0, 0}, {0, 0}, ""}, {{2, 3}, {0, 0}, "\x1b[2A\r"}, {{0, 5}, {1, 2}, "\x1b[1B\r\x1b[2C"},
         {{1, 4}, {1, 4}, ""}, {{3, 0}, {1, 0}, "\x1b[2A"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
+        SCOPED_TRACE("from " + std::to_string(c.from.row) + "," + std::to_string(c.from.column) +
+                     " to " + std::to_string(c.to.row) + "," + std::to_string(c.to.column));
         EXPECT_EQ(MoveBetween(c.from, c.to), c.bytes);
+    }
 }
 
 } // namespace

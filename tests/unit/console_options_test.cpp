@@ -64,7 +64,10 @@ TEST(ConsoleOptions, EachOptionAndItsValue) {
         std::string error;
         bool accepted =
             ParseConsoleOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-        std::string what = c.arguments.empty() ? "(none)" : c.arguments[0];
+        std::string what; // the row's arguments, all of them: rows may share the first
+        for (const char* argument : c.arguments)
+            what += (what.empty() ? "" : " ") + std::string(argument);
+        if (what.empty()) what = "(none)";
         EXPECT_EQ(accepted, c.error.empty()) << what;
         EXPECT_EQ(error, c.error) << what;
         if (!accepted) continue;

@@ -181,6 +181,18 @@ TEST_F(ConsoleTest, BuiltInCommands) {
         plugin->Stop();
         ResetWorld();
     }
+    // The start-up line names them from help's table; each name it gives is run.
+    const std::u16string names = BuiltInCommandNames();
+    EXPECT_EQ(names, u"torvane, help torvane, usage torvane, set, echo, cls, exit");
+    for (size_t at = 0, end = 0; end != std::u16string::npos; at = end + 2) {
+        end = names.find(u", ", at);
+        std::string name = ToUtf8(names.substr(at, end - at));
+        Start();
+        Type(name + "\r");
+        EXPECT_EQ(written.find("Not run"), std::string::npos) << name;
+        plugin->Stop();
+        ResetWorld();
+    }
 }
 
 TEST_F(ConsoleTest, PastedLineBreaksRunTheLine) {

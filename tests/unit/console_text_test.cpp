@@ -215,6 +215,7 @@ TEST(ConsoleText, PagedOutputStopsAtEachFullPage) {
         {u"a\nb\nc\nd\ne\nf", {More::kLine, More::kStop}, "a\nb\nc\n" + note + "d\n" + note},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
         std::string terminal, elsewhere;
         size_t asked = 0;
         auto screen = MakeTerminalScreen(

@@ -115,6 +115,7 @@ TEST_F(HelpAndUsage, UsageAndHelpRefuseNullArguments) {
 
 TEST_F(HelpAndUsage, HelpShowsTheWholeTextInABox) {
     for (const auto& c : kUsageCases) {
+        SCOPED_TRACE("name: " + ToUtf8(c.name));
         StandInUiReset();
         EXPECT_EQ(Help(c.name.c_str()), c.found) << "name: " << ToUtf8(c.name);
         const auto& boxes = StandInMessageBoxes();
@@ -140,6 +141,7 @@ TEST_F(HelpAndUsage, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
                " (x64)\r\n"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.showVersion ? "with the version" : "without the version");
         HostClearOutput();
         ShowCommandHelp(c.showVersion);
         EXPECT_EQ(HostStdout(), std::u16string(HelpText) + c.after) << "version " << c.showVersion;

@@ -289,6 +289,7 @@ TEST_F(KeyNames, ListHotkeysWritesOneLinePerRow) {
                u"Ctrl-Alt-Shift-A"}}},
     };
     for (const ListingCase& c : cases) {
+        SCOPED_TRACE(c.extended ? "extended table" : "legacy table");
         extendedKeys = c.extended;
         std::vector<std::u16string> lines = ListedLines();
         ASSERT_EQ(lines.size(), c.lines);
@@ -309,6 +310,7 @@ TEST_F(KeyNames, ListHotkeysWritesOneLinePerRow) {
 
 TEST_F(KeyNames, EveryListedNameParsesBackToItsCell) {
     for (bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended table" : "legacy table");
         extendedKeys = extended;
         const KeyTable& table = ActiveKeyTable();
         std::vector<std::u16string> lines = ListedLines();
@@ -336,6 +338,7 @@ TEST_F(KeyNames, EveryFormattedHotkeyParsesBackToItsCode) {
             for (size_t column = 0; column < table.columnCount; ++column) {
                 Settings.hotkey = table.rows[row].codes[column];
                 if (Settings.hotkey <= 0) continue;
+                SCOPED_TRACE(ToUtf8(ModifierPrefixes[column]) + ToUtf8(table.rows[row].name));
                 EXPECT_TRUE(IsValidHotkey(Settings.hotkey));
                 char16_t name[kKeyNameBufferSize];
                 ASSERT_EQ(FormatHotkey(name), 0);

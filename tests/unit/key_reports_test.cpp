@@ -58,6 +58,8 @@ TEST_F(KeyReports, KeysReportedByNameAreRoutedByTheirCode) {
         {u"Ctrl-PageUp", 0, 0x10084, "recall"},
     };
     for (const NameCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "name \"" << ToUtf8(c.name) << "\" modifiers "
+                                        << c.modifiers << " hotkey 0x" << std::hex << c.hotkey);
         ResetWorld();
         extendedKeys = true;
         Enter(u"copy a b");
@@ -66,14 +68,14 @@ TEST_F(KeyReports, KeysReportedByNameAreRoutedByTheirCode) {
         EditLine line(u"run x y", 0);
         line.SetName(c.name);
         EXPECT_EQ(key(&line.record), 0);
-        EXPECT_EQ(Outcome(line), c.expect) << "name \"" << ToUtf8(c.name) << "\" modifiers "
-                                           << c.modifiers << " hotkey 0x" << std::hex << c.hotkey;
+        EXPECT_EQ(Outcome(line), c.expect);
     }
 }
 
 TEST_F(KeyReports, IgnoredNamesLeaveTheRecordAlone) {
     const char16_t* const names[] = {u"Alt-Enter", u"A", u"", u"Foo", u"Ctrl-C"};
     for (const char16_t* name : names) {
+        SCOPED_TRACE("name: " + ToUtf8(name));
         ResetWorld();
         extendedKeys = true;
         EditLine line(u"run x y", 0);

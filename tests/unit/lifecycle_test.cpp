@@ -47,17 +47,17 @@ TEST_F(Lifecycle, ProbeReadsTheHostsMajorVersion) {
         {nullptr, 0},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("_4ver: " + (c.version == nullptr ? "(unset)" : ToUtf8(c.version)));
         ResetWorld();
         if (c.version == nullptr)
             HostUnsetVariable(u"_4ver");
         else
             HostSetVariable(u"_4ver", c.version);
         EXPECT_EQ(InitializePlugin(), 0);
-        std::string shown = c.version == nullptr ? "(unset)" : ToUtf8(c.version);
-        EXPECT_EQ(HostVersion, c.hostVersion) << shown;
-        EXPECT_EQ(extendedKeys, c.hostVersion >= 24) << shown;
+        EXPECT_EQ(HostVersion, c.hostVersion);
+        EXPECT_EQ(extendedKeys, c.hostVersion >= 24);
         // The version, then the banner's flags: each expansion asks the host with the flag 1.
-        EXPECT_EQ(HostExpandFlags(), (std::vector<int>{1, 1})) << shown;
+        EXPECT_EQ(HostExpandFlags(), (std::vector<int>{1, 1}));
     }
 }
 
@@ -65,10 +65,11 @@ TEST_F(Lifecycle, ProbeReadsTheHostsMajorVersion) {
 TEST_F(Lifecycle, ASecondStartProbesAgain) {
     const ProbeCase starts[] = {{u"24", 24}, {u"4294967296", 0}, {u"30", 30}, {u"v24", 0}};
     for (const auto& c : starts) {
+        SCOPED_TRACE("_4ver: " + ToUtf8(c.version));
         HostSetVariable(u"_4ver", c.version);
         EXPECT_EQ(InitializePlugin(), 0);
-        EXPECT_EQ(HostVersion, c.hostVersion) << ToUtf8(c.version);
-        EXPECT_EQ(extendedKeys, c.hostVersion >= 24) << ToUtf8(c.version);
+        EXPECT_EQ(HostVersion, c.hostVersion);
+        EXPECT_EQ(extendedKeys, c.hostVersion >= 24);
     }
 }
 
@@ -86,6 +87,8 @@ TEST_F(Lifecycle, BannerOnlyWhenTheFlagsExpandToExactly00) {
                                 {u"0", u"0", u" ", false},       {u"", u"00", nullptr, true},
                                 {nullptr, u"0", nullptr, false}, {u"00", u"", nullptr, true}};
     for (const auto& c : cases) {
+        SCOPED_TRACE((c.transient ? ToUtf8(c.transient) : "-") + "|" + ToUtf8(c.pipe) + "|" +
+                     (c.noloadmsg ? ToUtf8(c.noloadmsg) : "-"));
         ResetWorld();
         if (c.transient == nullptr)
             HostUnsetVariable(u"_transient");
@@ -96,9 +99,7 @@ TEST_F(Lifecycle, BannerOnlyWhenTheFlagsExpandToExactly00) {
         InitializePlugin();
         std::u16string expected =
             c.shown ? u"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n" : u"";
-        EXPECT_EQ(HostStdout(), expected)
-            << (c.transient ? ToUtf8(c.transient) : "-") << "|" << ToUtf8(c.pipe) << "|"
-            << (c.noloadmsg ? ToUtf8(c.noloadmsg) : "-");
+        EXPECT_EQ(HostStdout(), expected);
         EXPECT_TRUE(HostStderr().empty());
     }
 }
@@ -126,13 +127,17 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
         {u"23", 0x3004A, 0, 0, 0x3004A, u"Ctrl-Shift-Num+", "C"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "_4ver " << ToUtf8(c.version) << ", user key 0x" << std::hex << c.userHotkey
+                     << " (open fails with " << std::dec << c.userOpenFailure << "), machine key 0x"
+                     << std::hex << c.machineHotkey);
         ResetWorld();
         HostSetVariable(u"_4ver", c.version);
         if (c.userHotkey != 0) StoreHotkey(kRootCurrentUser, c.userHotkey);
         if (c.machineHotkey != 0) StoreHotkey(kRootLocalMachine, c.machineHotkey);
         StandInRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
         EXPECT_EQ(InitializePlugin(), 0);
-        EXPECT_EQ(Settings.hotkey, c.hotkey) << ToUtf8(c.banner);
+        EXPECT_EQ(Settings.hotkey, c.hotkey);
         EXPECT_EQ(HostStdout(), u"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is " +
                                     std::u16string(c.banner) + u".\r\n");
         std::string opened;
@@ -141,7 +146,7 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
                 << "start-up only reads";
             if (call.function == "open") opened += call.key[2] == u'C' ? "C" : "M";
         }
-        EXPECT_EQ(opened, c.rootsOpened) << ToUtf8(c.banner);
+        EXPECT_EQ(opened, c.rootsOpened);
         EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
     }
 }

@@ -63,7 +63,7 @@ TEST_F(Recall, FindArgsTable) {
         {Word(40) + u"\tx", 1, u"x"},
         {Word(40) + u"\u0001" + Word(9) + u" x", 1, u"x"},
         {u"/" + Word(40) + u"/y z", 1, u"z"},
-        {u"a\u0100b c", 1, u"c"}, // the first character past Latin-1
+        {u"a\u0100b c", 1, u"c"},    // the first character past Latin-1
         {u"\"a\u0100\" c", 1, u"c"}, // the same inside quotes, classed one by one
         {u"copy" + std::u16string(8, u' ') + u"xy z", 1, u"xy z"}, // a whole block of blanks
         // The line ends at its terminator, whatever the buffer holds after it.
@@ -123,10 +123,11 @@ TEST_F(Recall, RecallInsertsOrOverwritesAtTheCursor) {
     };
     Enter(u"copy a.txt b.txt");
     for (const auto& c : cases) {
+        SCOPED_TRACE("before: " + ToUtf8(c.before) + (c.overwrite ? ", overwriting" : ""));
         Settings.overwrite = c.overwrite;
         EditLine line(c.before, 0x1003D);
         EXPECT_EQ(key(&line.record), 0);
-        EXPECT_EQ(line.Shown(), c.after) << "before: " << ToUtf8(c.before);
+        EXPECT_EQ(line.Shown(), c.after);
         EXPECT_EQ(line.record.keyCode, 0);
         EXPECT_EQ(line.record.redraw, 1);
         EXPECT_EQ(line.record.startRow, 7) << "a recall leaves the rows alone";
@@ -318,6 +319,9 @@ TEST_F(Recall, DispatchAddsModifierBitsThenRoutes) {
         {0x1003D, 0, 0x1003E, false, "none"},   {0x1003D, 5, 0x1003D, false, "recall"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "code 0x" << std::hex << c.keyCode << " modifiers " << c.modifiers
+                     << " hotkey 0x" << c.hotkey << (c.extended ? " extended" : " legacy"));
         ResetWorld();
         Enter(u"copy a b");
         Settings.hotkey = c.hotkey;
@@ -328,8 +332,7 @@ TEST_F(Recall, DispatchAddsModifierBitsThenRoutes) {
         std::string got = line.Text() == u"run x y a b"         ? "recall"
                           : std::u16string(SavedArgs) == u"x y" ? "capture"
                                                                 : "none";
-        EXPECT_EQ(got, c.expect) << "code 0x" << std::hex << c.keyCode << " modifiers "
-                                 << c.modifiers << " hotkey 0x" << c.hotkey;
+        EXPECT_EQ(got, c.expect);
     }
 }
 
@@ -522,6 +525,8 @@ TEST_F(Recall, RecallIntoALineThatFillsTheBufferStaysInsideIt) {
         {0, u"wwwwwwwwwwwwwwww", 0, kLineBufferSize}, // a cursor past the buffer is outside it
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("overwrite " + std::to_string(c.overwrite) + " cursor " +
+                     std::to_string(c.cursor));
         ResetWorld();
         Enter(u"copy a b");
         Settings.overwrite = c.overwrite;

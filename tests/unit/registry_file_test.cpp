@@ -282,6 +282,7 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
          "cannot be read (Is a directory)"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         ResetWorld();

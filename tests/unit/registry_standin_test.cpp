@@ -34,6 +34,7 @@ TEST_F(World, QueryAnswersAsWindowsDoes) {
         {"text", true, kRegSz, Bytes({'F', 0, '3', 0, 0, 0}), 234, 1, 6, 0x00330046},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         ResetWorld();
         StandInRegistryCreateKey(kRootCurrentUser, kPath);
         if (c.exists)

@@ -257,14 +257,17 @@ TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
          0},
     };
     for (const auto& c : cases) {
+        std::string row = "create fails with " + std::to_string(c.createCode) + ", writes with";
+        for (const auto& [name, code] : c.writeCodes)
+            row += " " + ToUtf8(name) + ":" + std::to_string(code);
+        SCOPED_TRACE(row);
         ResetWorld();
         StandInRegistryFailCreate(kRootLocalMachine, c.createCode);
         for (const auto& [name, code] : c.writeCodes)
             StandInRegistryFailWrite(name, code);
-        EXPECT_EQ(SaveSettings(kRootLocalMachine), c.result) << c.result;
+        EXPECT_EQ(SaveSettings(kRootLocalMachine), c.result);
         EXPECT_EQ(StandInRegistryValueNames(kRootLocalMachine, SettingsKeyPath).size(),
-                  c.valuesWritten)
-            << c.result;
+                  c.valuesWritten);
         size_t sets = 0;
         for (const auto& call : StandInRegistryCalls())
             sets += call.function == "set";
@@ -282,6 +285,7 @@ TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
         {.hotkey = 0x7003E, .overwrite = 1, .keepOldArgs = 1, .traceMessages = 1}};
     extendedKeys = true;
     for (const SettingsRecord& r : records) {
+        SCOPED_TRACE(Show(r));
         Settings = r;
         ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
         Settings = kBefore;

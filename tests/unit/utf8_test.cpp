@@ -40,6 +40,7 @@ TEST(Utf8, SurrogatePairsBothWays) {
         {0x10FFFF, {0xDBFF, 0xDFFF}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "U+" << std::hex << static_cast<uint32_t>(c.ch));
         char16_t units[2] = {};
         EXPECT_EQ(std::u16string(units, Utf16Units(c.ch, units)), c.units);
         size_t taken = 0;
@@ -61,6 +62,10 @@ TEST(Utf8, UnpairedSurrogatesStandForThemselves) {
         {{0xD83D, 0xD83D, 0xDE00}, 0, 0xD83D}, // high before a whole pair
     };
     for (const auto& c : cases) {
+        testing::Message row;
+        for (char16_t unit : c.text)
+            row << std::hex << static_cast<unsigned>(unit) << " ";
+        SCOPED_TRACE(row << "at " << c.at);
         size_t units = 0;
         EXPECT_EQ(CharacterAt(c.text.data(), c.text.size(), c.at, &units), c.ch);
         EXPECT_EQ(units, 1u);
