@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""scripts/mutate without building: its exit status, the work folders it refuses, the tree copy
+next to links, and its programs ended with it by a signal."""
+
+import importlib.machinery
+import importlib.util
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SCRIPT = os.path.join(ROOT, "scripts", "mutate")
+
+
+def load():
+    sys.dont_write_bytecode = True  # no cache of the script in the checkout
+    loader = importlib.machinery.SourceFileLoader("mutate", SCRIPT)
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("mutate", loader))
+    loader.exec_module(module)
+    return module
+
+
+mutate = load()
+
+
+def running(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
+class MutateTest(unittest.TestCase):
+    def test_exit_status(self):
+        below = "the kill rate is below the goal of 95 %"
+        for killed, survived, files, expected in [
+            (19, 1, [], (0, "")),  # exactly the goal
+            (18, 1, [], (1, below)),
+            (1899, 100, [], (1, below)),  # 94.95 %, printed as 95.0 %
+            (0, 0, [], (0, "")),  # nothing that counts
+            (5, 0, ["src/keys/modifiers.h:18"], (0, "")),
+            (99, 1, ["src/keys"], (1, "1 mutant of the files asked for survived")),
+            (0, 2, ["src"], (1, "2 mutants of the files asked for survived")),
+        ]:
+            self.assertEqual(mutate.verdict(killed, survived, files), expected,
+                             (killed, survived, files))
+
+    def test_work_folders(self):
+        with tempfile.TemporaryDirectory() as top:
+            checkout = os.path.join(top, "tree")
+            for part in ("src", "tests"):
+                os.makedirs(os.path.join(checkout, part))
+            open(os.path.join(checkout, "CMakeLists.txt"), "w").close()
+            os.symlink(os.path.join(checkout, "src"), os.path.join(top, "link"))
+            mutate.ROOT, root = checkout, mutate.ROOT
+            try:
+                outside = "give a folder outside src/, tests/ (build/mutate-2, say)"
+                for work, expected in [
+                    ("tree/src", "it is inside src/, which the run copies into it; " + outside),
+                    ("tree/tests/a/b", "it is inside tests/, which the run copies into it; " +
+                     outside),
+                    ("link/w", "it is inside src/, which the run copies into it; " + outside),
+                    ("tree/CMakeLists.txt/w", "it is inside CMakeLists.txt, which the run copies "
+                     "into it; " + outside),
+                    (".", f"the run would put its tree over this checkout, {checkout}"),
+                    ("tree/build/mutate", None),
+                    ("tree/srcs", None),
+                    ("elsewhere", None),
+                ]:
+                    self.assertEqual(mutate.work_folder_problem(os.path.join(top, work)),
+                                     expected, work)
+            finally:
+                mutate.ROOT = root
+
+    def test_command_line(self):
+        for arguments, status, expected in [
+            (["--help"], 0, "\n  wine       the scenarios against the real Torvane.dll under"),
+            (["--help"], 0, "\nExits with status 1 when the kill rate is below the goal of 95 %"),
+            (["--work", "tests/mutate-work", "--list"], 2,
+             "mutate: error: --work tests/mutate-work: it is inside tests/, which the run copies "
+             "into it; give a folder outside cmake/, src/, standins/, host/, console/, tests/, "
+             "bench/, fuzz/ (build/mutate-2, say)\n"),
+        ]:
+            done = subprocess.run([SCRIPT] + arguments, cwd=ROOT, capture_output=True, text=True,
+                                  timeout=60)
+            self.assertEqual(done.returncode, status, arguments)
+            self.assertIn(expected, done.stdout + done.stderr, arguments)
+        self.assertFalse(os.path.exists(os.path.join(ROOT, "tests", "mutate-work")))
+
+    def test_copy_follows_no_link(self):
+        with tempfile.TemporaryDirectory() as top:
+            source, target, elsewhere = (os.path.join(top, n) for n in ("source", "target", "x"))
+            os.makedirs(os.path.join(source, "folder"))
+            os.makedirs(os.path.join(elsewhere, "kept"))
+            os.makedirs(target)
+            files = {"source/file": "new", "source/folder/inner": "new inner",
+                     "x/victim": "victim", "x/inner": "outside", "x/kept/a": "a"}
+            for name, text in files.items():
+                with open(os.path.join(top, name), "w") as f:
+                    f.write(text)
+            os.symlink("file", os.path.join(source, "relative"))
+            # Links where the copy goes: to a file, in place of a folder, and one to delete.
+            os.symlink(os.path.join(elsewhere, "victim"), os.path.join(target, "file"))
+            os.symlink(elsewhere, os.path.join(target, "folder"))
+            os.symlink(os.path.join(elsewhere, "kept"), os.path.join(target, "gone"))
+            mutate.sync(source, target)
+            for name, text in files.items():
+                with open(os.path.join(top, name)) as f:
+                    self.assertEqual(f.read(), text, name)
+            self.assertEqual(sorted(os.listdir(target)), ["file", "folder", "relative"])
+            self.assertFalse(os.path.islink(os.path.join(target, "file")))
+            self.assertFalse(os.path.islink(os.path.join(target, "folder")))
+            with open(os.path.join(target, "folder", "inner")) as f:
+                self.assertEqual(f.read(), "new inner")
+            self.assertEqual(os.readlink(os.path.join(target, "relative")), "file")
+            self.assertEqual(sorted(os.listdir(elsewhere)), ["inner", "kept", "victim"])
+
+    def test_signal_ends_the_programs_started(self):
+        with tempfile.TemporaryDirectory() as top:
+            pid_file = os.path.join(top, "pid")
+            child = subprocess.Popen([sys.executable, "-B", "-c", f"""
+import importlib.machinery, importlib.util, signal
+loader = importlib.machinery.SourceFileLoader("mutate", {SCRIPT!r})
+mutate = importlib.util.module_from_spec(importlib.util.spec_from_loader("mutate", loader))
+loader.exec_module(mutate)
+signal.signal(signal.SIGTERM, mutate.ended)
+mutate.run(["sh", "-c", "sleep 120 & echo $! >{pid_file}.part; mv {pid_file}.part {pid_file}; "
+            "wait"], 300)
+"""])
+            deadline = time.time() + 30
+            while not os.path.exists(pid_file) and time.time() < deadline:
+                time.sleep(0.05)
+            with open(pid_file) as f:
+                grandchild = int(f.read())
+            child.send_signal(signal.SIGTERM)
+            self.assertEqual(child.wait(timeout=30), 128 + signal.SIGTERM)
+            deadline = time.time() + 5
+            while running(grandchild) and time.time() < deadline:
+                time.sleep(0.05)
+            self.assertFalse(running(grandchild))
+
+
+if __name__ == "__main__":
+    unittest.main()
