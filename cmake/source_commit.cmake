@@ -1,14 +1,10 @@
 # Run as a script (cmake -DSOURCE=DIR -DOUT=FILE [-DCOMMIT=SHA] -P source_commit.cmake) before
 # Torvane.dll's resource is compiled: writes FILE, a header that defines TORVANE_SOURCE_COMMIT as
 # the commit the sources in DIR are at, followed by " with changes not committed" when the work
-# tree differs from it, or as "unknown" outside a git checkout. The version resource carries it,
-# so that a release zip's DLL tells whether it was built from a clean commit. COMMIT, when given,
-# is that commit: DIR is an export of it, which holds no git data. FILE changes only when the text
-# does, so the resource is compiled again only then.
-#
-# Untracked files count as changes whatever the checkout's settings hide: status is asked for them
-# explicitly, and only the .gitignore files of the tree, not the checkout's own exclude list, keep
-# a file out (a source listed there is built all the same).
+# tree differs from it (untracked files too), or as "unknown" outside a git checkout. The version
+# resource carries it, so that a release zip's DLL tells whether it was built from a clean commit.
+# COMMIT, when given, is that commit: DIR is then an export of it (scripts/package), which holds
+# no git data. FILE changes only when the text does, so the resource is compiled again only then.
 if(COMMIT)
   set(text "${COMMIT}")
 else()
@@ -19,11 +15,8 @@ else()
     set(text "unknown")
   else()
     execute_process(COMMAND git -C ${SOURCE} --no-optional-locks status --porcelain
-                            --untracked-files=no
                     OUTPUT_VARIABLE changes RESULT_VARIABLE failed ERROR_QUIET)
-    execute_process(COMMAND git -C ${SOURCE} ls-files --others --exclude-per-directory=.gitignore
-                    OUTPUT_VARIABLE untracked RESULT_VARIABLE untracked_failed ERROR_QUIET)
-    if(failed OR untracked_failed OR NOT changes STREQUAL "" OR NOT untracked STREQUAL "")
+    if(failed OR NOT changes STREQUAL "")
       set(text "${commit} with changes not committed")
     else()
       set(text "${commit}")
