@@ -43,9 +43,7 @@ class MutateTest(unittest.TestCase):
             (18, 1, [], (1, below)),
             (1899, 100, [], (1, below)),  # 94.95 %, printed as 95.0 %
             (0, 0, [], (0, "")),  # nothing that counts
-            (5, 0, ["src/keys/modifiers.h:18"], (0, "")),
             (99, 1, ["src/keys"], (1, "1 mutant of the files asked for survived")),
-            (0, 2, ["src"], (1, "2 mutants of the files asked for survived")),
         ]:
             self.assertEqual(mutate.verdict(killed, survived, files), expected,
                              (killed, survived, files))
@@ -53,24 +51,17 @@ class MutateTest(unittest.TestCase):
     def test_work_folders(self):
         with tempfile.TemporaryDirectory() as top:
             checkout = os.path.join(top, "tree")
-            for part in ("src", "tests"):
-                os.makedirs(os.path.join(checkout, part))
-            open(os.path.join(checkout, "CMakeLists.txt"), "w").close()
+            os.makedirs(os.path.join(checkout, "src"))
             os.symlink(os.path.join(checkout, "src"), os.path.join(top, "link"))
             mutate.ROOT, root = checkout, mutate.ROOT
+            inside = "it is inside src/, which the run copies into it; give a folder outside src/"
             try:
-                outside = "give a folder outside src/, tests/ (build/mutate-2, say)"
                 for work, expected in [
-                    ("tree/src", "it is inside src/, which the run copies into it; " + outside),
-                    ("tree/tests/a/b", "it is inside tests/, which the run copies into it; " +
-                     outside),
-                    ("link/w", "it is inside src/, which the run copies into it; " + outside),
-                    ("tree/CMakeLists.txt/w", "it is inside CMakeLists.txt, which the run copies "
-                     "into it; " + outside),
+                    ("tree/src/a", inside + " (build/mutate-2, say)"),
+                    ("link", inside + " (build/mutate-2, say)"),
                     (".", f"the run would put its tree over this checkout, {checkout}"),
-                    ("tree/build/mutate", None),
                     ("tree/srcs", None),
-                    ("elsewhere", None),
+                    ("tree/build/mutate", None),
                 ]:
                     self.assertEqual(mutate.work_folder_problem(os.path.join(top, work)),
                                      expected, work)
@@ -80,7 +71,6 @@ class MutateTest(unittest.TestCase):
     def test_command_line(self):
         for arguments, status, expected in [
             (["--help"], 0, "\n  wine       the scenarios against the real Torvane.dll under"),
-            (["--help"], 0, "\nExits with status 1 when the kill rate is below the goal of 95 %"),
             (["--work", "tests/mutate-work", "--list"], 2,
              "mutate: error: --work tests/mutate-work: it is inside tests/, which the run copies "
              "into it; give a folder outside cmake/, src/, standins/, host/, console/, tests/, "
@@ -90,21 +80,19 @@ class MutateTest(unittest.TestCase):
                                   timeout=60)
             self.assertEqual(done.returncode, status, arguments)
             self.assertIn(expected, done.stdout + done.stderr, arguments)
-        self.assertFalse(os.path.exists(os.path.join(ROOT, "tests", "mutate-work")))
 
     def test_copy_follows_no_link(self):
         with tempfile.TemporaryDirectory() as top:
             source, target, elsewhere = (os.path.join(top, n) for n in ("source", "target", "x"))
-            os.makedirs(os.path.join(source, "folder"))
-            os.makedirs(os.path.join(elsewhere, "kept"))
-            os.makedirs(target)
-            files = {"source/file": "new", "source/folder/inner": "new inner",
-                     "x/victim": "victim", "x/inner": "outside", "x/kept/a": "a"}
+            for folder in (source, target, os.path.join(elsewhere, "kept")):
+                os.makedirs(folder)
+            files = {"source/file": "new", "x/victim": "victim", "x/kept/a": "a"}
             for name, text in files.items():
                 with open(os.path.join(top, name), "w") as f:
                     f.write(text)
             os.symlink("file", os.path.join(source, "relative"))
-            # Links where the copy goes: to a file, in place of a folder, and one to delete.
+            os.mkdir(os.path.join(source, "folder"))
+            # Where the copy goes: a link to a file, one in place of a folder, one to remove.
             os.symlink(os.path.join(elsewhere, "victim"), os.path.join(target, "file"))
             os.symlink(elsewhere, os.path.join(target, "folder"))
             os.symlink(os.path.join(elsewhere, "kept"), os.path.join(target, "gone"))
@@ -112,13 +100,10 @@ class MutateTest(unittest.TestCase):
             for name, text in files.items():
                 with open(os.path.join(top, name)) as f:
                     self.assertEqual(f.read(), text, name)
-            self.assertEqual(sorted(os.listdir(target)), ["file", "folder", "relative"])
-            self.assertFalse(os.path.islink(os.path.join(target, "file")))
-            self.assertFalse(os.path.islink(os.path.join(target, "folder")))
-            with open(os.path.join(target, "folder", "inner")) as f:
-                self.assertEqual(f.read(), "new inner")
+            self.assertEqual([(n, os.path.islink(os.path.join(target, n)))
+                              for n in sorted(os.listdir(target))],
+                             [("file", False), ("folder", False), ("relative", True)])
             self.assertEqual(os.readlink(os.path.join(target, "relative")), "file")
-            self.assertEqual(sorted(os.listdir(elsewhere)), ["inner", "kept", "victim"])
 
     def test_signal_ends_the_programs_started(self):
         with tempfile.TemporaryDirectory() as top:
