@@ -2,14 +2,13 @@
 """scripts/mutate without building: its exit status, the work folders it refuses, the tree copy
 next to links, and its programs ended with it by a signal."""
 
-import importlib.machinery
-import importlib.util
 import os
 import signal
 import subprocess
 import sys
 import tempfile
 import time
+import types
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -17,10 +16,11 @@ SCRIPT = os.path.join(ROOT, "scripts", "mutate")
 
 
 def load():
-    sys.dont_write_bytecode = True  # no cache of the script in the checkout
-    loader = importlib.machinery.SourceFileLoader("mutate", SCRIPT)
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("mutate", loader))
-    loader.exec_module(module)
+    """The script as a module, run from its text: no cache of it is written into the checkout."""
+    module = types.ModuleType("mutate")
+    module.__file__ = SCRIPT
+    with open(SCRIPT) as f:
+        exec(compile(f.read(), SCRIPT, "exec"), module.__dict__)
     return module
 
 
@@ -109,10 +109,9 @@ class MutateTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as top:
             pid_file = os.path.join(top, "pid")
             child = subprocess.Popen([sys.executable, "-B", "-c", f"""
-import importlib.machinery, importlib.util, signal
-loader = importlib.machinery.SourceFileLoader("mutate", {SCRIPT!r})
-mutate = importlib.util.module_from_spec(importlib.util.spec_from_loader("mutate", loader))
-loader.exec_module(mutate)
+import signal, sys
+sys.path.insert(0, {os.path.dirname(os.path.abspath(__file__))!r})
+from mutate_test import mutate
 signal.signal(signal.SIGTERM, mutate.ended)
 mutate.run(["sh", "-c", "sleep 120 & echo $! >{pid_file}.part; mv {pid_file}.part {pid_file}; "
             "wait"], 300)
