@@ -83,6 +83,11 @@ add_test(NAME scenario-runner.update
                  $<TARGET_FILE:torvane_runner> ${PROJECT_SOURCE_DIR}/tests/scenarios/20-start-up.txt
                  ${CMAKE_BINARY_DIR}/runner-update)
 
+# scripts/mutate's own checks, which build nothing: its exit status, the work folders it refuses,
+# its copy next to links, and a signal that ends it ending what it started.
+add_test(NAME scripts.mutate COMMAND ${PROJECT_SOURCE_DIR}/tests/scripts/mutate_test.py)
+set_tests_properties(scripts.mutate PROPERTIES TIMEOUT 120)
+
 include(${PROJECT_SOURCE_DIR}/cmake/console.cmake)
 
 find_package(benchmark QUIET)

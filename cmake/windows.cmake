@@ -22,10 +22,12 @@ add_custom_command(
 add_custom_target(takecmd_imports DEPENDS ${TAKECMD_IMPORTS_LIB})
 
 # The commit the sources are at, for the version resource; looked up again on every build.
+set(TORVANE_SOURCE_COMMIT "" CACHE STRING
+    "The commit the sources are an export of, which holds no git data (scripts/package sets it); empty: ask git")
 set(SOURCE_COMMIT_HEADER ${CMAKE_BINARY_DIR}/source_commit.h)
 add_custom_target(source_commit
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DOUT=${SOURCE_COMMIT_HEADER}
-          -P ${PROJECT_SOURCE_DIR}/cmake/source_commit.cmake
+          -DCOMMIT=${TORVANE_SOURCE_COMMIT} -P ${PROJECT_SOURCE_DIR}/cmake/source_commit.cmake
   BYPRODUCTS ${SOURCE_COMMIT_HEADER}
   COMMENT "The commit Torvane.dll is built from")
 

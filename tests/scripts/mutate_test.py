@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""scripts/mutate without building: its exit status, the work folders it refuses, the tree copy
+next to links, and its programs ended with it by a signal."""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import types
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SCRIPT = os.path.join(ROOT, "scripts", "mutate")
+
+
+def load():
+    """The script as a module, run from its text: no cache of it is written into the checkout."""
+    module = types.ModuleType("mutate")
+    module.__file__ = SCRIPT
+    with open(SCRIPT) as f:
+        exec(compile(f.read(), SCRIPT, "exec"), module.__dict__)
+    return module
+
+
+mutate = load()
+
+
+def running(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
+class MutateTest(unittest.TestCase):
+    def test_exit_status(self):
+        below = "the kill rate is below the goal of 95 %"
+        for killed, survived, files, expected in [
+            (19, 1, [], (0, "")),  # exactly the goal
+            (18, 1, [], (1, below)),
+            (1899, 100, [], (1, below)),  # 94.95 %, printed as 95.0 %
+            (0, 0, [], (0, "")),  # nothing that counts
+            (99, 1, ["src/keys"], (1, "1 mutant of the files asked for survived")),
+        ]:
+            self.assertEqual(mutate.verdict(killed, survived, files), expected,
+                             (killed, survived, files))
+
+    def test_work_folders(self):
+        with tempfile.TemporaryDirectory() as top:
+            checkout = os.path.join(top, "tree")
+            os.makedirs(os.path.join(checkout, "src"))
+            os.symlink(os.path.join(checkout, "src"), os.path.join(top, "link"))
+            mutate.ROOT, root = checkout, mutate.ROOT
+            inside = "it is inside src/, which the run copies into it; give a folder outside src/"
+            try:
+                for work, expected in [
+                    ("tree/src/a", inside + " (build/mutate-2, say)"),
+                    ("link", inside + " (build/mutate-2, say)"),
+                    (".", f"the run would put its tree over this checkout, {checkout}"),
+                    ("tree/srcs", None),
+                    ("tree/build/mutate", None),
+                ]:
+                    self.assertEqual(mutate.work_folder_problem(os.path.join(top, work)),
+                                     expected, work)
+            finally:
+                mutate.ROOT = root
+
+    def test_command_line(self):
+        for arguments, status, expected in [
+            (["--help"], 0, "\n  wine       the scenarios against the real Torvane.dll under"),
+            (["--work", "tests/mutate-work", "--list"], 2,
+             "mutate: error: --work tests/mutate-work: it is inside tests/, which the run copies "
+             "into it; give a folder outside cmake/, src/, standins/, host/, console/, tests/, "
+             "bench/, fuzz/ (build/mutate-2, say)\n"),
+        ]:
+            done = subprocess.run([SCRIPT] + arguments, cwd=ROOT, capture_output=True, text=True,
+                                  timeout=60)
+            self.assertEqual(done.returncode, status, arguments)
+            self.assertIn(expected, done.stdout + done.stderr, arguments)
+
+    def test_copy_follows_no_link(self):
+        with tempfile.TemporaryDirectory() as top:
+            source, target, elsewhere = (os.path.join(top, n) for n in ("source", "target", "x"))
+            for folder in (source, target, os.path.join(elsewhere, "kept")):
+                os.makedirs(folder)
+            files = {"source/file": "new", "x/victim": "victim", "x/kept/a": "a"}
+            for name, text in files.items():
+                with open(os.path.join(top, name), "w") as f:
+                    f.write(text)
+            os.symlink("file", os.path.join(source, "relative"))
+            os.mkdir(os.path.join(source, "folder"))
+            # Where the copy goes: a link to a file, one in place of a folder, one to remove.
+            os.symlink(os.path.join(elsewhere, "victim"), os.path.join(target, "file"))
+            os.symlink(elsewhere, os.path.join(target, "folder"))
+            os.symlink(os.path.join(elsewhere, "kept"), os.path.join(target, "gone"))
+            mutate.sync(source, target)
+            for name, text in files.items():
+                with open(os.path.join(top, name)) as f:
+                    self.assertEqual(f.read(), text, name)
+            self.assertEqual([(n, os.path.islink(os.path.join(target, n)))
+                              for n in sorted(os.listdir(target))],
+                             [("file", False), ("folder", False), ("relative", True)])
+            self.assertEqual(os.readlink(os.path.join(target, "relative")), "file")
+
+    def test_signal_ends_the_programs_started(self):
+        with tempfile.TemporaryDirectory() as top:
+            pid_file = os.path.join(top, "pid")
+            child = subprocess.Popen([sys.executable, "-B", "-c", f"""
+import signal, sys
+sys.path.insert(0, {os.path.dirname(os.path.abspath(__file__))!r})
+from mutate_test import mutate
+signal.signal(signal.SIGTERM, mutate.ended)
+mutate.run(["sh", "-c", "sleep 120 & echo $! >{pid_file}.part; mv {pid_file}.part {pid_file}; "
+            "wait"], 300)
+"""])
+            deadline = time.time() + 30
+            while not os.path.exists(pid_file) and time.time() < deadline:
+                time.sleep(0.05)
+            with open(pid_file) as f:
+                grandchild = int(f.read())
+            child.send_signal(signal.SIGTERM)
+            self.assertEqual(child.wait(timeout=30), 128 + signal.SIGTERM)
+            deadline = time.time() + 5
+            while running(grandchild) and time.time() < deadline:
+                time.sleep(0.05)
+            self.assertFalse(running(grandchild))
+
+
+if __name__ == "__main__":
+    unittest.main()
