@@ -2,8 +2,8 @@
 // the links that lead to it, and saved under a lock beside it that every saving process takes,
 // after reading it again so that what another process saved meanwhile is kept. The new text goes
 // to a file made beside the target, never through a link, with the old file's mode and owner, and
-// is renamed onto it. A link in a sticky folder anyone may write to is followed only where the
-// system itself would follow it: when it is this user's or the folder owner's.
+// is renamed onto it. What another user could have put there or changed is neither read nor
+// written (standins/kept_file_trust.h).
 #pragma once
 
 #include <functional>
@@ -14,13 +14,13 @@ enum class KeptFileRead {
     kMissing,
     kRegular,
     kDirectory,
-    kOther,       // no regular file or folder: a pipe, a device
-    kFailed,      // it could not be read
-    kNotFollowed, // a link on the way to it is not followed
+    kOther,      // no regular file or folder: a pipe, a device
+    kFailed,     // it could not be read
+    kNotTrusted, // the file, a link on the way to it or its folder is not to be trusted
 };
 
 // Reads the kept file at path. target: the file path names once links are followed (path itself
-// when that failed); cause: why it is no regular file that could be read.
+// when that failed); cause: why it is no regular file that could be read, or is not trusted.
 KeptFileRead KeptFileLoad(const std::string& path, std::string* target, std::string* contents,
                           std::string* cause);
 
@@ -38,10 +38,14 @@ struct KeptFileOutcome {
 };
 
 // Saves the kept file at path with the text merge makes. A folder or an unreadable file there is
-// damaged when moveAsideDamaged, else it is refused. False, with the reason in outcome, when
-// nothing was saved.
+// damaged when moveAsideDamaged, else it is refused; a file, lock or folder that is not trusted is
+// refused. False, with the reason in outcome, when nothing was saved.
 bool KeptFileSave(const std::string& path, bool moveAsideDamaged, const KeptFileMerge& merge,
                   KeptFileOutcome* outcome);
+
+// Makes the missing folders on the way to the file at path, each the user's alone: a folder
+// others may write to would make the files in it untrusted.
+void KeptFileMakeFolders(const std::string& path);
 
 // How long a save waits for a lock another process holds before it gives up.
 constexpr int kKeptFileLockWaitSeconds = 5;

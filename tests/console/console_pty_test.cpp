@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -709,6 +710,35 @@ TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
     EXPECT_TRUE(Restored(run));
     Finish(&run);
     close(lock);
+}
+
+// Settings and variables another user could have put in a shared sticky folder are not read: the
+// console says so for each file and starts as with none.
+TEST(ConsolePty, FilesAnotherUserCouldHavePutThereAreNotRead) {
+    std::string dir = TestDirectory("untrusted");
+    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
+    PipedRun planting = RunPiped(registry, dir, "torvane ctrl-q /s /q\rset noloadmsg=1\r");
+    ASSERT_EQ(planting.status, 0) << planting.err;
+    chmod(dir.c_str(), 01777);
+    chmod((dir + "/registry.txt.vars").c_str(), 0666);
+    if (chown((dir + "/registry.txt").c_str(), 65534, -1) != 0) GTEST_SKIP() << "it needs root";
+    PipedRun run = RunPiped(registry, dir, "echo [%noloadmsg%]\r");
+    std::string out = run.out;
+    std::replace(out.begin(), out.end(), '\n', ' '); // the console's lines are broken to the width
+    EXPECT_NE(out.find("Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(out.find("[%noloadmsg%]"), std::string::npos) << run.out;
+    EXPECT_NE(out.find("The registry file " + dir +
+                       "/registry.txt is not trusted (it belongs to user 65534, who is neither "
+                       "you nor root); starting with an empty registry. Nothing is saved there."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(out.find("The variables file " + dir +
+                       "/registry.txt.vars is not trusted (others than its owner may write to it "
+                       "(mode 0666)); starting without its variables. Nothing is saved there."),
+              std::string::npos)
+        << run.out;
 }
 
 // Without a terminal, a failed save's complaint about a file whose name holds control characters
