@@ -171,6 +171,9 @@ int main(int argc, char** argv) {
     }
     StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
+    // A save past the file-size limit then fails as on a full disk, instead of ending the console
+    // with the terminal raw and the half-written temporary left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     std::string variables = VariablesPath(options.registry);
     Say(*screen, FromUtf8(StartUpText(options, variables)));

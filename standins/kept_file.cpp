@@ -2,8 +2,10 @@
 // under control.
 #include "standins/kept_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +31,9 @@ constexpr auto kLockRetry = std::chrono::milliseconds(50);
 constexpr int kLockTries = static_cast<int>(kKeptFileLockWaitSeconds * 1000 / kLockRetry.count());
 // What following links returns for a link the trust rule refuses.
 constexpr int kLinkNotTrusted = -1;
+// The longest process id and serial number in a temporary's name "FILE.tmp.PID.N".
+constexpr size_t kPidDigits = 9;
+constexpr size_t kSerialDigits = 10;
 constexpr const char* kNotRegular = "it is not a regular file";
 
 unsigned temporarySerial = 0;
@@ -168,6 +173,44 @@ std::string Lock(const std::string& path, mode_t mode, int* fd) {
     return why;
 }
 
+// The process id in the end of a temporary's name, "PID.N" as WriteBeside makes it; false for
+// anything else.
+bool TemporaryPid(const std::string& end, pid_t* pid) {
+    auto digits = [](const std::string& text, size_t most) {
+        return !text.empty() && text.size() <= most &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    size_t dot = end.find('.');
+    if (dot == std::string::npos || !digits(end.substr(0, dot), kPidDigits) ||
+        !digits(end.substr(dot + 1), kSerialDigits))
+        return false;
+    *pid = static_cast<pid_t>(std::stol(end.substr(0, dot)));
+    return *pid > 0;
+}
+
+// Removes the temporaries that saves of target left when their process died during the save (a
+// kill, a crash): regular files of the user or root named as WriteBeside names them, for a
+// process no longer running. Called with the lock held, so no save of target is under way.
+void RemoveStaleTemporaries(const std::string& target) {
+    size_t slash = target.rfind('/');
+    std::string start = target.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp.";
+    DIR* folder = opendir(KeptFileFolderOf(target).c_str());
+    if (folder == nullptr) return;
+    while (const dirent* entry = readdir(folder)) {
+        std::string name = entry->d_name;
+        pid_t pid = 0;
+        if (name.compare(0, start.size(), start) != 0 ||
+            !TemporaryPid(name.substr(start.size()), &pid) || pid == getpid() ||
+            kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (fstatat(dirfd(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && KeptFileOwnedByUserOrRoot(info))
+            unlinkat(dirfd(folder), name.c_str(), 0);
+    }
+    closedir(folder);
+}
+
 // Writes contents to a new file beside path: made exclusively and never through a link, with the
 // mode and owner of existing (0600 when null), flushed to the disk. Nothing is left on failure.
 int WriteBeside(const std::string& path, const std::string& contents, const struct stat* existing,
@@ -240,6 +283,7 @@ bool MayReplace(const std::string& target, KeptFileOutcome* outcome) {
 // The save itself, with the lock held.
 bool SaveLocked(const std::string& target, bool moveAsideDamaged, const KeptFileMerge& merge,
                 KeptFileOutcome* outcome) {
+    RemoveStaleTemporaries(target);
     std::string contents, text, temporary, cause;
     struct stat info {};
     KeptFileRead found = ReadFile(target, &contents, &info, &cause);

@@ -37,9 +37,10 @@ struct KeptFileOutcome {
     std::string backup; // where a damaged file was moved
 };
 
-// Saves the kept file at path with the text merge makes. A folder or an unreadable file there is
-// damaged when moveAsideDamaged, else it is refused; a file, lock or folder that is not trusted is
-// refused. False, with the reason in outcome, when nothing was saved.
+// Saves the kept file at path with the text merge makes, first removing the temporaries of saves
+// whose process died. A folder or an unreadable file there is damaged when moveAsideDamaged, else
+// it is refused; a file, lock or folder that is not trusted is refused. False, with the reason in
+// outcome, when nothing was saved.
 bool KeptFileSave(const std::string& path, bool moveAsideDamaged, const KeptFileMerge& merge,
                   KeptFileOutcome* outcome);
 
