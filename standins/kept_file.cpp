@@ -346,6 +346,18 @@ bool KeptFileSave(const std::string& path, bool moveAsideDamaged, const KeptFile
     return saved;
 }
 
+bool KeptFileReplace(const std::string& path, const std::string& text, KeptFileOutcome* outcome) {
+    *outcome = KeptFileOutcome{};
+    std::string target, cause, temporary;
+    if (FollowLinks(path, false, &target, &cause) != 0) return Fail(outcome, path, cause);
+    if (!MayReplace(target, outcome)) return false;
+    struct stat info {};
+    bool regular = stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    int error = WriteBeside(target, text, regular ? &info : nullptr, &temporary);
+    if (error == 0) error = RenameOnto(temporary, target);
+    return error == 0 || Fail(outcome, target, std::strerror(error));
+}
+
 void KeptFileMakeFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1))

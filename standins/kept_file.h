@@ -44,6 +44,12 @@ struct KeptFileOutcome {
 bool KeptFileSave(const std::string& path, bool moveAsideDamaged, const KeptFileMerge& merge,
                   KeptFileOutcome* outcome);
 
+// Replaces the file at path by text as a save writes it, for a file that is not kept (a scenario
+// the runner updates): links followed, a read-only file or one that is no regular file refused,
+// the text in a new file made exclusively beside the target and renamed onto it, nothing left
+// behind on failure. No lock, no merge, no trust rule. False, with the reason in outcome.
+bool KeptFileReplace(const std::string& path, const std::string& text, KeptFileOutcome* outcome);
+
 // Makes the missing folders on the way to the file at path, each the user's alone: a folder
 // others may write to would make the files in it untrusted.
 void KeptFileMakeFolders(const std::string& path);
