@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -38,9 +37,7 @@ ByteSink SinkOf(int fd) {
 
 // Attaches the registry file; says once what happened when it was missing or unusable.
 void AttachRegistry(Screen& screen, const std::string& path) {
-    std::error_code error;
-    std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (!parent.empty()) std::filesystem::create_directories(parent, error);
+    KeptFileMakeFolders(path);
     std::string message;
     StandInRegistryFileStatus status = StandInRegistryAttachFile(path, &message);
     if (status == StandInRegistryFileStatus::kNew)
@@ -173,6 +170,9 @@ int main(int argc, char** argv) {
     }
     StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
+    // A save past the file-size limit then fails as on a full disk, instead of ending the console
+    // with the terminal raw and the half-written temporary left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     std::string variables = VariablesPath(options.registry);
     Say(*screen, FromUtf8(StartUpText(options, variables)));

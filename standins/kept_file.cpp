@@ -2,8 +2,10 @@
 // under control.
 #include "standins/kept_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+
+#include "standins/kept_file_trust.h"
 
 namespace {
 
@@ -25,8 +29,12 @@ constexpr off_t kLargestFile = 1 << 20;
 // How often a save tries a lock another process holds.
 constexpr auto kLockRetry = std::chrono::milliseconds(50);
 constexpr int kLockTries = static_cast<int>(kKeptFileLockWaitSeconds * 1000 / kLockRetry.count());
-// What following links returns for a link the system would not follow either.
-constexpr int kNotFollowed = -1;
+// What following links returns for a link the trust rule refuses.
+constexpr int kLinkNotTrusted = -1;
+// The longest process id and serial number in a temporary's name "FILE.tmp.PID.N".
+constexpr size_t kPidDigits = 9;
+constexpr size_t kSerialDigits = 10;
+constexpr const char* kNotRegular = "it is not a regular file";
 
 unsigned temporarySerial = 0;
 std::function<bool()> waitInterrupted;
@@ -36,49 +44,34 @@ bool Missing(const std::string& path) {
     return lstat(path.c_str(), &info) != 0 && errno == ENOENT;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// False for a link in a sticky folder anyone may write to that belongs neither to this user nor
-// to the folder's owner: another user may have planted it there.
-bool MayFollow(const std::string& link) {
-    struct stat own {};
-    struct stat folder {};
-    if (lstat(link.c_str(), &own) != 0 || stat(FolderOf(link).c_str(), &folder) != 0) return false;
-    bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-    return !shared || own.st_uid == geteuid() || own.st_uid == folder.st_uid;
-}
-
-// The file path names once symbolic links are followed (path itself when it is no link); 0, an
-// errno, or kNotFollowed with target the link that is not followed.
-int FollowLinks(const std::string& path, std::string* target) {
+// The file path names once symbolic links are followed (path itself when it is no link), each
+// link first put to the trust rule when trusting; 0, an errno, or kLinkNotTrusted, with the cause.
+int FollowLinks(const std::string& path, bool trusting, std::string* target, std::string* cause) {
     std::string at = path;
     for (int hops = 0; hops <= kMostLinks; ++hops) {
         char link[PATH_MAX];
         ssize_t n = readlink(at.c_str(), link, sizeof link);
-        if (n < 0 && (errno == EINVAL || errno == ENOENT)) {
+        int error = n < 0 ? errno : static_cast<size_t>(n) == sizeof link ? ENAMETOOLONG : 0;
+        if (error == EINVAL || error == ENOENT) {
             *target = at;
             return 0;
         }
-        if (n < 0) return errno;
-        if (static_cast<size_t>(n) == sizeof link) return ENAMETOOLONG;
-        if (!MayFollow(at)) {
+        struct stat own {};
+        if (error == 0 && trusting && lstat(at.c_str(), &own) != 0) error = errno;
+        if (error != 0) {
+            *cause = std::strerror(error);
+            return error;
+        }
+        if (trusting && !(*cause = KeptFileDistrust(at, &own)).empty()) {
             *target = at;
-            return kNotFollowed;
+            return kLinkNotTrusted;
         }
         std::string next(link, static_cast<size_t>(n));
         size_t slash = at.rfind('/');
         at = next[0] == '/' || slash == std::string::npos ? next : at.substr(0, slash + 1) + next;
     }
+    *cause = std::strerror(ELOOP);
     return ELOOP;
-}
-
-std::string FollowCause(int error, const std::string& link) {
-    if (error != kNotFollowed) return std::strerror(error);
-    return "the link " + link +
-           " is another user's, in a sticky folder anyone may write to: " + "it is not followed";
 }
 
 int WriteAllTo(int fd, const std::string& contents) {
@@ -103,47 +96,66 @@ int ReadAllFrom(int fd, std::string* contents) {
     }
 }
 
-// Reads the file at path (info: its mode and owner) without waiting on a pipe or device; error
-// is set for kFailed.
+// Reads the file at path (info: its mode and owner) without waiting on a pipe or device, once the
+// trust rule lets it; cause: why it is no regular file that could be read, or is not trusted.
 KeptFileRead ReadFile(const std::string& path, std::string* contents, struct stat* info,
-                      int* error) {
+                      std::string* cause) {
     contents->clear();
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) return KeptFileRead::kMissing;
+    if (fd < 0 && errno == ENOENT) {
+        *cause = KeptFileDistrust(path, nullptr);
+        return cause->empty() ? KeptFileRead::kMissing : KeptFileRead::kNotTrusted;
+    }
     if (fd < 0) {
-        *error = errno;
+        *cause = std::strerror(errno);
         return KeptFileRead::kFailed;
     }
     KeptFileRead found = KeptFileRead::kFailed;
-    if (fstat(fd, info) != 0)
-        *error = errno;
-    else if (S_ISDIR(info->st_mode))
+    if (fstat(fd, info) != 0) {
+        *cause = std::strerror(errno);
+    } else if (!(*cause = KeptFileDistrust(path, info)).empty()) {
+        found = KeptFileRead::kNotTrusted;
+    } else if (S_ISDIR(info->st_mode)) {
         found = KeptFileRead::kDirectory;
-    else if (!S_ISREG(info->st_mode))
+        *cause = std::strerror(EISDIR);
+    } else if (!S_ISREG(info->st_mode)) {
         found = KeptFileRead::kOther;
-    else if (info->st_size > kLargestFile)
-        *error = EFBIG;
-    else if ((*error = ReadAllFrom(fd, contents)) == 0)
+        *cause = kNotRegular;
+    } else if (info->st_size > kLargestFile) {
+        *cause = std::strerror(EFBIG);
+    } else if (int error = ReadAllFrom(fd, contents)) {
+        *cause = std::strerror(error);
+    } else {
         found = KeptFileRead::kRegular;
+    }
     close(fd);
     return found;
 }
 
-std::string ReadCause(KeptFileRead found, int error) {
-    if (found == KeptFileRead::kDirectory) return std::strerror(EISDIR);
-    if (found == KeptFileRead::kOther) return "it is not a regular file";
-    return std::strerror(error);
+std::string LockCause(const std::string& path, const std::string& why) {
+    return "cannot take its lock " + path + ".lock (" + why + ")";
 }
 
-// Takes the lock on path.lock, made with mode when missing; *fd holds it until it is closed.
-// Another process's lock is waited for a bounded time: EWOULDBLOCK once that ran out, EINTR
-// when the wait was interrupted.
-int Lock(const std::string& path, mode_t mode, int* fd) {
-    *fd = open((path + ".lock").c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-               mode);
-    if (*fd < 0) return errno;
-    for (int tries = 0;; ++tries) {
-        if (flock(*fd, LOCK_EX | LOCK_NB) == 0) return 0;
+std::string LockCause(const std::string& path, int error) {
+    return LockCause(path, error == EWOULDBLOCK
+                               ? "another process has held it for " +
+                                     std::to_string(kKeptFileLockWaitSeconds) + " seconds"
+                           : error == EINTR ? "the wait for it was interrupted"
+                                            : std::strerror(error));
+}
+
+// Takes the lock on path.lock, made with mode when missing and put to the trust rule; *fd holds
+// it until it is closed. Another process's lock is waited for a bounded time. Empty, or why the
+// lock was not taken.
+std::string Lock(const std::string& path, mode_t mode, int* fd) {
+    std::string lock = path + ".lock";
+    *fd = open(lock.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    if (*fd < 0) return LockCause(path, errno);
+    struct stat info {};
+    std::string why = fstat(*fd, &info) != 0 ? LockCause(path, errno) : "";
+    if (why.empty() && !(why = KeptFileDistrust(lock, &info)).empty()) why = LockCause(path, why);
+    for (int tries = 0; why.empty(); ++tries) {
+        if (flock(*fd, LOCK_EX | LOCK_NB) == 0) return "";
         int error = errno;
         if (error == EINTR) continue;
         if (error == EWOULDBLOCK && tries < kLockTries) {
@@ -154,19 +166,49 @@ int Lock(const std::string& path, mode_t mode, int* fd) {
                 continue;
             }
         }
-        close(*fd);
-        *fd = -1;
-        return error;
+        why = LockCause(path, error);
     }
+    close(*fd);
+    *fd = -1;
+    return why;
 }
 
-std::string LockCause(const std::string& path, int error) {
-    std::string why = error == EWOULDBLOCK
-                          ? "another process has held it for " +
-                                std::to_string(kKeptFileLockWaitSeconds) + " seconds"
-                      : error == EINTR ? "the wait for it was interrupted"
-                                       : std::strerror(error);
-    return "cannot take its lock " + path + ".lock (" + why + ")";
+// The process id in the end of a temporary's name, "PID.N" as WriteBeside makes it; false for
+// anything else.
+bool TemporaryPid(const std::string& end, pid_t* pid) {
+    auto digits = [](const std::string& text, size_t most) {
+        return !text.empty() && text.size() <= most &&
+               text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    size_t dot = end.find('.');
+    if (dot == std::string::npos || !digits(end.substr(0, dot), kPidDigits) ||
+        !digits(end.substr(dot + 1), kSerialDigits))
+        return false;
+    *pid = static_cast<pid_t>(std::stol(end.substr(0, dot)));
+    return *pid > 0;
+}
+
+// Removes the temporaries that saves of target left when their process died during the save (a
+// kill, a crash): regular files of the user or root named as WriteBeside names them, for a
+// process no longer running. Called with the lock held, so no save of target is under way.
+void RemoveStaleTemporaries(const std::string& target) {
+    size_t slash = target.rfind('/');
+    std::string start = target.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp.";
+    DIR* folder = opendir(KeptFileFolderOf(target).c_str());
+    if (folder == nullptr) return;
+    while (const dirent* entry = readdir(folder)) {
+        std::string name = entry->d_name;
+        pid_t pid = 0;
+        if (name.compare(0, start.size(), start) != 0 ||
+            !TemporaryPid(name.substr(start.size()), &pid) || pid == getpid() ||
+            kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (fstatat(dirfd(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && KeptFileOwnedByUserOrRoot(info))
+            unlinkat(dirfd(folder), name.c_str(), 0);
+    }
+    closedir(folder);
 }
 
 // Writes contents to a new file beside path: made exclusively and never through a link, with the
@@ -191,6 +233,14 @@ int WriteBeside(const std::string& path, const std::string& contents, const stru
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error != 0) unlink(temporary->c_str());
+    return error;
+}
+
+// Puts the temporary in target's place; 0, or the errno with the temporary removed.
+int RenameOnto(const std::string& temporary, const std::string& target) {
+    if (std::rename(temporary.c_str(), target.c_str()) == 0) return 0;
+    int error = errno;
+    unlink(temporary.c_str());
     return error;
 }
 
@@ -222,7 +272,7 @@ bool Fail(KeptFileOutcome* outcome, const std::string& file, const std::string& 
 bool MayReplace(const std::string& target, KeptFileOutcome* outcome) {
     struct stat info {};
     if (stat(target.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return true;
-    if (!S_ISREG(info.st_mode)) return Fail(outcome, target, ReadCause(KeptFileRead::kOther, 0));
+    if (!S_ISREG(info.st_mode)) return Fail(outcome, target, kNotRegular);
     if ((info.st_mode & 0222) == 0)
         return Fail(outcome, target,
                     std::string(std::strerror(EACCES)) + " (the file is read-only)");
@@ -233,20 +283,21 @@ bool MayReplace(const std::string& target, KeptFileOutcome* outcome) {
 // The save itself, with the lock held.
 bool SaveLocked(const std::string& target, bool moveAsideDamaged, const KeptFileMerge& merge,
                 KeptFileOutcome* outcome) {
-    std::string contents, text, temporary;
+    RemoveStaleTemporaries(target);
+    std::string contents, text, temporary, cause;
     struct stat info {};
-    int error = 0;
-    KeptFileRead found = ReadFile(target, &contents, &info, &error);
+    KeptFileRead found = ReadFile(target, &contents, &info, &cause);
     bool unreadable = found == KeptFileRead::kDirectory || found == KeptFileRead::kFailed;
-    if (found == KeptFileRead::kOther || (unreadable && !moveAsideDamaged))
-        return Fail(outcome, target, ReadCause(found, error));
+    if (found == KeptFileRead::kOther || found == KeptFileRead::kNotTrusted ||
+        (unreadable && !moveAsideDamaged))
+        return Fail(outcome, target, cause);
     bool usable = merge(found, contents, &text) && !unreadable;
     if (text.empty() && usable) {
         if (found == KeptFileRead::kRegular && unlink(target.c_str()) != 0)
             return Fail(outcome, target, std::strerror(errno));
         return true;
     }
-    error =
+    int error =
         WriteBeside(target, text, found == KeptFileRead::kRegular ? &info : nullptr, &temporary);
     if (error != 0) return Fail(outcome, target, std::strerror(error));
     if (!usable) {
@@ -257,11 +308,8 @@ bool SaveLocked(const std::string& target, bool moveAsideDamaged, const KeptFile
             return Fail(outcome, target, why, true);
         }
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-        unlink(temporary.c_str());
+    if ((error = RenameOnto(temporary, target)) != 0)
         return Fail(outcome, target, std::strerror(error));
-    }
     return true;
 }
 
@@ -270,35 +318,50 @@ bool SaveLocked(const std::string& target, bool moveAsideDamaged, const KeptFile
 KeptFileRead KeptFileLoad(const std::string& path, std::string* target, std::string* contents,
                           std::string* cause) {
     contents->clear();
-    int error = FollowLinks(path, target);
+    int error = FollowLinks(path, true, target, cause);
     if (error != 0) {
-        *cause = FollowCause(error, *target);
         *target = path;
-        return error == kNotFollowed ? KeptFileRead::kNotFollowed : KeptFileRead::kFailed;
+        return error == kLinkNotTrusted ? KeptFileRead::kNotTrusted : KeptFileRead::kFailed;
     }
     struct stat info {};
-    KeptFileRead found = ReadFile(*target, contents, &info, &error);
-    if (found != KeptFileRead::kRegular && found != KeptFileRead::kMissing)
-        *cause = ReadCause(found, error);
-    return found;
+    return ReadFile(*target, contents, &info, cause);
 }
 
 bool KeptFileSave(const std::string& path, bool moveAsideDamaged, const KeptFileMerge& merge,
                   KeptFileOutcome* outcome) {
     *outcome = KeptFileOutcome{};
-    std::string target;
-    if (int error = FollowLinks(path, &target))
-        return Fail(outcome, path, FollowCause(error, target));
-    if (!MayReplace(target, outcome)) return false;
+    std::string target, cause;
+    if (FollowLinks(path, true, &target, &cause) != 0) return Fail(outcome, path, cause);
+    // Checked before the lock is made beside it; the file itself again under the lock.
     struct stat info {};
-    mode_t mode =
-        stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? info.st_mode & 0666 : 0600;
+    bool exists = lstat(target.c_str(), &info) == 0;
+    if (!(cause = KeptFileDistrust(target, exists ? &info : nullptr)).empty())
+        return Fail(outcome, target, cause);
+    if (!MayReplace(target, outcome)) return false;
+    mode_t mode = exists && S_ISREG(info.st_mode) ? info.st_mode & 0666 : 0600;
     int lock = -1;
-    if (int error = Lock(target, mode, &lock))
-        return Fail(outcome, target, LockCause(target, error));
+    if (!(cause = Lock(target, mode, &lock)).empty()) return Fail(outcome, target, cause);
     bool saved = SaveLocked(target, moveAsideDamaged, merge, outcome);
     close(lock); // closing the last descriptor releases the lock
     return saved;
+}
+
+bool KeptFileReplace(const std::string& path, const std::string& text, KeptFileOutcome* outcome) {
+    *outcome = KeptFileOutcome{};
+    std::string target, cause, temporary;
+    if (FollowLinks(path, false, &target, &cause) != 0) return Fail(outcome, path, cause);
+    if (!MayReplace(target, outcome)) return false;
+    struct stat info {};
+    bool regular = stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    int error = WriteBeside(target, text, regular ? &info : nullptr, &temporary);
+    if (error == 0) error = RenameOnto(temporary, target);
+    return error == 0 || Fail(outcome, target, std::strerror(error));
+}
+
+void KeptFileMakeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0700);
 }
 
 void KeptFileWaitWith(std::function<bool()> interrupted) {

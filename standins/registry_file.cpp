@@ -65,6 +65,9 @@ StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std
         return StandInRegistryFileStatus::kNew;
     } else if (found == KeptFileRead::kOther) {
         problem = "is not a regular file";
+    } else if (found == KeptFileRead::kNotTrusted) {
+        problem = "is not trusted (" + cause + ")";
+        status = StandInRegistryFileStatus::kNotTrusted;
     } else if (found != KeptFileRead::kRegular) {
         problem = "cannot be read (" + cause + ")";
     } else if (!StandInRegistryFromText(contents, &line)) {
@@ -74,7 +77,7 @@ StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std
         return StandInRegistryFileStatus::kLoaded;
     }
     *message = "The registry file " + path + " " + problem + "; starting with an empty registry.";
-    if (found == KeptFileRead::kOther || found == KeptFileRead::kNotFollowed)
+    if (found == KeptFileRead::kOther || found == KeptFileRead::kNotTrusted)
         *message += " Nothing is saved there.";
     else
         *message += " The file will be moved aside to " + target +

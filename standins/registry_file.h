@@ -20,13 +20,14 @@ enum class StandInRegistryFileStatus {
     kNew,        // there was no file; it is written on the first change
     kCorrupt,    // the file could not be understood; it is moved aside before the first save
     kUnreadable, // the file could not be read; moved aside before the first save unless it is
-                 // no regular file or folder, or a link that is not followed: those are never
-                 // written
+                 // no regular file or folder: that is never written
+    kNotTrusted, // the file, its folder or a link to it may be another user's doing: it is
+                 // neither read nor written
 };
 
 // Replaces the registry by the contents of the file at path and saves every later change
-// there, through the commit it installs in the registry. A corrupt or unreadable file leaves the
-// registry empty; message then says so.
+// there, through the commit it installs in the registry. A corrupt, unreadable or untrusted file
+// leaves the registry empty, as with no file; message then says so in one line.
 StandInRegistryFileStatus StandInRegistryAttachFile(const std::string& path, std::string* message);
 // True while a file is attached.
 bool StandInRegistryFileAttached();

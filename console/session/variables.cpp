@@ -2,7 +2,6 @@
 // file as it is at that moment, so that consoles sharing it keep each other's variables.
 #include "console/session/variables.h"
 
-#include <filesystem>
 #include <sstream>
 
 #include "standins/kept_file.h"
@@ -60,6 +59,9 @@ std::string VariablesAttach(KeptVariables* kept, const std::string& path) {
     std::string target, contents, cause;
     KeptFileRead found = KeptFileLoad(path, &target, &contents, &cause);
     if (found == KeptFileRead::kMissing) return "";
+    if (found == KeptFileRead::kNotTrusted)
+        return "The variables file " + path + " is not trusted (" + cause +
+               "); starting without its variables. Nothing is saved there.";
     if (found != KeptFileRead::kRegular)
         return "Could not read the variables in " + path + ": " + cause;
     kept->byName = FromText(contents);
@@ -71,9 +73,7 @@ std::string KeepVariable(KeptVariables* kept, const std::u16string& name,
     if (SetByConsole(name)) return "";
     Apply(kept->byName, name, value);
     if (kept->path.empty()) return "";
-    std::error_code ignored;
-    std::filesystem::path parent = std::filesystem::path(kept->path).parent_path();
-    if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
+    KeptFileMakeFolders(kept->path);
     auto merge = [&](KeptFileRead found, const std::string& contents, std::string* text) {
         VariablesByName saved = FromText(found == KeptFileRead::kRegular ? contents : "");
         Apply(saved, name, value);

@@ -17,7 +17,7 @@ struct KeptVariables {
 
 // Reads the variables kept at path (none when there is no file) into *kept, which writes every
 // later change there; an empty path keeps them in memory only. A message when the file cannot be
-// read.
+// read, or is not trusted (standins/kept_file_trust.h): then none is read from it.
 std::string VariablesAttach(KeptVariables* kept, const std::string& path);
 
 // Keeps name with value (an empty value removes it) and makes the same change in the file, as

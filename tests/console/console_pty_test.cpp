@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -14,12 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,8 +53,9 @@ std::string TestDirectory(const std::string& name) {
     return dir;
 }
 
+// fileSizeLimit: the largest file the console may write, in bytes (ulimit -f).
 ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& configHome,
-                 size_t rows = 24, size_t columns = 80) {
+                 size_t rows = 24, size_t columns = 80, rlim_t fileSizeLimit = RLIM_INFINITY) {
     ConsoleRun run;
     run.screen = NewScreen(rows, columns);
     winsize size{};
@@ -60,6 +64,8 @@ ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& c
     run.pid = forkpty(&run.master, nullptr, nullptr, &size);
     if (run.pid > 0) fcntl(run.master, F_SETFL, fcntl(run.master, F_GETFL) | O_NONBLOCK);
     if (run.pid == 0) {
+        rlimit limit{fileSizeLimit, fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
         setenv("TERM", "xterm", 1);
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         std::vector<char*> argv;
@@ -709,6 +715,69 @@ TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
     EXPECT_TRUE(Restored(run));
     Finish(&run);
     close(lock);
+}
+
+// A save past the file-size limit fails as on a full disk: result 2 and one line, the files whole,
+// no temporary left, and the console goes on and leaves the terminal as it found it.
+TEST(ConsolePty, ASaveOverTheFileSizeLimitFailsAndTheConsoleGoesOn) {
+    std::string dir = TestDirectory("file-size-limit");
+    std::string registry = dir + "/registry.txt";
+    std::ofstream(registry + ".vars") << "A=1\n";
+    ConsoleRun run = Start({"--registry", registry}, dir, 24, 500, 64); // each message on one row
+    ASSERT_TRUE(Shows(&run, "hotkey is F3."));
+    Play(&run, {{"set B=" + std::string(100, 'b') + "\r", "Could not keep", ">"},
+                {"torvane ctrl-q /s /q\r", "torvane-console:", ">"},
+                {"echo %_?\r", "", ">"}});
+    std::string all = AllText(run.screen);
+    EXPECT_NE(all.find("\nCould not keep the variables in " + registry + ".vars: File too large\n"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("\ntorvane-console: cannot write the registry file " + registry +
+                       ": File too large\n> echo %_?\n2\n"),
+              std::string::npos)
+        << all;
+    Type(&run, "exit\r");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"registry.txt.lock", "registry.txt.vars",
+                                               "registry.txt.vars.lock"}));
+    std::ifstream vars(registry + ".vars");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(vars), {}), "A=1\n");
+}
+
+// Settings and variables another user could have put in a shared sticky folder are not read: the
+// console says so for each file and starts as with none.
+TEST(ConsolePty, FilesAnotherUserCouldHavePutThereAreNotRead) {
+    std::string dir = TestDirectory("untrusted");
+    std::vector<std::string> registry = {"--registry", dir + "/registry.txt"};
+    PipedRun planting = RunPiped(registry, dir, "torvane ctrl-q /s /q\rset noloadmsg=1\r");
+    ASSERT_EQ(planting.status, 0) << planting.err;
+    chmod(dir.c_str(), 01777);
+    chmod((dir + "/registry.txt.vars").c_str(), 0666);
+    if (chown((dir + "/registry.txt").c_str(), 65534, -1) != 0) GTEST_SKIP() << "it needs root";
+    PipedRun run = RunPiped(registry, dir, "echo [%noloadmsg%]\r");
+    std::string out = run.out;
+    std::replace(out.begin(), out.end(), '\n', ' '); // the console's lines are broken to the width
+    EXPECT_NE(out.find("Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(out.find("[%noloadmsg%]"), std::string::npos) << run.out;
+    EXPECT_NE(out.find("The registry file " + dir +
+                       "/registry.txt is not trusted (it belongs to user 65534, who is neither "
+                       "you nor root); starting with an empty registry. Nothing is saved there."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(out.find("The variables file " + dir +
+                       "/registry.txt.vars is not trusted (others than its owner may write to it "
+                       "(mode 0666)); starting without its variables. Nothing is saved there."),
+              std::string::npos)
+        << run.out;
 }
 
 // Without a terminal, a failed save's complaint about a file whose name holds control characters

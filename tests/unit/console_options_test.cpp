@@ -160,6 +160,9 @@ TEST(ConsoleVariables, ASetChangesTheFileAsItIsThenAndOnlyThroughWhatTheUserMade
          "0444 A=1\n"},
         {"an empty folder is left alone", [&] { std::filesystem::create_directory(path); }, u"",
          "Could not keep the variables in $: Is a directory", "dir"},
+        {"a file others may write to is left alone", [&] { WriteFile(path, "A=1\n", 0666); }, u"1",
+         "Could not keep the variables in $: others than its owner may write to it (mode 0666)",
+         "0666 A=1\n"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);

@@ -10,6 +10,7 @@
 
 #include "registry_file_fixture.h"
 #include "standins/kept_file.h"
+#include "standins/kept_file_trust.h"
 
 namespace {
 
@@ -17,6 +18,12 @@ const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 const std::string kHeader = "; Registry of the Torvane console: one value a line under its key.\n";
 const std::string kOld = kHeader + "[HKCU]\n[HKCU\\K]\n";
 const std::string kNew = kOld + "\"V\"=dword:00000001\n";
+
+// The user the tests stand for: another than root where the tests run as root, so that root's
+// files and the user's are told apart.
+uid_t You() {
+    return geteuid() == 0 ? 4242 : geteuid();
+}
 
 // Everything under dir but the locks, one sorted line each: "file NAME MODE TEXT" (TEXT: OLD,
 // NEW or the text itself), "link NAME TARGET", "dir NAME" or "fifo NAME".
@@ -43,29 +50,35 @@ std::vector<std::string> Tree(const std::filesystem::path& dir) {
     return out;
 }
 
-// Makes what a line of Tree describes, and more: "link NAME TARGET UID" (a link of that user),
-// "sticky ." (the folder sticky and open to all) and "lock NAME" (held, its descriptor added to
-// held, as another process would hold it). False when the line cannot be made here.
+// Makes what a line of Tree describes, and more: "link NAME TARGET UID" and "file NAME MODE TEXT
+// UID" (of that user; YOU for You()), "sticky ." (the folder sticky and open to all), "mode NAME
+// MODE", "owner NAME UID" and "lock NAME" (held, its descriptor added to held, as another process
+// would hold it). False when the line cannot be made here.
 bool Make(const std::filesystem::path& dir, const std::string& line, std::vector<int>* held) {
     std::istringstream words(line);
-    std::string kind, name, detail, text;
-    words >> kind >> name >> detail >> text;
+    std::string kind, name, detail, text, owner;
+    words >> kind >> name >> detail >> text >> owner;
     std::string path = (dir / name).string();
+    auto uid = [](const std::string& word) {
+        return word == "YOU" ? You() : static_cast<uid_t>(std::stoi(word));
+    };
     if (kind == "dir") std::filesystem::create_directory(path);
     if (kind == "fifo") mkfifo(path.c_str(), 0600);
     if (kind == "sticky") chmod(path.c_str(), 01777);
+    if (kind == "mode") chmod(path.c_str(), static_cast<mode_t>(std::stoi(detail, nullptr, 8)));
+    if (kind == "owner") return chown(path.c_str(), uid(detail), -1) == 0;
     if (kind == "lock") {
         held->push_back(open(path.c_str(), O_RDONLY | O_CREAT, 0600));
         return flock(held->back(), LOCK_EX) == 0;
     }
     if (kind == "link") {
         std::filesystem::create_symlink(detail, path);
-        return text.empty() || lchown(path.c_str(), static_cast<uid_t>(std::stoi(text)), -1) == 0;
+        return text.empty() || lchown(path.c_str(), uid(text), -1) == 0;
     }
     if (kind != "file") return true;
     RegistryFile::Write(path, text == "OLD" ? kOld : text == "NEW" ? kNew : text);
     chmod(path.c_str(), static_cast<mode_t>(std::stoi(detail, nullptr, 8)));
-    return true;
+    return owner.empty() || chown(path.c_str(), uid(owner), -1) == 0;
 }
 
 struct SaveCase {
@@ -79,9 +92,45 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
     const std::string kCannot = "cannot write the registry file $/registry.txt: ";
     const SaveCase cases[] = {
         {"a file keeps its mode",
-         {"file registry.txt 0660 OLD"},
+         {"file registry.txt 0640 OLD"},
          "",
-         {"file registry.txt 0660 NEW"}},
+         {"file registry.txt 0640 NEW"}},
+        {"the user's own file",
+         {"file registry.txt 0600 OLD YOU"},
+         "",
+         {"file registry.txt 0600 NEW"}},
+        {"another user's file",
+         {"file registry.txt 0644 OLD 65534"},
+         kCannot + "it belongs to user 65534, who is neither you nor root",
+         {"file registry.txt 0644 OLD"}},
+        {"a file others may write to",
+         {"file registry.txt 0664 OLD"},
+         kCannot + "others than its owner may write to it (mode 0664)",
+         {"file registry.txt 0664 OLD"}},
+        {"a folder others may write to that is not sticky",
+         {"mode . 0777", "file registry.txt 0644 OLD"},
+         kCannot + "its folder $ may be written by others and is not sticky (mode 0777)",
+         {"file registry.txt 0644 OLD"}},
+        {"a folder of another user",
+         {"owner . 65534", "mode . 0755"},
+         kCannot + "its folder $ may be written by others and is not sticky (mode 0755)",
+         {}},
+        {"a file in a sticky folder open to all",
+         {"sticky .", "file registry.txt 0644 OLD"},
+         "",
+         {"file registry.txt 0644 NEW"}},
+        {"FILE.lock of another user",
+         {"file registry.txt 0644 OLD", "file registry.txt.lock 0600 - 65534"},
+         kCannot + "cannot take its lock $/registry.txt.lock (it belongs to user 65534, who is "
+                   "neither you nor root)",
+         {"file registry.txt 0644 OLD"}},
+        {"temporaries of dead processes go, but another user's",
+         {"file registry.txt 0644 OLD", "file registry.txt.tmp.999999999.0 0600 half",
+          "file registry.txt.tmp.999999998.0 0600 theirs 65534",
+          "file registry.txt.tmp.1.0 0600 running", "file registry.txt.tmp.x.0 0600 other"},
+         "",
+         {"file registry.txt 0644 NEW", "file registry.txt.tmp.1.0 0600 running",
+          "file registry.txt.tmp.999999998.0 0600 theirs", "file registry.txt.tmp.x.0 0600 other"}},
         {"a new file is the user's alone", {}, "", {"file registry.txt 0600 NEW"}},
         {"a link to another folder",
          {"dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"},
@@ -109,10 +158,14 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
          {"dir registry.txt.tmp", "file registry.txt 0644 NEW"}},
         {"another user's link in a sticky folder open to all",
          {"sticky .", "dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt 65534"},
-         kCannot + "the link $/registry.txt is another user's, in a sticky folder anyone may write "
+         kCannot + "the link $/registry.txt is another user's, in a sticky folder others may write "
                    "to: it is not followed",
          {"dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"}},
         {"one's own link there",
+         {"sticky .", "dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt YOU"},
+         "",
+         {"dir real", "file real/r.txt 0644 NEW", "link registry.txt real/r.txt"}},
+        {"the folder owner's link there",
          {"sticky .", "dir real", "file real/r.txt 0644 OLD", "link registry.txt real/r.txt"},
          "",
          {"dir real", "file real/r.txt 0644 NEW", "link registry.txt real/r.txt"}},
@@ -122,6 +175,7 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
          {"file registry.txt 0644 OLD"}},
     };
     KeptFileWaitWith([] { return true; });
+    KeptFileTrustUser(You());
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
@@ -152,6 +206,41 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
             close(fd);
     }
     KeptFileWaitWith(nullptr);
+    KeptFileTrustUser(geteuid());
+}
+
+TEST_F(RegistryFile, AFileAnotherUserCouldHavePutThereIsNotRead) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"file registry.txt 0644 NEW 65534"},
+         "it belongs to user 65534, who is neither you nor root"},
+        {{"mode . 0777"}, "its folder $ may be written by others and is not sticky (mode 0777)"},
+        {{"dir real", "file real/r.txt 0644 NEW 65534", "link registry.txt real/r.txt"},
+         "it belongs to user 65534, who is neither you nor root"},
+    };
+    KeptFileTrustUser(You());
+    for (const auto& [before, problem] : cases) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ResetWorld();
+        std::vector<int> held;
+        bool made = true;
+        for (const auto& line : before)
+            made = Make(dir, line, &held) && made;
+        if (!made) continue; // it needs root
+        std::string message, expected = "The registry file $/registry.txt is not trusted (" +
+                                        problem +
+                                        "); starting with an empty registry. Nothing is saved "
+                                        "there.";
+        for (size_t at; (at = expected.find('$')) != std::string::npos;)
+            expected.replace(at, 1, dir.string());
+        EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNotTrusted)
+            << problem;
+        EXPECT_EQ(message, expected);
+        RegistryKey key = 0;
+        EXPECT_EQ(PlatformRegOpenKey(kRootCurrentUser, u"K", kKeyRead, &key), 2) << problem;
+        EXPECT_FALSE(StandInRegistryGetValue(kRootCurrentUser, u"K", u"V").exists) << problem;
+    }
+    KeptFileTrustUser(geteuid());
 }
 
 TEST_F(RegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {

@@ -78,6 +78,54 @@ std::FILE* LayerOpenFile(const std::string& path, const char* mode) {
     return _wfopen(Wide(widePath), Wide(wideMode));
 }
 
+// A link is written through: the file replaced is the one the path leads to, as the system
+// names it once it has opened it.
+bool LayerReplaceFile(const std::string& path, const std::string& bytes, std::string* why) {
+    std::u16string target = FromUtf8(path);
+    HANDLE existing =
+        CreateFileW(Wide(target), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (existing != INVALID_HANDLE_VALUE) {
+        static wchar_t named[32768];
+        DWORD length = GetFinalPathNameByHandleW(existing, named, 32768, FILE_NAME_NORMALIZED);
+        CloseHandle(existing);
+        if (length > 0 && length < 32768) target = Units(named);
+    }
+    DWORD attributes = GetFileAttributesW(Wide(target));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        *why = "the file is read-only";
+        return false;
+    }
+    std::u16string temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int serial = 0; file == INVALID_HANDLE_VALUE && error == ERROR_FILE_EXISTS && serial < 100;
+         ++serial) {
+        temporary = target + FromUtf8(".tmp." + std::to_string(GetCurrentProcessId()) + "." +
+                                      std::to_string(serial));
+        file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) error = GetLastError();
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        *why = "cannot make a file beside it (error " + std::to_string(error) + ")";
+        return false;
+    }
+    DWORD written = 0;
+    error = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file))
+        error = GetLastError();
+    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    if (error == 0 && !MoveFileExW(Wide(temporary), Wide(target),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error == 0) return true;
+    DeleteFileW(Wide(temporary));
+    *why = "error " + std::to_string(error);
+    return false;
+}
+
 // The process was started inside or outside a console as the scenario asks (scripts/wine-test
 // sees to that); the registry is the Wine prefix's, which every scenario of a run shares in the
 // order of their names.

@@ -475,18 +475,13 @@ constexpr const char* kUsage =
     "Exit status: 0 when the transcript is the expected one (or SCENARIO was updated), 1 when\n"
     "not, 2 for a bad call.\n";
 
-// Writes the lines to path through a file beside it, so that a failed write leaves path whole.
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string part = path + ".part";
-    std::FILE* file = LayerOpenFile(part, "wb");
-    if (file == nullptr) return false;
-    bool written = true;
+// Writes the lines to path as the build's layer replaces a file, so that a failed write leaves
+// path whole; the reason when it could not.
+std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    std::string bytes, why;
     for (const std::string& line : lines)
-        written = written && std::fputs(line.c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
-    written = std::fclose(file) == 0 && written;
-    if (written && std::rename(part.c_str(), path.c_str()) == 0) return true;
-    std::remove(part.c_str());
-    return false;
+        bytes += line + "\n";
+    return LayerReplaceFile(path, bytes, &why) ? "" : why;
 }
 
 // The "#! " lines: "pty" and "after NAME"; false with a reason for any other.
@@ -638,8 +633,10 @@ int RunScenarioProgram(const std::vector<std::string>& commandLine) {
                      arguments[0].c_str());
         return 1;
     }
-    if (!WriteLines(arguments[0], UpdatedScenario(lines, TranscriptLines()))) {
-        std::fprintf(stderr, "cannot write the scenario %s\n", arguments[0].c_str());
+    why = WriteLines(arguments[0], UpdatedScenario(lines, TranscriptLines()));
+    if (!why.empty()) {
+        std::fprintf(stderr, "cannot write the scenario %s: %s\n", arguments[0].c_str(),
+                     why.c_str());
         return 2;
     }
     std::fprintf(stderr, "%s updated to the transcript above\n", arguments[0].c_str());

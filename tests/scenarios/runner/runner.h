@@ -79,6 +79,10 @@ bool CommandBlankUnits(const std::vector<ScenarioWord>& words);
 
 // Opens a file by its UTF-8 path, as fopen does.
 std::FILE* LayerOpenFile(const std::string& path, const char* mode);
+// Replaces the file at path by bytes as the console saves its own files: through a link to the
+// file it leads to, never over a read-only file, the bytes first in a new file made exclusively
+// beside it; false, with the reason and the file left whole, when that failed.
+bool LayerReplaceFile(const std::string& path, const std::string& bytes, std::string* why);
 
 // Before the first command; false with a reason when the process cannot be set up.
 bool LayerBegin(const ScenarioSetup& setup, std::string* why);

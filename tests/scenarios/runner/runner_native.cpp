@@ -13,6 +13,7 @@
 #include "host/host_control.h"
 #include "keys/modifiers.h"
 #include "platform/platform.h"
+#include "standins/kept_file.h"
 #include "standins/registry.h"
 #include "standins/registry_file.h"
 #include "standins/services_control.h"
@@ -78,6 +79,13 @@ const char16_t* ClearedAt(int n) {
 
 std::FILE* LayerOpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
+}
+
+bool LayerReplaceFile(const std::string& path, const std::string& bytes, std::string* why) {
+    KeptFileOutcome outcome;
+    if (KeptFileReplace(path, bytes, &outcome)) return true;
+    *why = (outcome.file == path ? "" : outcome.file + ": ") + outcome.cause;
+    return false;
 }
 
 // The console device is there only for a scenario that runs with one; the registry is empty or
