@@ -70,9 +70,12 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         {{{"\x1bP" + std::string(300, 'a'), 1}, {"bc\x1b\\x", 0}}, {"ignored", "x", "end"}},
         {{{"\x1b_" + std::string(300, 'a') + "\x1b", 1}, {"\\x", 0}}, {"ignored", "x", "end"}},
         {{{"\x1b^" + std::string(300, 'a'), 1}, {"\x1bOR", 0}}, {"ignored", "F3", "end"}},
-        {{{"\x1bX" + std::string(300, 'a'), 1}, {"b\ry", 0}}, {"ignored", "Enter", "y", "end"}},
+        {{{"\x1bX" + std::string(300, 'a'), 1}, {"b\ry\x07z", 0}}, {"ignored", "z", "end"}},
         {{{"\x1b\x1b[" + std::string(300, '1'), 1}, {"23Ax", 0}}, {"ignored", "x", "end"}},
         {{{"\x1b\x1b]" + std::string(300, 'a'), 1}, {"\x07x", 0}}, {"ignored", "x", "end"}},
+        {{{"\xc2\x9d" + std::string(300, 'a') + "\xc2", 1}, {"\x9cx", 0}}, {"ignored", "x", "end"}},
+        {{{"\x9b" + std::string(300, '1'), 1}, {"Ax", 0}}, {"ignored", "x", "end"}},
+        {{{"\x1b\xc2\x9b" + std::string(300, '1'), 1}, {"Ax", 0}}, {"ignored", "x", "end"}},
         // A long sequence that ended leaves nothing to skip: what comes after it is typed.
         {{{"\x1b[?" + std::string(300, '1') + "c", 1}, {"echo", 0}},
          {"ignored", "e", "c", "h", "o", "end"}},
