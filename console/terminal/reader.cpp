@@ -1,7 +1,7 @@
 // Reading the console's input. An escape sequence that does not finish within a short wait is
 // decoded as far as it came; one still unfinished past a bound is dropped whole: its rest is
-// skipped as it arrives, up to the sequence's end, so nothing of it is typed and nothing after it
-// is lost.
+// skipped as it arrives, up to the sequence's end or the next pause in the input, so nothing of it
+// is typed and what is typed after it is kept.
 #include "console/terminal/reader.h"
 
 #include <poll.h>
@@ -36,13 +36,15 @@ void Consumed(KeyReader& reader, size_t count) {
     }
 }
 
-// Skips what came of a dropped sequence's rest. An escape byte that may begin a string's
-// terminator waits for the next byte; with none in time, it goes with the string.
+// Skips what came of a dropped sequence's rest. A byte that may begin a string's terminator
+// waits for the next byte; with none in time, it goes with the string. A pause in the input ends
+// the sequence, whether or not bytes are pending: a terminal sends a sequence at once, so what
+// comes after the pause was typed.
 void SkipDroppedRest(KeyReader& reader) {
     if (reader.dropping == SequenceRest::kNone) return;
+    bool paused = reader.ended || reader.timedOut; // taking the last bytes forgets the pause
     Consumed(reader, SkipRest(&reader.dropping, Unread(reader), Left(reader)));
-    if (reader.dropping != SequenceRest::kNone && Left(reader) > 0 &&
-        (reader.ended || reader.timedOut)) {
+    if (reader.dropping != SequenceRest::kNone && paused) {
         reader.dropping = SequenceRest::kNone;
         Consumed(reader, Left(reader));
     }
@@ -76,7 +78,8 @@ void End(KeyReader& reader, const std::string& problem) {
 // Waits for input and reads what came; notes a time-out, the end or a failure.
 void ReadMore(KeyReader& reader) {
     pollfd entry{reader.fd, POLLIN, 0};
-    int ready = poll(&entry, 1, Left(reader) > 0 ? kEscapeWaitMs : -1);
+    bool pending = Left(reader) > 0 || reader.dropping != SequenceRest::kNone;
+    int ready = poll(&entry, 1, pending ? kEscapeWaitMs : -1);
     if (ready < 0) {
         if (errno != EINTR) End(reader, std::strerror(errno));
         return;

@@ -22,7 +22,7 @@ struct KeyReader {
     size_t pos = 0;
     bool timedOut = false; // the rest of what is pending did not come in time
     bool ended = false;
-    SequenceRest dropping = SequenceRest::kNone; // the rest of a dropped sequence is still to come
+    SequenceRest dropping = SequenceRest::kNone; // the rest of a dropped sequence may still come
     std::string problem;
 };
 

@@ -1,11 +1,12 @@
-// The console's input reader over a pipe: what is typed arrives in parts, and the input ends or
-// cannot be read.
+// The console's input reader over a pipe: what is typed arrives in parts, some after a pause, and
+// the input ends or cannot be read.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/session/host_keys.h"
@@ -25,25 +26,65 @@ std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInp
     return item.kind == InputKind::kIgnored ? "ignored" : "other";
 }
 
-// Writes each part and then reads as many items as it is given; after the last part the pipe is
-// closed and the items are read up to the end.
-std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& parts) {
-    int fds[2];
+// Well past the reader's wait for the rest of a sequence: a pause in the typing.
+constexpr int kPauseMs = 150;
+
+// Input that arrives in parts.
+struct Part {
+    std::string bytes;
+    int items;          // read after it comes (after the last part: all up to the end)
+    bool pause = false; // it comes a pause after the reader began waiting for it
+};
+
+void Write(int fd, const std::string& bytes) {
+    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
+
+// Writes each part a pause after the one before, as someone typing while the reader waits; then
+// closes fd if asked.
+std::thread TypeLater(int fd, const std::vector<std::string>& parts, bool closeAfter) {
+    return std::thread([=] {
+        for (const std::string& bytes : parts) {
+            usleep(kPauseMs * 1000);
+            Write(fd, bytes);
+        }
+        if (closeAfter) close(fd);
+    });
+}
+
+KeyReader PipeReader(int fds[2]) {
     EXPECT_EQ(pipe(fds), 0);
     fcntl(fds[1], F_SETPIPE_SZ, 1 << 18); // room for a part longer than the reader's buffer
-    KeyReader reader = ReaderOf(fds[0], false);
+    return ReaderOf(fds[0], false);
+}
+
+// Reads count items, or all up to the end when count is negative.
+void ReadItems(KeyReader* reader, int count, std::vector<std::string>* items) {
+    for (int n = 0; count < 0 || n < count; ++n) {
+        DecodedInput item{};
+        InputEvent event = ReadNext(reader, &item, false);
+        items->push_back(Describe(*reader, event, item));
+        if (event != InputEvent::kItem) return;
+    }
+}
+
+// Types each part and then reads as many items as it is given; after the last part the items are
+// read up to the end.
+std::vector<std::string> Read(const std::vector<Part>& parts) {
+    int fds[2];
+    KeyReader reader = PipeReader(fds);
     std::vector<std::string> items;
     for (size_t p = 0; p < parts.size(); ++p) {
-        EXPECT_EQ(write(fds[1], parts[p].first.data(), parts[p].first.size()),
-                  static_cast<ssize_t>(parts[p].first.size()));
         bool last = p + 1 == parts.size();
-        if (last) close(fds[1]);
-        for (int n = 0; last || n < parts[p].second; ++n) {
-            DecodedInput item{};
-            InputEvent event = ReadNext(&reader, &item, false);
-            items.push_back(Describe(reader, event, item));
-            if (event != InputEvent::kItem) break;
+        std::thread later;
+        if (parts[p].pause) {
+            later = TypeLater(fds[1], {parts[p].bytes}, last);
+        } else {
+            Write(fds[1], parts[p].bytes);
+            if (last) close(fds[1]);
         }
+        ReadItems(&reader, last ? -1 : parts[p].items, &items);
+        if (later.joinable()) later.join();
     }
     close(fds[0]);
     return items;
@@ -52,7 +93,7 @@ std::vector<std::string> Read(const std::vector<std::pair<std::string, int>>& pa
 TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
     const std::string longSequence = "\x1b[" + std::string(300, '1');
     struct Case {
-        std::vector<std::pair<std::string, int>> parts;
+        std::vector<Part> parts;
         std::vector<std::string> items;
     };
     const Case cases[] = {
@@ -76,13 +117,20 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         {{{"\xc2\x9d" + std::string(300, 'a') + "\xc2", 1}, {"\x9cx", 0}}, {"ignored", "x", "end"}},
         {{{"\x9b" + std::string(300, '1'), 1}, {"Ax", 0}}, {"ignored", "x", "end"}},
         {{{"\x1b\xc2\x9b" + std::string(300, '1'), 1}, {"Ax", 0}}, {"ignored", "x", "end"}},
+        // A pause ends it: what is typed after the pause is kept, with or without a byte that may
+        // have begun a terminator before it.
+        {{{longSequence, 1}, {"x\r", 0, true}}, {"ignored", "x", "Enter", "end"}},
+        {{{"\x1b]" + std::string(300, 'a'), 1}, {"ls\r", 0, true}},
+         {"ignored", "l", "s", "Enter", "end"}},
+        {{{"\x1b]" + std::string(300, 'a') + "\x1b", 1}, {"\\", 0, true}},
+         {"ignored", "\\", "end"}},
         // A long sequence that ended leaves nothing to skip: what comes after it is typed.
         {{{"\x1b[?" + std::string(300, '1') + "c", 1}, {"echo", 0}},
          {"ignored", "e", "c", "h", "o", "end"}},
         {{{longSequence + "A", 1}, {"ab", 0}}, {"Up", "a", "b", "end"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].first.substr(0, 8);
+        EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].bytes.substr(0, 8);
 }
 
 TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
