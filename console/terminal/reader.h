@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "console/terminal/decoder.h"
@@ -31,6 +32,13 @@ KeyReader ReaderOf(int fd, bool terminal);
 
 // Waits for the next item as long as it takes. lineFeedIsEnter as for DecodeInput.
 InputEvent ReadNext(KeyReader* reader, DecodedInput* item, bool lineFeedIsEnter);
+
+// Waits as ReadNext does but takes nothing: kItem once ReadNext has an item ready.
+InputEvent ReaderAwait(KeyReader* reader);
+
+// Reads what has come by now without waiting and shows look each whole item it holds, in order,
+// as ReadNext will hand them out; nothing is taken.
+void ReaderLookAhead(KeyReader* reader, const std::function<void(const DecodedInput&)>& look);
 
 // True when what was read already holds more than an unfinished sequence.
 bool ReaderReady(KeyReader* reader);

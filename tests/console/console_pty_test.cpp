@@ -287,6 +287,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                    // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
                    {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
                    {" q", "Ctrl-Q", ">"},
+                   // A line typed ahead is not the pager's: the list goes on, then the line runs.
+                   {"torvane /l\recho typed ahead\r", "\ntyped ahead", ">"},
                    {"torvane ctrl-q /s\r",
                     "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
                    {"echo %_?\r", "", ">"},

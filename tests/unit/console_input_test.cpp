@@ -1,5 +1,5 @@
 // The console's input reader over a pipe: what is typed arrives in parts, some after a pause, and
-// the input ends or cannot be read.
+// the input ends or cannot be read; the pager of long output reads from it too.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "console/session/help_box.h"
 #include "console/session/host_keys.h"
 #include "console/terminal/reader.h"
 
@@ -23,6 +24,8 @@ std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInp
         ConsoleKeyName(item.key, item.modifiers, name, 48);
         return std::string(name, name + std::char_traits<char16_t>::length(name));
     }
+    if (item.kind == InputKind::kPasteBegin) return "paste begin";
+    if (item.kind == InputKind::kPasteEnd) return "paste end";
     return item.kind == InputKind::kIgnored ? "ignored" : "other";
 }
 
@@ -131,6 +134,45 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].bytes.substr(0, 8);
+}
+
+// The pager takes single pager keys; a paste and text typed ahead end its wait and stay for the
+// edit line. ahead is there when the page fills; each part of later comes a pause after the last.
+TEST(ConsoleInput, ThePagerTakesItsKeysAndLeavesTypedAheadText) {
+    struct Case {
+        std::string ahead;
+        std::vector<std::string> later;
+        More answer;
+        std::vector<std::string> left; // the items the edit line reads afterwards
+    };
+    const Case cases[] = {
+        {"", {"\x1b"}, More::kStop, {}},
+        {"", {"x", "\x1b[A", "\r"}, More::kLine, {}}, // other single keys do nothing
+        {"", {" q"}, More::kPage, {"q"}},             // pager keys at once are each the pager's
+        {"\r\r", {}, More::kLine, {"Enter"}},         // and so are those typed ahead
+        {"\x1b[?1;2c ", {}, More::kPage, {}},         // a reply is no key
+        {"dir\r", {}, More::kRest, {"d", "i", "r", "Enter"}},
+        {"x", {}, More::kRest, {"x"}},
+        {"", {"ls\r"}, More::kRest, {"l", "s", "Enter"}},
+        {"", {"\x1b[200~\r\x1b[201~"}, More::kRest, {"paste begin", "Enter", "paste end"}},
+        {"", {"\x1b[201~"}, More::kRest, {"paste end"}}, // the end of a paste begun before
+    };
+    for (const auto& c : cases) {
+        int fds[2];
+        KeyReader reader = PipeReader(fds);
+        Write(fds[1], c.ahead);
+        std::thread later = TypeLater(fds[1], c.later, true);
+        bool left = false;
+        HelpBoxTerminal terminal{nullptr, &reader, [] {}, [&] { left = true; }};
+        EXPECT_EQ(WaitForMore(terminal), c.answer) << c.ahead << " " << c.later.size();
+        later.join();
+        std::vector<std::string> items;
+        ReadItems(&reader, -1, &items);
+        items.pop_back(); // the end
+        EXPECT_EQ(items, c.left) << c.ahead << " " << c.later.size();
+        EXPECT_FALSE(left);
+        close(fds[0]);
+    }
 }
 
 TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
