@@ -83,6 +83,22 @@ bool IsCtrlC(const DecodedInput& item) {
     return item.kind == InputKind::kKey && ::IsCtrlC(item.key, item.modifiers);
 }
 
+// True when what waits for the pager belongs to the edit line: a paste (either mark: the paste
+// may have begun before the page filled), or anything but pager keys that was typed ahead or came
+// as more than one item at once. Replies that stand for no key count for neither.
+bool ForTheLine(KeyReader* keys, bool typedAhead) {
+    size_t items = 0;
+    bool paste = false;
+    bool other = false;
+    ReaderLookAhead(keys, [&](const DecodedInput& item) {
+        if (item.kind == InputKind::kIgnored) return;
+        ++items;
+        paste = paste || item.kind == InputKind::kPasteBegin || item.kind == InputKind::kPasteEnd;
+        other = other || !MoreKey(item);
+    });
+    return paste || (other && (typedAhead || items > 1));
+}
+
 // Draws the rows; after the first time the box is drawn over itself.
 void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
     std::vector<std::u16string> rows = BoxRows(box, top);
@@ -193,14 +209,18 @@ std::optional<More> MoreKey(const DecodedInput& item) {
 }
 
 More WaitForMore(const HelpBoxTerminal& terminal) {
+    bool typedAhead = ReaderReady(terminal.keys);
     for (;;) {
-        DecodedInput item{};
-        InputEvent event = ReadNext(terminal.keys, &item, false);
+        InputEvent event = ReaderAwait(terminal.keys);
         if (event == InputEvent::kEnded || event == InputEvent::kInvalid) return More::kPage;
         if (event == InputEvent::kChanged) {
             terminal.resized();
             continue;
         }
+        if (ForTheLine(terminal.keys, typedAhead)) return More::kRest;
+        typedAhead = false;
+        DecodedInput item{};
+        ReadNext(terminal.keys, &item, false);
         if (IsCtrlC(item)) terminal.leave();
         if (std::optional<More> answer = MoreKey(item)) return *answer;
     }

@@ -56,5 +56,7 @@ void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
 std::optional<More> MoreKey(const DecodedInput& item);
 
 // Waits for a key that says how the output goes on (the terminal screen's pager); Ctrl-C also
-// leaves the console once the command is done.
+// leaves the console once the command is done. Only single pager keys are the pager's: a paste,
+// and text typed ahead (waiting when the page filled, or coming at once as more than one item),
+// end the wait with More::kRest and stay for the edit line.
 More WaitForMore(const HelpBoxTerminal& terminal);

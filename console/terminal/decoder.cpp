@@ -1,6 +1,6 @@
 // The terminal's input decoded into keys and text: xterm, rxvt and Linux-console sequences, CSI-u
 // and modifyOtherKeys, bracketed paste, control bytes and UTF-8; strings (OSC, DCS, APC, SOS, PM)
-// dropped up to their terminator.
+// dropped up to their terminator, and sequences begun by an 8-bit introducer dropped whole.
 #include "console/terminal/decoder.h"
 
 #include <cstddef>
@@ -12,6 +12,9 @@ namespace {
 
 constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kBel = 0x07;
+// The lead byte of the UTF-8 form of the C1 controls, and the C1 string terminator (ST) after it.
+constexpr unsigned char kC1Lead = 0xC2;
+constexpr unsigned char kStringTerminator = 0x9C;
 
 // The bytes after an escape byte that begin a string: OSC, DCS, APC, SOS and PM.
 bool BeginsString(unsigned char byte) {
@@ -38,7 +41,25 @@ template <typename Row, size_t N> const Row* Find(const Row (&table)[N], int cod
     return nullptr;
 }
 
+// A C1 control that begins a sequence and what the sequence runs up to.
+struct IntroducerOfCode {
+    int code;
+    SequenceRest rest;
+};
+
 // clang-format off
+
+// The C1 controls that begin a sequence. A terminal sends them as one byte (8-bit controls) or in
+// UTF-8 (C2 and the byte); no key sends them, so what they begin is dropped whole.
+constexpr IntroducerOfCode kIntroducers[] = {
+    {0x8F, SequenceRest::kControl}, // SS3
+    {0x90, SequenceRest::kString},  // DCS
+    {0x98, SequenceRest::kString},  // SOS
+    {0x9B, SequenceRest::kControl}, // CSI
+    {0x9D, SequenceRest::kString},  // OSC
+    {0x9E, SequenceRest::kString},  // PM
+    {0x9F, SequenceRest::kString},  // APC
+};
 
 // Control bytes that are not Ctrl with the letter of the same number (0x01 Ctrl-A to 0x1A Ctrl-Z).
 constexpr KeyOfCode kControlBytes[] = {
@@ -266,12 +287,27 @@ DecodedInput ControlSequence(const unsigned char* bytes, size_t length, bool com
     return KeyItem(row->key, modifiers | ending->modifiers | row->modifiers, consumed);
 }
 
-// A string after its escape byte and introducer, up to its terminator; it stands for no key.
-DecodedInput StringSequence(const unsigned char* bytes, size_t length, bool complete) {
-    SequenceRest rest = SequenceRest::kString;
-    size_t used = 2 + SkipRest(&rest, bytes + 2, length - 2);
+// The 8-bit introducer bytes begin with, as one byte or in UTF-8; length 0 for none.
+SequenceHead IntroducerHead(const unsigned char* bytes, size_t length) {
+    size_t at = bytes[0] == kC1Lead && length > 1 ? 1 : 0;
+    const IntroducerOfCode* row = Find(kIntroducers, bytes[at]);
+    if (row == nullptr) return {0, SequenceRest::kNone};
+    return {at + 1, row->rest};
+}
+
+// A sequence after its head, up to its end; it stands for no key. Cut off with nothing more to
+// come, it is dropped as far as it came.
+DecodedInput SequenceAfter(const unsigned char* bytes, size_t length, SequenceHead head,
+                           bool complete) {
+    SequenceRest rest = head.rest;
+    size_t used = head.length + SkipRest(&rest, bytes + head.length, length - head.length);
     if (rest == SequenceRest::kNone) return Item(InputKind::kIgnored, used);
     return Item(complete ? InputKind::kIgnored : InputKind::kNeedMore, complete ? length : 0);
+}
+
+// A string after its escape byte and introducer, up to its terminator.
+DecodedInput StringSequence(const unsigned char* bytes, size_t length, bool complete) {
+    return SequenceAfter(bytes, length, {2, SequenceRest::kString}, complete);
 }
 
 // Everything that begins with an escape byte.
@@ -314,6 +350,8 @@ DecodedInput EscapeSequence(const unsigned char* bytes, size_t length, bool comp
         item.consumed = 2;
         return item;
     }
+    if (SequenceHead head = IntroducerHead(bytes + 1, length - 1); head.length > 0)
+        return Behind(1, SequenceAfter(bytes + 1, length - 1, head, complete));
     DecodedInput item = Behind(1, Utf8Char(bytes + 1, length - 1, complete));
     if (item.kind != InputKind::kText) return item;
     AsciiKey key = item.text < 0x80 ? KeyForAscii(item.text) : AsciiKey{-1, 0};
@@ -329,32 +367,48 @@ DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complet
     unsigned char lead = bytes[0];
     if (lead == kEsc) return EscapeSequence(bytes, length, complete, lineFeedIsEnter);
     if (lead < 0x20 || lead == 0x7F) return ControlByte(lead, lineFeedIsEnter);
+    if (SequenceHead head = IntroducerHead(bytes, length); head.length > 0)
+        return SequenceAfter(bytes, length, head, complete);
     return Behind(0, Utf8Char(bytes, length, complete));
 }
 
 SequenceHead HeadOf(const unsigned char* bytes, size_t length) {
-    size_t introducer = length > 2 && bytes[1] == kEsc ? 2 : 1; // after Alt's escape
-    bool string = introducer < length && BeginsString(bytes[introducer]);
-    return {introducer + 1, string ? SequenceRest::kString : SequenceRest::kControl};
+    // Alt's escape may stand before an escape sequence or an 8-bit introducer.
+    size_t alt = length > 2 && bytes[0] == kEsc &&
+                         (bytes[1] == kEsc || IntroducerHead(bytes + 1, length - 1).length > 0)
+                     ? 1
+                     : 0;
+    SequenceHead head = IntroducerHead(bytes + alt, length - alt);
+    if (head.length > 0) return {alt + head.length, head.rest};
+    bool string = alt + 1 < length && BeginsString(bytes[alt + 1]);
+    return {alt + 2, string ? SequenceRest::kString : SequenceRest::kControl};
 }
 
 size_t SkipRest(SequenceRest* rest, const unsigned char* bytes, size_t length) {
-    bool control = *rest == SequenceRest::kControl;
     for (size_t i = 0; i < length; ++i) {
         unsigned char b = bytes[i];
-        if (!control && b == kEsc) {
-            if (i + 1 == length) return i; // perhaps the start of ESC \: wait for the next byte
+        if (*rest == SequenceRest::kControl) {
+            // Parameter and intermediate bytes go on to the final byte; any other byte cuts the
+            // sequence short.
+            if (b >= 0x20 && b <= 0x3F) continue;
             *rest = SequenceRest::kNone;
-            return bytes[i + 1] == '\\' ? i + 2 : i;
+            return b >= 0x40 && b <= 0x7E ? i + 1 : i;
         }
-        // A control sequence's parameter and intermediate bytes go on to its final byte; a
-        // string's characters to BEL.
-        bool ends = control ? b >= 0x40 && b <= 0x7E : b == kBel;
-        bool inside = control ? b >= 0x20 && b <= 0x3F : b >= 0x20 && b != 0x7F;
-        if (ends || !inside) {
+        // A string holds any byte, line breaks too (a title may have them), up to BEL, ESC \ or
+        // ST in UTF-8; another escape cuts it short.
+        if (b == kBel) {
             *rest = SequenceRest::kNone;
-            return ends ? i + 1 : i; // any other byte cuts it short
+            return i + 1;
         }
+        if (b != kEsc && b != kC1Lead) continue;
+        if (i + 1 == length) return i; // perhaps a terminator's first byte: wait for the next
+        if (b == kC1Lead) {
+            if (bytes[i + 1] != kStringTerminator) continue;
+            *rest = SequenceRest::kNone;
+            return i + 2;
+        }
+        *rest = SequenceRest::kNone;
+        return bytes[i + 1] == '\\' ? i + 2 : i;
     }
     return length;
 }

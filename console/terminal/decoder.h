@@ -1,6 +1,7 @@
 // The terminal's input bytes decoded into keys (console/terminal/keyboard.h), typed characters and
 // the marks of a bracketed paste. Escape sequences that stand for no key (replies, strings) are
-// dropped whole.
+// dropped whole, and so is every sequence an 8-bit introducer begins (CSI 0x9B, OSC 0x9D and the
+// others, as one byte or in UTF-8).
 #pragma once
 
 #include <cstddef>
@@ -30,10 +31,12 @@ DecodedInput DecodeInput(const unsigned char* bytes, size_t length, bool complet
                          bool lineFeedIsEnter);
 
 // What the rest of an escape sequence runs up to: the final byte of a control sequence, or the
-// terminator of a string (OSC, DCS, APC, SOS or PM: BEL or ESC \); kNone once it has ended.
+// terminator of a string (OSC, DCS, APC, SOS or PM: BEL, ESC \ or ST in UTF-8, C2 9C); kNone once
+// it has ended.
 enum class SequenceRest { kNone, kControl, kString };
 
-// The head of an unfinished escape sequence: its escape bytes and the byte that says what follows.
+// The head of an unfinished sequence: its escape bytes and the byte that says what follows, or its
+// 8-bit introducer.
 struct SequenceHead {
     size_t length;
     SequenceRest rest;
@@ -43,7 +46,8 @@ struct SequenceHead {
 SequenceHead HeadOf(const unsigned char* bytes, size_t length);
 
 // The count of bytes, from the start, that belong to a sequence's rest of the kind *rest (not
-// kNone); *rest becomes kNone where the sequence ends. A byte that cannot be part of the rest
-// cuts it short and is input of its own, and so is an escape byte in a string unless it begins
-// the terminator ESC \ (a last escape byte is not counted, and *rest stays: it may begin one).
+// kNone); *rest becomes kNone where the sequence ends. A byte that cannot be part of a control
+// sequence cuts it short and is input of its own. A string holds every byte, control bytes too,
+// but an escape byte that does not begin the terminator ESC \: that one cuts it short. A last
+// escape or C2 byte is not counted, and *rest stays: it may begin a terminator.
 size_t SkipRest(SequenceRest* rest, const unsigned char* bytes, size_t length);

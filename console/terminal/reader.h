@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "console/terminal/decoder.h"
@@ -22,7 +23,7 @@ struct KeyReader {
     size_t pos = 0;
     bool timedOut = false; // the rest of what is pending did not come in time
     bool ended = false;
-    SequenceRest dropping = SequenceRest::kNone; // the rest of a dropped sequence is still to come
+    SequenceRest dropping = SequenceRest::kNone; // the rest of a dropped sequence may still come
     std::string problem;
 };
 
@@ -31,6 +32,13 @@ KeyReader ReaderOf(int fd, bool terminal);
 
 // Waits for the next item as long as it takes. lineFeedIsEnter as for DecodeInput.
 InputEvent ReadNext(KeyReader* reader, DecodedInput* item, bool lineFeedIsEnter);
+
+// Waits as ReadNext does but takes nothing: kItem once ReadNext has an item ready.
+InputEvent ReaderAwait(KeyReader* reader);
+
+// Reads what has come by now without waiting and shows look each whole item it holds, in order,
+// as ReadNext will hand them out; nothing is taken.
+void ReaderLookAhead(KeyReader* reader, const std::function<void(const DecodedInput&)>& look);
 
 // True when what was read already holds more than an unfinished sequence.
 bool ReaderReady(KeyReader* reader);

@@ -128,6 +128,7 @@ class Terminal : public Screen {
         More answer = more_();
         Write("\r\x1b[K");
         stopped_ = answer == More::kStop;
+        paging_ = answer != More::kRest;
         pageRows_ = answer == More::kPage || size_.rows < 2 ? 0 : size_.rows - 2;
     }
 

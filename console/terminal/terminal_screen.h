@@ -12,6 +12,7 @@ enum class More {
     kPage, // a page more
     kLine, // a row more
     kStop, // nothing more of this command's output
+    kRest, // the rest without stopping: the input waiting is not the pager's
 };
 
 // The console writes to terminal, a terminal of the given size; the host's standard output and

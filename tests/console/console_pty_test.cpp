@@ -293,6 +293,8 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                    // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
                    {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
                    {" q", "Ctrl-Q", ">"},
+                   // A line typed ahead is not the pager's: the list goes on, then the line runs.
+                   {"torvane /l\recho typed ahead\r", "\ntyped ahead", ">"},
                    {"torvane ctrl-q /s\r",
                     "Settings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).", ">"},
                    {"echo %_?\r", "", ">"},
@@ -547,11 +549,12 @@ TEST(ConsolePty, PastedLinesRunAndEveryPasteEnds) {
                    {"\x1b[200~copy p1 p2\r\nnotepad\x1b[201~", "Not run: copy p1 p2", "> notepad"},
                    {"\x1bOR", "", "> notepad p1 p2"},
                    {"\x1b", "", ">"},
-                   // A sequence too long to be a key is dropped whole, its late rest too.
+                   // A sequence too long to be a key is dropped whole; a pause ends it, so
+                   // what is typed after it is kept, even what could have been its rest.
                    {"\x1b[" + std::string(300, '1'), "", ">"},
-                   {"23;5A", "", ">"},
-                   {"x", "", "> x"},
-                   {"\x1b[200~abc", "", "> xabc"}, // the paste's end never comes
+                   {"23;5A", "", "> 23;5A"},
+                   {"x", "", "> 23;5Ax"},
+                   {"\x1b[200~abc", "", "> 23;5Axabc"}, // the paste's end never comes
                });
     Type(&run, "\x03");
     ASSERT_TRUE(Ended(&run));

@@ -186,13 +186,21 @@ TEST(ConsoleDecode, UnknownSequencesAreConsumedWholeAndNeverTyped) {
         {"\x1b[1;\xc3\xa9", "ignored (4)"},
         {"\x1b[200~", "paste begin (6)"},
         {"\x1b[201~", "paste end (6)"},
-        // Strings up to their terminator (BEL or ESC \): OSC, DCS, APC, SOS and PM.
+        // Strings up to their terminator (BEL, ESC \ or ST in UTF-8): OSC, DCS, APC, SOS and PM.
         {"\x1b]0;title\x07x", "ignored (10)"},
         {"\x1b]52;c;YWJj\x1b\\x", "ignored (13)"},
         {"\x1bP1$r0m\x1b\\x", "ignored (9)"},
         {"\x1b_Gi=1;OK\x1b\\x", "ignored (11)"},
-        {"\x1b]0;t\x1bOR", "ignored (5)"}, // another escape ends it and begins a key
-        {"\x1b]0;t\rx", "ignored (5)"},    // cut short by a control byte, which stays
+        {"\x1b]0;t\x1bOR", "ignored (5)"},           // another escape ends it and begins a key
+        {"\x1b]0;a\r\nb\x07x", "ignored (9)"},       // a line break is part of it
+        {"\x1b]0;\xc2\xb0\xc2\x9cx", "ignored (8)"}, // a degree sign, then ST
+        // 8-bit introducers, as one byte or in UTF-8, and after Alt's escape.
+        {"\x9b?1;2cx", "ignored (6)"},
+        {"\xc2\x9b?1;2cx", "ignored (7)"},
+        {"\xc2\x8fRx", "ignored (3)"},
+        {"\x1b\xc2\x9bRx", "ignored (4)"},
+        {"\xc2\x9dlt\r\x07x", "ignored (6)"},
+        {"\x9dlt\x1b\\x", "ignored (5)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
@@ -212,7 +220,8 @@ TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
         {"\xc3", "need more", "ignored (1)"},         {"\xe2\x82", "need more", "ignored (2)"},
         {"\xf0\x9f\x98", "need more", "ignored (3)"}, {"\x1b]", "need more", "key Alt-] (2)"},
         {"\x1b]0;ti", "need more", "ignored (6)"},    {"\x1bP\x1b", "need more", "ignored (3)"},
-        {"\x1b\x1b]", "need more", "ignored (3)"},
+        {"\x1b\x1b]", "need more", "ignored (3)"},    {"\xc2\x9b?1", "need more", "ignored (4)"},
+        {"\x9dlt\xc2", "need more", "ignored (4)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Decode(c.bytes, false), c.waiting) << "bytes: " << c.bytes;

@@ -213,6 +213,7 @@ TEST(ConsoleText, PagedOutputStopsAtEachFullPage) {
         {u"123456789\u6f22\nb\nc", {More::kPage}, "123456789\xe6\xbc\xa2\nb\n" + note + "c"},
         {u"1234567890\n\t\tx\nc\nd", {More::kPage}, "1234567890\n\t\tx\nc\n" + note + "d"},
         {u"a\nb\nc\nd\ne\nf", {More::kLine, More::kStop}, "a\nb\nc\n" + note + "d\n" + note},
+        {u"a\nb\nc\nd\ne\nf", {More::kRest}, "a\nb\nc\n" + note + "d\ne\nf"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.text));
