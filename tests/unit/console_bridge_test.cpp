@@ -1,7 +1,10 @@
 // The protocol between the console and its Wine bridge: text as hex, fields, and line edits.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "console/drivers/bridge_protocol.h"
 #include "keys/modifiers.h"
@@ -49,6 +52,78 @@ TEST(ConsoleBridge, FieldsSplitAtBlanksUpToTheLineEnd) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Fields(c.line), c.fields) << c.line;
+}
+
+// A line is taken whole, or waited for up to a bound; past it the reader gives the other side up.
+TEST(ConsoleBridge, LinesAreTakenWholeAndBounded) {
+    struct Case {
+        std::string received;
+        LineTaken taken;
+        std::string line;
+        std::string left; // what stays for the next line
+    };
+    const std::string longest(kLongestLine, 'x');
+    const Case cases[] = {
+        {"ready\n", LineTaken::kLine, "ready", ""},
+        {"done 0\nout 1", LineTaken::kLine, "done 0", "out 1"},
+        {"\ndone 0\n", LineTaken::kLine, "", "done 0\n"},
+        {"out 1", LineTaken::kWaiting, "", "out 1"},
+        {"", LineTaken::kWaiting, "", ""},
+        {longest + "\nready", LineTaken::kLine, longest, "ready"},
+        {longest, LineTaken::kWaiting, "", longest},
+        {longest + "x", LineTaken::kTooLong, "", longest + "x"},
+        {longest + "x\n", LineTaken::kTooLong, "", longest + "x\n"},
+    };
+    for (const auto& c : cases) {
+        std::string received = c.received;
+        std::string line;
+        EXPECT_EQ(TakeLine(&received, &line), c.taken) << c.received.substr(0, 16);
+        EXPECT_EQ(line, c.line) << c.received.substr(0, 16);
+        EXPECT_EQ(received, c.left) << c.received.substr(0, 16);
+    }
+}
+
+// Text of any length crosses in messages no longer than the longest, a surrogate pair whole.
+TEST(ConsoleBridge, LongTextCrossesInPieces) {
+    struct Case {
+        std::u16string text;
+        std::vector<size_t> pieces; // the length of each message's text
+    };
+    const std::u16string line(kLineBufferSize, u'a');
+    const Case cases[] = {
+        {u"", {}},
+        {u"A", {1}},
+        {line, {kLineBufferSize}},
+        {line + u"b", {kLineBufferSize, 1}},
+        {line.substr(1) + u"\U0001F600", {kLineBufferSize - 1, 2}},
+        {line + line + line.substr(2), {kLineBufferSize, kLineBufferSize, kLineBufferSize - 2}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> messages = TextMessages("out 2", c.text.data(), c.text.size());
+        ASSERT_EQ(messages.size(), c.pieces.size()) << c.text.size();
+        std::u16string joined;
+        for (size_t i = 0; i < messages.size(); ++i) {
+            EXPECT_LE(messages[i].size(), kLongestMessage);
+            std::vector<std::string> f = Fields(messages[i]);
+            ASSERT_EQ(f.size(), 3u);
+            EXPECT_EQ(f[0] + " " + f[1], "out 2");
+            EXPECT_EQ(TextOfHex(f[2]).size(), c.pieces[i]) << c.text.size() << " piece " << i;
+            joined += TextOfHex(f[2]);
+        }
+        EXPECT_EQ(joined, c.text);
+    }
+    // The longest key reply: a whole line inserted, the longest key name, numbers at their widest.
+    KeyReply widest{INT32_MIN, INT32_MIN, {}, std::vector<long>(16, LONG_MIN)};
+    widest.record = {
+        INT32_MIN,
+        INT32_MIN,
+        INT32_MIN,
+        INT32_MIN,
+        INT32_MIN,
+        LONG_MIN,
+        std::u16string(kReportedKeyNameSize - 1, u'x'),
+        {kLineBufferSize - 1, kLineBufferSize - 1, std::u16string(kLineBufferSize - 1, u'x')}};
+    EXPECT_LE(EncodeKeyReply(widest).size(), kLongestMessage);
 }
 
 struct EditCase {
