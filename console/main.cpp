@@ -179,15 +179,14 @@ int main(int argc, char** argv) {
             return true;
         });
     }
-    // So does every wait on the bridge under Wine; once the line is there, the screen shows the
-    // Ctrl-C as at the line.
-    std::function<bool()> ctrlC;
-    if (terminal)
-        ctrlC = [&] {
-            if (!ReaderHolds(&keys, '\x03')) return false;
-            session->screen != nullptr ? SessionInterrupt(*session) : SessionLeave(*session, 130);
-            return true;
-        };
+    // So does every wait on the bridge under Wine while the keys are the console's; once the line
+    // is there, the screen shows the Ctrl-C as at the line.
+    bool keysOurs = terminal;
+    std::function<bool()> ctrlC = [&] {
+        if (!keysOurs || !ReaderHolds(&keys, '\x03')) return false;
+        session->screen != nullptr ? SessionInterrupt(*session) : SessionLeave(*session, 130);
+        return true;
+    };
     StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -217,6 +216,7 @@ int main(int argc, char** argv) {
     out.End();
     err.End();
     if (terminal) TerminalRestore();
+    keysOurs = false; // what is typed from now on is for the shell
     plugin->Stop();
     StandInShowMessageBoxesWith(nullptr);
     KeptFileWaitWith(nullptr);
