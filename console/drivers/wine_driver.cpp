@@ -134,7 +134,7 @@ class Wine : public PluginDriver {
     }
 
     // Waits until fd is ready for events, draining Wine's terminal meanwhile; false once the
-    // bridge is given up: quiet since since, the wait past its limit, or interrupted by the user.
+    // bridge is given up: silent too long, the wait past its limit, or interrupted by the user.
     bool AwaitBridge(int fd, short events, Clock::time_point since) {
         for (;;) {
             Clock::duration silent = Clock::now() - since;
