@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -69,7 +70,9 @@ int ReadKeys(Session& session, KeyReader& keys, int terminalFd) {
         DecodedInput item{};
         switch (ReadNext(&keys, &item, !terminal && !session.pasting)) {
         case InputEvent::kItem:
-            if (auto line = SessionInput(session, item)) RunCommandLine(session, *line);
+            // A line whose key was interrupted is not run.
+            if (auto line = SessionInput(session, item); line && !session.exitRequested)
+                RunCommandLine(session, *line);
             SessionCheckPlugin(session);
             if (!ReaderReady(&keys)) SessionFlush(session);
             break;
@@ -90,16 +93,20 @@ int ReadKeys(Session& session, KeyReader& keys, int terminalFd) {
 }
 
 // The driver options ask for, its host output shown on screen; null, with a message, when the
-// plug-in cannot be reached.
-std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* screen) {
+// plug-in cannot be reached, and without one when interrupted ended the wait for it.
+std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* screen,
+                                        std::function<bool()> interrupted) {
     HostOutputSink output = [screen](int stream, const char16_t* text, size_t length) {
         screen->HostOutput(stream, text, length);
     };
     if (!options.windows) return MakeNativeDriver(output);
     std::string problem;
+    BridgeWaits waits;
+    waits.interrupted = std::move(interrupted);
     std::unique_ptr<PluginDriver> driver = LaunchWineDriver(
-        output, [screen](const std::string& text) { Complain(*screen, text); }, &problem);
-    if (driver == nullptr) Complain(*screen, "--windows: " + problem);
+        output, [screen](const std::string& text) { Complain(*screen, text); }, std::move(waits),
+        &problem);
+    if (driver == nullptr && !problem.empty()) Complain(*screen, "--windows: " + problem);
     return driver;
 }
 
@@ -168,6 +175,14 @@ int main(int argc, char** argv) {
             return true;
         });
     }
+    // So does every wait on the bridge under Wine while the keys are the console's; once the line
+    // is there, the screen shows the Ctrl-C as at the line.
+    bool keysOurs = terminal;
+    std::function<bool()> ctrlC = [&] {
+        if (!keysOurs || !ReaderHolds(&keys, '\x03')) return false;
+        session->screen != nullptr ? SessionInterrupt(*session) : SessionLeave(*session, 130);
+        return true;
+    };
     StandInSetBellForSounds(terminal);
     std::signal(SIGPIPE, SIG_IGN);
     // A save past the file-size limit then fails as on a full disk, instead of ending the console
@@ -176,8 +191,8 @@ int main(int argc, char** argv) {
 
     std::string variables = VariablesPath(options.registry);
     Say(*screen, FromUtf8(StartUpText(options, variables)));
-    std::unique_ptr<PluginDriver> plugin = DriverFor(options, screen.get());
-    if (plugin == nullptr) return 1;
+    std::unique_ptr<PluginDriver> plugin = DriverFor(options, screen.get(), ctrlC);
+    if (plugin == nullptr) return session->exitRequested ? session->exitStatus : 1;
     if (!options.windows) AttachRegistry(*screen, options.registry);
     std::string unreadable = VariablesAttach(&session->variables, variables);
     if (!unreadable.empty()) Say(*screen, FromUtf8(unreadable + "\n"));
@@ -187,7 +202,9 @@ int main(int argc, char** argv) {
     plugin->SetVariable(kResultVariable, u"0");
 
     std::string problem;
-    if (!plugin->Start(&problem)) {
+    bool started = !session->exitRequested && plugin->Start(&problem);
+    if (session->exitRequested) return session->exitStatus; // Ctrl-C while the plug-in loaded
+    if (!started) {
         Complain(*screen, "the plug-in did not load: " + problem);
         return 1;
     }
@@ -198,6 +215,7 @@ int main(int argc, char** argv) {
     out.End();
     err.End();
     if (terminal) TerminalRestore();
+    keysOurs = false; // what is typed from now on is for the shell
     plugin->Stop();
     StandInShowMessageBoxesWith(nullptr);
     KeptFileWaitWith(nullptr);

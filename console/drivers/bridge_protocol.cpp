@@ -14,14 +14,17 @@
 //   key ...            the keystroke handler (EncodeKeyRequest), answered by EncodeKeyReply
 //   closed             a message box the bridge asked for was closed
 // Bridge to console, while a call runs:
-//   out STREAM TEXT    the plug-in wrote TEXT to the host's standard output (1) or error (2)
-//   trace TEXT         the plug-in wrote TEXT to the console device (a trace line)
+//   out STREAM TEXT    the plug-in wrote TEXT to the host's standard output (1) or error (2);
+//                      long output comes as several messages (TextMessages)
+//   trace TEXT         the plug-in wrote TEXT to the console device (a trace line), also in pieces
 //   sound ALIAS        the plug-in played a system sound
 //   box TITLE TEXT     the plug-in shows a message box; the console answers "closed"
 // and once: "ready" when both DLLs are loaded, or "fail REASON" when something cannot be done.
 #include "console/drivers/bridge_protocol.h"
 
 #include <cstdlib>
+
+#include "standins/utf8.h"
 
 namespace {
 
@@ -101,6 +104,27 @@ std::u16string TextOfHex(const std::string& hex) {
         out += unit;
     }
     return out;
+}
+
+std::vector<std::string> TextMessages(const std::string& head, const char16_t* text,
+                                      size_t length) {
+    std::vector<std::string> out;
+    for (size_t start = 0; start < length;) {
+        size_t end = length - start > kLineBufferSize ? start + kLineBufferSize : length;
+        if (end < length && IsHighSurrogate(text[end - 1])) --end;
+        out.push_back(head + " " + HexText(text + start, end - start));
+        start = end;
+    }
+    return out;
+}
+
+LineTaken TakeLine(std::string* received, std::string* line) {
+    size_t end = received->find('\n');
+    if (end == std::string::npos || end > kLongestLine)
+        return received->size() > kLongestLine ? LineTaken::kTooLong : LineTaken::kWaiting;
+    line->assign(*received, 0, end);
+    received->erase(0, end + 1);
+    return LineTaken::kLine;
 }
 
 std::vector<std::string> Fields(const std::string& line) {

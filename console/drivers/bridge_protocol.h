@@ -16,6 +16,26 @@ std::string HexText(const std::u16string& text);
 // The text of a hex field; digits that are no hex digits read as 0, a cut-off unit is dropped.
 std::u16string TextOfHex(const std::string& hex);
 
+// The longest message either side sends: a key record whose edit carries a whole line, with room
+// for its numbers, its key name and the places where the plug-in cleared the line. Text of any
+// length crosses in pieces (TextMessages), so that no message is longer.
+constexpr size_t kLongestMessage = 4 * kLineBufferSize + 4096;
+// A reader gives the other side up once this many bytes came without a line's end.
+constexpr size_t kLongestLine = 4 * kLongestMessage;
+
+// The messages HEAD TEXT that carry text of any length: one for each piece of at most
+// kLineBufferSize units, a surrogate pair never cut in two; none for empty text.
+std::vector<std::string> TextMessages(const std::string& head, const char16_t* text, size_t length);
+
+enum class LineTaken {
+    kLine,    // a whole line was taken
+    kWaiting, // its end is still to come
+    kTooLong, // more than kLongestLine bytes came without a line's end
+};
+
+// Takes the first whole line out of received into *line, without its line feed.
+LineTaken TakeLine(std::string* received, std::string* line);
+
 // The fields of a line, split at blanks, up to the line's end.
 std::vector<std::string> Fields(const std::string& line);
 // Field i as a number; a missing or malformed field reads as 0.

@@ -14,7 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,7 +25,6 @@
 
 #include "console/drivers/bridge_protocol.h"
 #include "console/drivers/side_output.h"
-#include "console/terminal/raw_mode.h"
 #include "platform/platform.h"
 #include "text/wtext.h"
 
@@ -59,21 +60,26 @@ std::string FindProgram(const std::vector<std::string>& names) {
     return "";
 }
 
-// How long a call may take before the bridge counts as gone; starting may make a Wine prefix.
-constexpr int kCallSeconds = 60;
-constexpr int kStartSeconds = 300;
+using Clock = std::chrono::steady_clock;
+
+// A wait on the bridge asks this often whether the user interrupted it; quicker answers are never
+// interrupted.
+constexpr auto kAskEvery = std::chrono::milliseconds(50);
 
 int Result(const std::vector<std::string>& f) {
     return static_cast<int>(FieldNumber(f, 1));
 }
 
-// The bridge and the pipes to it. A bridge that ended or stopped answering stays lost: every
-// later call does nothing and returns as a failed one, and Lost says why.
+// The bridge and the pipes to it. A bridge that ended, stopped answering or went wrong stays lost,
+// and Lost says why; one whose wait the user interrupted stays left. Either way every later call
+// does nothing and returns as a failed one.
 class Wine : public PluginDriver {
   public:
-    Wine(HostOutputSink output, DriverMessageSink say)
-        : output_(std::move(output)), say_(std::move(say)) {}
+    Wine(HostOutputSink output, DriverMessageSink say, BridgeWaits waits)
+        : output_(std::move(output)), say_(std::move(say)), waits_(std::move(waits)) {}
     ~Wine() override { End(); }
+
+    bool Gone() const { return left_ || !lost_.empty(); }
 
     // Wine writes to its terminal now and then; what it writes is of no use and only read away.
     void DrainWineTerminal() {
@@ -82,13 +88,14 @@ class Wine : public PluginDriver {
         }
     }
 
-    // Closes the pipes and waits a little for the bridge to end; then it is killed.
+    // Closes the pipes and waits a little for the bridge to end; then it is killed. A bridge given
+    // up is killed at once: it may be stopped, or busy for good.
     void End() {
         if (toBridge_ >= 0) close(toBridge_);
         if (fromBridge_ >= 0) close(fromBridge_);
         toBridge_ = fromBridge_ = -1;
         if (bridgePid_ > 0) {
-            for (int i = 0; i < 100 && waitpid(bridgePid_, nullptr, WNOHANG) == 0; ++i) {
+            for (int i = 0; i < 100 && !Gone() && waitpid(bridgePid_, nullptr, WNOHANG) == 0; ++i) {
                 DrainWineTerminal();
                 usleep(20000);
             }
@@ -118,49 +125,106 @@ class Wine : public PluginDriver {
                     std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
     }
 
-    void Request(const std::string& line) {
-        if (!lost_.empty()) return;
-        std::string out = line + "\n";
-        WriteAll(toBridge_, out.data(), out.size());
+    // A wait begins: the start, or a call's answer, each with its limits.
+    void BeginWait(int limitSeconds, int quietSeconds) {
+        limitSeconds_ = limitSeconds;
+        quiet_ = std::chrono::seconds(quietSeconds);
+        waited_ = {};
+        nextAsk_ = kAskEvery;
     }
 
-    // The next line from the bridge; false once it is gone or has not answered within seconds.
-    bool NextLine(std::string* line, int seconds) {
-        int waited = 0;
-        while (lost_.empty() && waited < seconds * 1000) {
-            size_t end = received_.find('\n');
-            if (end != std::string::npos) {
-                *line = received_.substr(0, end);
-                received_.erase(0, end + 1);
-                return true;
+    // Waits until fd is ready for events, draining Wine's terminal meanwhile; false once the
+    // bridge is given up: silent too long, the wait past its limit, or interrupted by the user.
+    bool AwaitBridge(int fd, short events, Clock::time_point since) {
+        for (;;) {
+            Clock::duration silent = Clock::now() - since;
+            Clock::duration spent = waited_ + silent;
+            if (silent >= quiet_) {
+                Lose(true);
+                return false;
             }
-            pollfd fds[2] = {{fromBridge_, POLLIN, 0}, {wineTerminal_, POLLIN, 0}};
-            int ready = poll(fds, 2, 1000);
-            if (ready < 0 && errno != EINTR) break;
-            if (ready == 0) waited += 1000;
+            if (spent >= std::chrono::seconds(limitSeconds_)) {
+                lost_ = "the bridge under Wine kept reporting for " +
+                        std::to_string(limitSeconds_) + " seconds without an answer";
+                return false;
+            }
+            if (spent >= nextAsk_) {
+                nextAsk_ = spent + kAskEvery;
+                if (waits_.interrupted && waits_.interrupted()) {
+                    left_ = true;
+                    return false;
+                }
+            }
+            pollfd fds[2] = {{fd, events, 0}, {wineTerminal_, POLLIN, 0}};
+            int ready = poll(fds, 2, static_cast<int>(kAskEvery.count()));
+            if (ready < 0 && errno != EINTR) {
+                Lose(false);
+                return false;
+            }
             if (fds[1].revents & POLLIN) DrainWineTerminal();
-            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-                char buffer[65536];
-                ssize_t n = read(fromBridge_, buffer, sizeof buffer);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                received_.append(buffer, static_cast<size_t>(n));
+            if (fds[0].revents & (events | POLLHUP | POLLERR)) return true;
+        }
+    }
+
+    // Sends a request; one the bridge does not take in time gives it up as a silent answer does.
+    void Request(const std::string& line) {
+        std::string out = line + "\n";
+        Clock::time_point since = Clock::now();
+        for (size_t done = 0; done < out.size() && !Gone();) {
+            ssize_t n = write(toBridge_, out.data() + done, out.size() - done);
+            if (n > 0)
+                done += static_cast<size_t>(n);
+            else if (n < 0 && errno == EAGAIN)
+                AwaitBridge(toBridge_, POLLOUT, since);
+            else if (n == 0 || errno != EINTR)
+                Lose(false);
+        }
+        waited_ += Clock::now() - since;
+    }
+
+    // The next line from the bridge; false once it is given up.
+    bool NextLine(std::string* line) {
+        Clock::time_point since = Clock::now();
+        bool taken = false;
+        while (!taken && !Gone()) {
+            switch (TakeLine(&received_, line)) {
+            case LineTaken::kLine:
+                taken = true;
+                break;
+            case LineTaken::kTooLong:
+                lost_ = "the bridge under Wine sent a line longer than " +
+                        std::to_string(kLongestLine) + " bytes";
+                received_ = std::string();
+                break;
+            case LineTaken::kWaiting:
+                if (AwaitBridge(fromBridge_, POLLIN, since)) ReadReports();
+                break;
             }
         }
-        if (lost_.empty()) Lose(waited >= seconds * 1000);
-        return false;
+        waited_ += Clock::now() - since;
+        return taken;
+    }
+
+    // Reads what the bridge reported; the end of its reports loses it.
+    void ReadReports() {
+        char buffer[65536];
+        ssize_t n = read(fromBridge_, buffer, sizeof buffer);
+        if (n > 0)
+            received_.append(buffer, static_cast<size_t>(n));
+        else if (n == 0 || (errno != EINTR && errno != EAGAIN))
+            Lose(false);
     }
 
     // Reads reports until the call's end; returns its fields ("done" first), empty when it failed.
     // What the plug-in shows on the way goes where the native build's stand-ins put it.
     std::vector<std::string> AwaitDone() {
         std::string line;
-        while (NextLine(&line, kCallSeconds)) {
+        while (NextLine(&line)) {
             std::vector<std::string> f = Fields(line);
             if (f.empty()) continue;
             if (f[0] == "done") return f;
             if (f[0] == "fail") {
-                say_("the bridge: " + line.substr(5));
+                say_("the bridge: " + line.substr(std::min(line.find("fail") + 5, line.size())));
                 return {};
             }
             if (f[0] == "out" && f.size() >= 3) {
@@ -184,6 +248,8 @@ class Wine : public PluginDriver {
     // Makes a request and waits for its end: the fields of its answer ("done" first), empty when
     // the call failed.
     std::vector<std::string> Call(const std::string& request) {
+        if (Gone()) return {};
+        BeginWait(waits_.callSeconds, waits_.quietSeconds);
         Request(request);
         return AwaitDone();
     }
@@ -248,10 +314,11 @@ class Wine : public PluginDriver {
     }
     void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
     std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
-    std::string Lost() const override { return lost_; }
+    std::string Lost() const override { return left_ ? "" : lost_; }
 
     HostOutputSink output_;
     DriverMessageSink say_;
+    BridgeWaits waits_;
     SideOutputTaken taken_;
     pid_t bridgePid_ = -1;
     int toBridge_ = -1;
@@ -260,6 +327,12 @@ class Wine : public PluginDriver {
     std::string received_;      // bytes from the bridge not yet taken as lines
     std::u16string bridgeLine_; // the edit line as the bridge holds it
     std::string lost_;          // why the bridge is lost; empty while it answers
+    bool left_ = false;         // the user interrupted a wait on the bridge
+    // The wait under way: its limits, the time spent on it, and when the user is asked next.
+    int limitSeconds_ = 0;
+    Clock::duration quiet_{};
+    Clock::duration waited_{};
+    Clock::duration nextAsk_{};
 };
 
 } // namespace
@@ -272,7 +345,7 @@ std::string WinePrefixPath() {
 }
 
 std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
-                                               std::string* problem) {
+                                               BridgeWaits waits, std::string* problem) {
     std::string build = WindowsBuildFolder();
     const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
     for (const char* file : files) {
@@ -299,7 +372,8 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMess
         return nullptr;
     }
     std::string bridge = build + "/torvane_console_bridge.exe";
-    auto driver = std::make_unique<Wine>(std::move(output), std::move(say));
+    int startSeconds = waits.startSeconds;
+    auto driver = std::make_unique<Wine>(std::move(output), std::move(say), std::move(waits));
     driver->bridgePid_ = forkpty(&driver->wineTerminal_, nullptr, nullptr, nullptr);
     if (driver->bridgePid_ < 0) {
         *problem = "no pseudo-terminal for Wine";
@@ -321,18 +395,23 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMess
     close(reports[1]);
     driver->toBridge_ = requests[1];
     driver->fromBridge_ = reports[0];
-    int terminal = driver->wineTerminal_;
-    fcntl(terminal, F_SETFL, fcntl(terminal, F_GETFL) | O_NONBLOCK);
+    // Neither a full pipe nor Wine's terminal may hold the console up.
+    for (int fd : {driver->toBridge_, driver->wineTerminal_})
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 
     // The bridge says ready once both DLLs are loaded; the first start of a prefix takes long.
+    driver->BeginWait(startSeconds, startSeconds);
     std::string line;
-    while (driver->NextLine(&line, kStartSeconds)) {
+    while (driver->NextLine(&line)) {
         if (line == "ready") return driver;
         if (line.rfind("fail ", 0) == 0) {
             *problem = "the bridge under Wine: " + line.substr(5);
             return nullptr;
         }
     }
-    *problem = driver->lost_ + " before it started (" + wine + " " + bridge + ")";
+    if (driver->left_)
+        problem->clear();
+    else
+        *problem = driver->lost_ + " before it started (" + wine + " " + bridge + ")";
     return nullptr;
 }

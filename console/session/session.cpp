@@ -203,8 +203,7 @@ std::optional<std::u16string> HandleKey(Session& s, int key, int modifiers) {
     if (s.redrawPending && (key == kKeyEnter || key == LetterKey('C'))) Redraw(s);
     if (IsCtrlC(key, modifiers)) {
         // Ctrl-C leaves the console; the host never reports it.
-        s.screen->Interrupted(Shown(s));
-        SessionLeave(s, 130);
+        SessionInterrupt(s);
         return std::nullopt;
     }
     const KeyAction* action = ActionOf(key, modifiers);
@@ -295,6 +294,11 @@ void SessionResize(Session& s, TerminalSize size) {
 void SessionLeave(Session& s, int status) {
     s.exitRequested = true;
     s.exitStatus = status;
+}
+
+void SessionInterrupt(Session& s) {
+    s.screen->Interrupted(Shown(s));
+    SessionLeave(s, 130);
 }
 
 void SessionCheckPlugin(Session& s) {

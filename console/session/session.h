@@ -53,6 +53,10 @@ void SessionResize(Session& session, TerminalSize size);
 // Ends the session at the user's wish: exit (status 0) or Ctrl-C (130).
 void SessionLeave(Session& session, int status);
 
+// Ctrl-C, typed at the line or while the console waited: the screen shows it after the line, and
+// the session ends with status 130.
+void SessionInterrupt(Session& session);
+
 // Once the plug-in can no longer be reached, says why below the line and ends the session with
 // status 1.
 void SessionCheckPlugin(Session& session);

@@ -828,4 +828,53 @@ TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
     Finish(&run);
 }
 
+// --windows with a fake Wine that never answers, at the start or once a key is sent: Ctrl-C ends
+// the wait at once, the bridge with it, and the console with status 130.
+TEST(ConsolePty, CtrlCEndsEveryWaitOnTheBridge) {
+    struct Case {
+        const char* script; // the fake Wine, which reads requests and writes reports
+        const char* keys;   // typed before Ctrl-C, once the prompt is shown ("" for none)
+        const char* shows;  // the last row once the console has ended
+    };
+    const Case cases[] = {
+        {"exec sleep 300", "", "(help lists them); other lines are not run. Ctrl-C leaves."},
+        {"echo ready\nwhile read r; do case $r in key*) while :; do echo note; sleep 0.1; done;;\n"
+         "*) echo done 0;; esac; done",
+         "a", "> ^C"},
+    };
+    std::string path = std::getenv("PATH");
+    for (const auto& c : cases) {
+        std::string dir = TestDirectory("fake-wine");
+        for (const char* file : {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"})
+            std::ofstream(dir + "/" + file).close();
+        std::ofstream(dir + "/wine") << "#!/bin/sh\n" << c.script << "\n";
+        chmod((dir + "/wine").c_str(), 0755);
+        setenv("TORVANE_WINDOWS_BUILD", dir.c_str(), 1);
+        setenv("TORVANE_WINE_PREFIX", dir.c_str(), 1);
+        setenv("PATH", (dir + ":" + path).c_str(), 1);
+        ConsoleRun run = Start({"--windows"}, dir);
+        ASSERT_TRUE(Shows(&run, "Ctrl-C leaves.")) << AllText(run.screen);
+        if (c.keys[0] != 0) {
+            ASSERT_TRUE(RowIs(&run, ">")) << AllText(run.screen);
+            Type(&run, c.keys);
+        }
+        std::string task = std::to_string(run.pid); // the console's one child is the bridge
+        pid_t bridge = -1;
+        for (int i = 0; i < 100 && bridge <= 0; ++i, Pump(&run, 50))
+            std::ifstream("/proc/" + task + "/task/" + task + "/children") >> bridge;
+        ASSERT_GT(bridge, 0);
+        Type(&run, "\x03");
+        ASSERT_TRUE(Ended(&run)) << AllText(run.screen);
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << c.script;
+        EXPECT_TRUE(Restored(run)) << c.script;
+        EXPECT_EQ(RowText(run.screen, run.screen.row - 1), c.shows) << AllText(run.screen);
+        EXPECT_EQ(CursorRow(run.screen), "") << AllText(run.screen);
+        EXPECT_NE(kill(bridge, 0), 0) << c.script << ": the bridge was left running";
+        Finish(&run);
+    }
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("TORVANE_WINDOWS_BUILD");
+    unsetenv("TORVANE_WINE_PREFIX");
+}
+
 } // namespace

@@ -1,7 +1,10 @@
 // The protocol between the console and its Wine bridge: text as hex, fields, and line edits.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "console/drivers/bridge_protocol.h"
 #include "keys/modifiers.h"
@@ -49,6 +52,65 @@ TEST(ConsoleBridge, FieldsSplitAtBlanksUpToTheLineEnd) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Fields(c.line), c.fields) << c.line;
+}
+
+// A line is taken whole, or waited for up to a bound; past it the reader gives the other side up.
+TEST(ConsoleBridge, LinesAreTakenWholeAndBounded) {
+    struct Case {
+        std::string received;
+        LineTaken taken;
+        std::string line;
+        std::string left; // what stays for the next line
+    };
+    const std::string longest(kLongestLine, 'x');
+    const Case cases[] = {
+        {"ready\n", LineTaken::kLine, "ready", ""},
+        {"done 0\nout 1", LineTaken::kLine, "done 0", "out 1"},
+        {"\ndone 0\n", LineTaken::kLine, "", "done 0\n"},
+        {"out 1", LineTaken::kWaiting, "", "out 1"},
+        {"", LineTaken::kWaiting, "", ""},
+        {longest + "\nready", LineTaken::kLine, longest, "ready"},
+        {longest, LineTaken::kWaiting, "", longest},
+        {longest + "x", LineTaken::kTooLong, "", longest + "x"},
+        {longest + "x\n", LineTaken::kTooLong, "", longest + "x\n"},
+    };
+    for (const auto& c : cases) {
+        std::string received = c.received;
+        std::string line;
+        EXPECT_EQ(TakeLine(&received, &line), c.taken) << c.received.substr(0, 16);
+        EXPECT_EQ(line, c.line) << c.received.substr(0, 16);
+        EXPECT_EQ(received, c.left) << c.received.substr(0, 16);
+    }
+}
+
+// Text of any length crosses in pieces of at most a line, a surrogate pair whole; no message is
+// longer than the longest key reply.
+TEST(ConsoleBridge, LongTextCrossesInPieces) {
+    const std::u16string line(kLineBufferSize, u'a');
+    const std::pair<std::u16string, std::vector<size_t>> cases[] = {
+        {u"", {}},
+        {line, {kLineBufferSize}},
+        {line + u"b", {kLineBufferSize, 1}},
+        {line.substr(1) + u"\U0001F600", {kLineBufferSize - 1, 2}},
+    };
+    for (const auto& [text, pieces] : cases) {
+        std::vector<std::string> messages = TextMessages("out 2", text.data(), text.size());
+        ASSERT_EQ(messages.size(), pieces.size()) << text.size();
+        std::u16string joined;
+        for (size_t i = 0; i < messages.size(); ++i) {
+            std::u16string piece = TextOfHex(messages[i].substr(6));
+            EXPECT_EQ(messages[i], "out 2 " + HexText(piece));
+            EXPECT_EQ(piece.size(), pieces[i]) << text.size() << " piece " << i;
+            joined += piece;
+        }
+        EXPECT_EQ(joined, text);
+    }
+    // The longest key reply: a whole line inserted, the longest key name, numbers at their widest.
+    KeyFields widest{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, LONG_MIN, u"", {}};
+    widest.name.assign(kReportedKeyNameSize - 1, u'x');
+    widest.edit = {kLineBufferSize - 1, kLineBufferSize - 1, line.substr(1)};
+    KeyReply reply{INT32_MIN, INT32_MIN, widest, std::vector<long>(16, LONG_MIN)};
+    EXPECT_LE(EncodeKeyReply(reply).size(), kLongestMessage);
 }
 
 struct EditCase {

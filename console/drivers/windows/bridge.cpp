@@ -61,7 +61,9 @@ std::u16string Units(const wchar_t* text) {
 // Passes the plug-in's console text on, then writes it to the console as the plug-in asked.
 BOOL WINAPI PassWriteConsole(HANDLE console, const void* text, DWORD length, DWORD* written,
                              void* reserved) {
-    Send("trace " + HexText(static_cast<const char16_t*>(text), length));
+    for (const std::string& message :
+         TextMessages("trace", static_cast<const char16_t*>(text), length))
+        Send(message);
     return realWriteConsole(console, text, length, written, reserved);
 }
 
@@ -94,8 +96,10 @@ void SendOutput(Bridge& b) {
     std::u16string out = b.host.stdoutText();
     std::u16string err = b.host.stderrText();
     b.host.clearOutput();
-    if (!out.empty()) Send("out 1 " + HexText(out));
-    if (!err.empty()) Send("out 2 " + HexText(err));
+    for (const std::string& message : TextMessages("out 1", out.data(), out.size()))
+        Send(message);
+    for (const std::string& message : TextMessages("out 2", err.data(), err.size()))
+        Send(message);
 }
 
 // Where p points in the line, 0 to limit; -1 for a pointer outside that (compared as numbers).
