@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# torvane_runner --update puts a scenario's expected transcript right again: a copy of a scenario
-# with one expected line changed (and the version written out), one dropped and one added comes
-# back the same as the scenario, byte for byte, and then passes.
+# torvane_runner --update puts a scenario's expected transcript right again: a copy of the
+# material with one expected line changed, one dropped and one added comes back the same as the
+# material, byte for byte (the new lines writing the version as placeholders), and then passes.
 #
-#   update_check.sh RUNNER SCENARIO WORK_DIR
+#   update_check.sh RUNNER MATERIAL WORK_DIR
 set -u
-runner=$1 scenario=$2 work=$3
+runner=$1 material=$2 work=$3
+source "$(dirname "$0")/../../../scripts/lib/checks.sh"
 mkdir -p "$work"
-copy=$work/$(basename "$scenario")
-# The banner with another hotkey and the version written out; no "init 0"; a stray line at the end.
-sed -e 's/^stdout "Torvane v{version} loaded; hotkey is F3\./stdout "Torvane v1.0.1 loaded; hotkey is F9./' \
-  -e '/^init 0$/d' -e '$a stray line' "$scenario" >"$copy"
-if cmp -s "$scenario" "$copy"; then echo "the copy was not changed"; exit 1; fi
+want=$work/want.txt
+copy=$work/$(basename "$material")
+full=$(torvane_version "$checks_root")
+sed -e "/^> /s/{file-version}/$full/g" -e "/^> /s/{version}/${full%.*}/g" "$material" >"$want"
+# The build line with another value, no release line, a stray line at the end.
+sed -e 's/^\(reg HKCU "Build" sz \).*/\1"0.9"/' -e '/^reg HKCU "Release"/d' -e '$a stray line' \
+  "$want" >"$copy"
+[ "$(diff "$want" "$copy" | grep -c '^[<>]')" = 4 ] || { echo "the copy was not changed"; exit 1; }
 "$runner" --update "$copy" "$work/transcript.txt" >/dev/null 2>"$work/update.log" ||
   { echo "--update failed:"; cat "$work/update.log"; exit 1; }
-diff -u --label scenario --label updated "$scenario" "$copy" || exit 1
+diff -u --label material --label updated "$want" "$copy" || exit 1
 "$runner" "$copy" "$work/transcript.txt" >/dev/null || { echo "the updated copy does not pass"; exit 1; }
-echo "updated back to the scenario"
+echo "updated back to the material"
