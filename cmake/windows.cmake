@@ -50,6 +50,11 @@ target_link_libraries(Torvane PRIVATE ${TAKECMD_IMPORTS_LIB} advapi32 user32 win
 target_compile_options(Torvane PRIVATE -g -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
                        -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 target_link_options(Torvane PRIVATE -Wl,--no-insert-timestamp)
+# The compiler cache's base folder would hand the compiler relative paths, which those maps do
+# not match; the DLL's own sources are cached under their full paths instead.
+if(TORVANE_CCACHE)
+  set_target_properties(Torvane PROPERTIES CXX_COMPILER_LAUNCHER ${TORVANE_CCACHE})
+endif()
 
 # The stand-in host as TakeCmd.dll: the host operations under the host's export names, plus
 # controls for the test programs.
