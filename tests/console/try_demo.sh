@@ -17,8 +17,8 @@ for form in "--registry $mine/registry.txt" "--registry=$mine/registry.txt"; do
     exit 1
   fi
 done
-keys='copy x y\rnotepad\033OR\rtorvane ctrl-q /s\rexit\r'
-out=$(printf "$keys" | TORVANE_BUILD_DIR=$1 scripts/try --transcript --registry "$mine/registry.txt" 2>&1)
+out=$(printf 'copy x y\rnotepad\033OR\rtorvane ctrl-q /s\rexit\r' |
+  TORVANE_BUILD_DIR=$1 scripts/try --transcript --registry "$mine/registry.txt" 2>&1)
 if [ ! -f "$mine/registry.txt" ] || ! grep -qxF "[notepad|] F3 -> [notepad x y|]" <<<"$out" ||
    ! grep -qxF "Ready for the console (scripts/try): g++, CMake 3.22 or later, make." <<<"$out"; then
   printf 'scripts/try --transcript:\n%s\n%s\n' "$(ls -A "$mine")" "$out"

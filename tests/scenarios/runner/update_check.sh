@@ -6,11 +6,12 @@
 #   update_check.sh RUNNER MATERIAL WORK_DIR
 set -u
 runner=$1 material=$2 work=$3
-source "$(dirname "$0")/../../../scripts/lib/checks.sh"
+root=$(cd "$(dirname "$0")/../../.." && pwd)
+source "$root/scripts/lib/checks.sh"
 mkdir -p "$work"
 want=$work/want.txt
 copy=$work/$(basename "$material")
-full=$(torvane_version "$checks_root")
+full=$(torvane_version "$root")
 sed -e "/^> /s/{file-version}/$full/g" -e "/^> /s/{version}/${full%.*}/g" "$material" >"$want"
 # The build line with another value, no release line, a stray line at the end.
 sed -e 's/^\(reg HKCU "Build" sz \).*/\1"0.9"/' -e '/^reg HKCU "Release"/d' -e '$a stray line' \
