@@ -14,6 +14,7 @@ namespace {
 
 int modifierState = 0;
 std::vector<uint32_t> soundsPlayed;
+std::vector<size_t> soundPlaces;
 bool captureConsole = true;
 bool consoleMissing = false;
 bool bellForSounds = false;
@@ -30,6 +31,7 @@ bool recording = true;
 void StandInReset() {
     modifierState = 0;
     soundsPlayed.clear();
+    soundPlaces.clear();
     captureConsole = true;
     consoleMissing = false;
     consoleText.clear();
@@ -44,6 +46,9 @@ void StandInSetModifiers(int state) {
 }
 const std::vector<uint32_t>& StandInSoundsPlayed() {
     return soundsPlayed;
+}
+const std::vector<size_t>& StandInSoundPlaces() {
+    return soundPlaces;
 }
 void StandInCaptureConsole(bool capture) {
     captureConsole = capture;
@@ -108,7 +113,10 @@ bool PlatformKeyHeld(int virtualKey) {
 }
 
 void PlatformPlaySound(uint32_t aliasId) {
-    if (recording) soundsPlayed.push_back(aliasId);
+    if (recording) {
+        soundsPlayed.push_back(aliasId);
+        soundPlaces.push_back(consoleText.size());
+    }
     if (bellForSounds) {
         std::fputs("\a", stderr);
         std::fflush(stderr);

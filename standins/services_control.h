@@ -1,6 +1,7 @@
 // Test and console controls of the native build's stand-ins for the Windows services.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ void StandInSetModifiers(int state);
 
 // Every sound alias played since the last reset, in order.
 const std::vector<uint32_t>& StandInSoundsPlayed();
+// For each of those, how much console text (StandInConsoleText) was kept when it played: the
+// order of the two.
+const std::vector<size_t>& StandInSoundPlaces();
 
 // When the console device writes are captured they are kept here instead of reaching the
 // terminal. Capturing is on after a reset.

@@ -274,16 +274,26 @@ TEST_F(ConsoleTest, OlderHostsRunShiftEnterAsEnter) {
     EXPECT_EQ(Line(), u"x a.txt b.txt|");
 }
 
+// What the plug-in showed beside its output follows the key that caused it, in the order it came.
 TEST_F(ConsoleTest, TraceLinesAndSoundsInTheTranscript) {
     Start();
     Type("\x1bOR");
-    EXPECT_EQ(written, "(the system asterisk sound)\n[|] F3 -> [|]\n");
+    EXPECT_EQ(written, "[|] F3 -> [|]\n(the system asterisk sound)\n");
     Type("torvane /$:y /q\r");
     written.clear();
     Type("copy a b\r");
-    EXPECT_EQ(written, "\r\n\xe2\x96\xba Saving args \xe2\x80\x9c"
+    EXPECT_EQ(written, "[copy a b|] Enter\n"
+                       "\r\n\xe2\x96\xba Saving args \xe2\x80\x9c"
                        "a b\xe2\x80\x9d.\r\n"
-                       "[copy a b|] Enter\nNot run: copy a b\n");
+                       "Not run: copy a b\n");
+    written.clear();
+    StandInFailAllocations(true);
+    Type("copy c d\r");
+    StandInFailAllocations(false);
+    EXPECT_EQ(written, "[copy c d|] Enter\n"
+                       "(the system hand sound)\n"
+                       "\r\n\xe2\x96\xba Can\xe2\x80\x99t allocate memory!\r\n"
+                       "Not run: copy c d\n");
 }
 
 TEST_F(ConsoleTest, CtrlCAndExitLeave) {
