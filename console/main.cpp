@@ -162,6 +162,10 @@ int main(int argc, char** argv) {
     HostReset();
     StandInCaptureConsole(!terminal);
     if (terminal) {
+        // Trace lines are the plug-in's text: the terminal shows them as it shows any.
+        StandInShowConsoleWith([&screen](const char16_t* text, size_t length) {
+            screen->Print(std::u16string(text, length));
+        });
         StandInShowMessageBoxesWith([box](const std::u16string& text, const std::u16string& title) {
             ShowHelpBox(box, text, title);
         });
@@ -201,6 +205,7 @@ int main(int argc, char** argv) {
     if (terminal) TerminalRestore();
     plugin->Stop();
     StandInShowMessageBoxesWith(nullptr);
+    StandInShowConsoleWith(nullptr);
     KeptFileWaitWith(nullptr);
     if (ttyFd >= 0) close(ttyFd);
     return status;

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "standins/services_control.h"
-#include "standins/utf8.h"
 #include "text/char_blocks.h"
 
 namespace {
@@ -19,8 +19,7 @@ bool captureConsole = true;
 bool consoleMissing = false;
 bool bellForSounds = false;
 std::u16string consoleText;
-FILE* consoleDevice = nullptr;
-bool consoleTried = false;
+std::function<void(const char16_t* text, size_t length)> showConsole;
 bool failAllocations = false;
 size_t allocationCount = 0;
 size_t allocatedBytes = 0;
@@ -35,6 +34,7 @@ void StandInReset() {
     captureConsole = true;
     consoleMissing = false;
     consoleText.clear();
+    showConsole = nullptr;
     failAllocations = false;
     allocationCount = 0;
     allocatedBytes = 0;
@@ -55,6 +55,9 @@ void StandInCaptureConsole(bool capture) {
 }
 const std::u16string& StandInConsoleText() {
     return consoleText;
+}
+void StandInShowConsoleWith(std::function<void(const char16_t* text, size_t length)> show) {
+    showConsole = std::move(show);
 }
 void StandInSetConsoleMissing(bool missing) {
     consoleMissing = missing;
@@ -129,15 +132,7 @@ void PlatformWriteConsole(const char16_t* text, size_t length) {
         if (recording) consoleText.append(text, length);
         return;
     }
-    // Like the console device: opened on first use, never tried again when it is not there.
-    if (!consoleTried) {
-        consoleTried = true;
-        consoleDevice = std::fopen("/dev/tty", "w");
-    }
-    if (consoleDevice == nullptr) return;
-    std::string bytes = ToUtf8(text, length);
-    std::fwrite(bytes.data(), 1, bytes.size(), consoleDevice);
-    std::fflush(consoleDevice);
+    if (showConsole) showConsole(text, length);
 }
 
 void* PlatformAllocate(size_t bytes) {

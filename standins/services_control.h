@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@ const std::vector<uint32_t>& StandInSoundsPlayed();
 // order of the two.
 const std::vector<size_t>& StandInSoundPlaces();
 
-// When the console device writes are captured they are kept here instead of reaching the
-// terminal. Capturing is on after a reset.
+// When the console device writes are captured they are kept here; otherwise they go to the
+// function given to StandInShowConsoleWith (the console's terminal), or nowhere without one.
+// Capturing is on after a reset.
 void StandInCaptureConsole(bool capture);
 const std::u16string& StandInConsoleText();
+void StandInShowConsoleWith(std::function<void(const char16_t* text, size_t length)> show);
 // Makes the console device unavailable, as when a process has no console.
 void StandInSetConsoleMissing(bool missing);
 // Makes the terminal bell ring for every sound (the console's choice).

@@ -333,6 +333,32 @@ TEST_F(ConsoleTest, DrawingOnATerminal) {
     EXPECT_EQ(written, "\r\x1b[J> notepad a.txt b.txt\r\x1b[16C");
 }
 
+// On a terminal a variable's control characters show in echo and set, and drive nothing.
+TEST_F(ConsoleTest, VariablesShowTheirControlCharactersOnATerminal) {
+    Start(u"23", false, 80);
+    const std::u16string value = u"a\x1b]0;t\x07"
+                                 u"b\rc\td\u009B2J";
+    plugin->SetVariable(u"x", value);
+    session->variables.byName[u"x"] = value;
+    const std::string shown = "x=a^[]0;t^Gb^Mc\td\xef\xbf\xbd"
+                              "2J\n";
+    const struct {
+        std::string keys;
+        std::string output;
+    } cases[] = {
+        {"echo %x%\r", shown.substr(2)},
+        {"set x\r", shown},
+        {"set\r", shown},
+    };
+    for (const auto& c : cases) {
+        written.clear();
+        Type(c.keys);
+        EXPECT_EQ(written, "\r\x1b[J> " + c.keys.substr(0, c.keys.size() - 1) + "\r\n" + c.output +
+                               "\x1b[J> ")
+            << c.keys;
+    }
+}
+
 TEST_F(ConsoleTest, NarrowTerminalRedrawsFromTheLinesFirstRow) {
     Start(u"23", false, 6);
     Type("abcdefgh");
