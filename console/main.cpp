@@ -165,6 +165,10 @@ int main(int argc, char** argv) {
     HostReset();
     StandInCaptureConsole(!terminal);
     if (terminal) {
+        // Trace lines are the plug-in's text: the terminal shows them as it shows any.
+        StandInShowConsoleWith([&screen](const char16_t* text, size_t length) {
+            screen->Print(std::u16string(text, length));
+        });
         StandInShowMessageBoxesWith([box](const std::u16string& text, const std::u16string& title) {
             ShowHelpBox(box, text, title);
         });
@@ -218,6 +222,7 @@ int main(int argc, char** argv) {
     keysOurs = false; // what is typed from now on is for the shell
     plugin->Stop();
     StandInShowMessageBoxesWith(nullptr);
+    StandInShowConsoleWith(nullptr);
     KeptFileWaitWith(nullptr);
     if (ttyFd >= 0) close(ttyFd);
     return status;

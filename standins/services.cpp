@@ -3,23 +3,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "keys/modifiers.h"
 #include "platform/platform.h"
 #include "standins/services_control.h"
-#include "standins/utf8.h"
 #include "text/char_blocks.h"
 
 namespace {
 
 int modifierState = 0;
 std::vector<uint32_t> soundsPlayed;
+std::vector<size_t> soundPlaces;
 bool captureConsole = true;
 bool consoleMissing = false;
 bool bellForSounds = false;
 std::u16string consoleText;
-FILE* consoleDevice = nullptr;
-bool consoleTried = false;
+std::function<void(const char16_t* text, size_t length)> showConsole;
 bool failAllocations = false;
 size_t allocationCount = 0;
 size_t allocatedBytes = 0;
@@ -30,9 +30,11 @@ bool recording = true;
 void StandInReset() {
     modifierState = 0;
     soundsPlayed.clear();
+    soundPlaces.clear();
     captureConsole = true;
     consoleMissing = false;
     consoleText.clear();
+    showConsole = nullptr;
     failAllocations = false;
     allocationCount = 0;
     allocatedBytes = 0;
@@ -45,11 +47,17 @@ void StandInSetModifiers(int state) {
 const std::vector<uint32_t>& StandInSoundsPlayed() {
     return soundsPlayed;
 }
+const std::vector<size_t>& StandInSoundPlaces() {
+    return soundPlaces;
+}
 void StandInCaptureConsole(bool capture) {
     captureConsole = capture;
 }
 const std::u16string& StandInConsoleText() {
     return consoleText;
+}
+void StandInShowConsoleWith(std::function<void(const char16_t* text, size_t length)> show) {
+    showConsole = std::move(show);
 }
 void StandInSetConsoleMissing(bool missing) {
     consoleMissing = missing;
@@ -108,7 +116,10 @@ bool PlatformKeyHeld(int virtualKey) {
 }
 
 void PlatformPlaySound(uint32_t aliasId) {
-    if (recording) soundsPlayed.push_back(aliasId);
+    if (recording) {
+        soundsPlayed.push_back(aliasId);
+        soundPlaces.push_back(consoleText.size());
+    }
     if (bellForSounds) {
         std::fputs("\a", stderr);
         std::fflush(stderr);
@@ -121,15 +132,7 @@ void PlatformWriteConsole(const char16_t* text, size_t length) {
         if (recording) consoleText.append(text, length);
         return;
     }
-    // Like the console device: opened on first use, never tried again when it is not there.
-    if (!consoleTried) {
-        consoleTried = true;
-        consoleDevice = std::fopen("/dev/tty", "w");
-    }
-    if (consoleDevice == nullptr) return;
-    std::string bytes = ToUtf8(text, length);
-    std::fwrite(bytes.data(), 1, bytes.size(), consoleDevice);
-    std::fflush(consoleDevice);
+    if (showConsole) showConsole(text, length);
 }
 
 void* PlatformAllocate(size_t bytes) {

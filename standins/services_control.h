@@ -1,7 +1,9 @@
 // Test and console controls of the native build's stand-ins for the Windows services.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,11 +15,16 @@ void StandInSetModifiers(int state);
 
 // Every sound alias played since the last reset, in order.
 const std::vector<uint32_t>& StandInSoundsPlayed();
+// For each of those, how much console text (StandInConsoleText) was kept when it played: the
+// order of the two.
+const std::vector<size_t>& StandInSoundPlaces();
 
-// When the console device writes are captured they are kept here instead of reaching the
-// terminal. Capturing is on after a reset.
+// When the console device writes are captured they are kept here; otherwise they go to the
+// function given to StandInShowConsoleWith (the console's terminal), or nowhere without one.
+// Capturing is on after a reset.
 void StandInCaptureConsole(bool capture);
 const std::u16string& StandInConsoleText();
+void StandInShowConsoleWith(std::function<void(const char16_t* text, size_t length)> show);
 // Makes the console device unavailable, as when a process has no console.
 void StandInSetConsoleMissing(bool missing);
 // Makes the terminal bell ring for every sound (the console's choice).

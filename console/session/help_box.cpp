@@ -7,6 +7,7 @@
 
 #include "console/terminal/keyboard.h"
 #include "console/terminal/layout.h"
+#include "console/terminal/visible_text.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ constexpr const char16_t* kButton = u"[ OK ]";
 // Borders, the row under the body and the button's row; a row below the box keeps the cursor.
 constexpr size_t kFrameRows = 5 + 1;
 
-// Splits text at its line feeds, dropping carriage returns and expanding tabs to columns of 8.
+// Splits text at its line feeds, dropping carriage returns, expanding tabs to columns of 8 and
+// showing any other control character in its visible form.
 std::vector<std::u16string> TextLines(const std::u16string& text) {
     std::vector<std::u16string> lines(1);
     for (char16_t ch : text) {
@@ -23,7 +25,9 @@ std::vector<std::u16string> TextLines(const std::u16string& text) {
             lines.emplace_back();
         else if (ch == u'\t')
             lines.back().append(kTabWidth - lines.back().size() % kTabWidth, u' ');
-        else if (ch != u'\r')
+        else if (IsControl(ch))
+            lines.back() += ch == u'\r' ? u"" : VisibleControl(ch);
+        else
             lines.back() += ch;
     }
     if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
@@ -109,7 +113,7 @@ void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
     }
     for (const std::u16string& row : rows)
         out += row + u"\r\n"; // every row as wide as the box: nothing of the old one stays
-    screen.Print(out);
+    screen.Draw(out);
 }
 
 } // namespace
@@ -117,13 +121,14 @@ void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
 BoxLayout LayOutBox(const std::u16string& text, const std::u16string& title, size_t width,
                     size_t height) {
     std::vector<std::u16string> lines = TextLines(text);
+    std::u16string shownTitle = VisibleLine(title);
     size_t inner = TextColumns(kButton);
     for (const std::u16string& line : lines)
         inner = TextColumns(line) > inner ? TextColumns(line) : inner;
-    inner = TextColumns(title) > inner ? TextColumns(title) : inner;
+    inner = TextColumns(shownTitle) > inner ? TextColumns(shownTitle) : inner;
     if (inner + 4 > width) inner = width > 5 ? width - 4 : 1;
     BoxLayout box{{}, {}, inner, 0};
-    AddRows(title, inner, &box.title);
+    AddRows(shownTitle, inner, &box.title);
     for (const std::u16string& line : lines)
         AddRows(line, inner, &box.body);
     size_t frame = kFrameRows + box.title.size();

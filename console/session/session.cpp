@@ -98,7 +98,8 @@ KeystrokeRecord RecordFor(Session& s, const HostKeyReport& report, char16_t* nam
     return record;
 }
 
-// Hands one key to the plug-in; true when the plug-in consumed it.
+// Hands one key to the plug-in; true when the plug-in consumed it. What the plug-in showed beside
+// its output meanwhile waits for ShowSideOutput, once the key itself is recorded.
 bool CallKey(Session& s, const HostKeyReport& report) {
     if (!report.reported) return false;
     char16_t name[kReportedKeyNameSize] = {};
@@ -116,7 +117,6 @@ bool CallKey(Session& s, const HostKeyReport& report) {
     for (const char16_t* at : cleared)
         if (size_t index = 0; LineIndexOf(s.line, at, &index))
             s.screen->ClearLineFrom(Shown(s), index);
-    s.screen->SideOutput(s.plugin->TakeSideOutput());
     size_t cursorBefore = s.line.cursor;
     if (record.redraw != 0 || record.keyCode != before.keyCode ||
         record.cursorPos != before.cursorPos) {
@@ -136,6 +136,11 @@ bool CallKey(Session& s, const HostKeyReport& report) {
     if (record.redraw != 0 || s.line.cursor != cursorBefore) s.redrawPending = true;
     bool byName = report.keyCode == 0;
     return byName ? name[0] == 0 : record.keyCode == 0;
+}
+
+// Trace lines, sounds and message boxes the key caused, after the key (in a transcript).
+void ShowSideOutput(Session& s) {
+    s.screen->SideOutput(s.plugin->TakeSideOutput());
 }
 
 // Shows a history entry (or the draft) in the line.
@@ -187,6 +192,7 @@ void TypeCharacter(Session& s, char32_t ch) {
     bool consumed = false;
     for (size_t i = 0; i < count; ++i)
         consumed = CallKey(s, HostReportOfText(units[i])) || consumed;
+    ShowSideOutput(s);
     if (consumed) return;
     if (!LineType(&s.line, units, count)) {
         s.bellPending = true;
@@ -212,10 +218,12 @@ std::optional<std::u16string> HandleKey(Session& s, int key, int modifiers) {
     bool consumed = CallKey(s, HostReportOfKey(key, modifiers, s.extendedHost));
     if (!consumed && runs) {
         s.screen->KeyHandled(keyName, nullptr);
+        ShowSideOutput(s);
         return RunLine(s);
     }
     if (!consumed && action != nullptr) Apply(s, *action);
     s.screen->KeyHandled(keyName, &s.line);
+    ShowSideOutput(s);
     return std::nullopt;
 }
 

@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
+#include "console/terminal/visible_text.h"
 #include "standins/utf8.h"
 #include "text/wtext.h"
 
 namespace {
 
-// One thing drawn: a character, or a control character in caret form such as ^I.
+// One thing drawn: a character, or a control character in its visible form such as ^I.
 struct Shown {
     size_t units; // line units it stands for
     size_t width; // terminal columns
@@ -19,10 +20,11 @@ struct Shown {
 Shown ShowAt(const char16_t* text, size_t length, size_t i, size_t width) {
     Shown shown{1, 1, {}};
     char32_t ch = CharacterAt(text, length, i, &shown.units);
-    if (IsSurrogate(ch) || (ch >= 0x80 && ch < 0xA0)) ch = 0xFFFD;
-    if (ch < 0x20 || ch == 0x7F) {
-        shown.width = 2;
-        shown.bytes = {'^', static_cast<char>(ch ^ 0x40)};
+    if (IsSurrogate(ch)) ch = 0xFFFD;
+    if (IsControl(ch)) {
+        std::u16string visible = VisibleControl(ch);
+        shown.width = TextColumns(visible);
+        shown.bytes = ToUtf8(visible);
     } else {
         shown.width = CellWidth(ch);
         AppendUtf8(&shown.bytes, ch);

@@ -1,5 +1,5 @@
 // Raw mode and its restoration. Everything a signal handler calls here is async-signal-safe:
-// tcsetattr, write, sigaction and raise.
+// tcsetattr, write, sigaction, sigprocmask and raise.
 #include "console/terminal/raw_mode.h"
 
 #include <csignal>
@@ -57,11 +57,19 @@ void OnFatalSignal(int signal) {
     raise(signal);
 }
 
+// Gives the terminal back and stops; once continued, takes it again and has the line redrawn.
 void OnSuspend(int) {
     int saved = errno;
     bool wasRaw = rawActive != 0;
     TerminalRestore();
     Install(SIGTSTP, SIG_DFL);
+    // The signal is blocked while its handler runs: raised so, it would only be delivered again
+    // to this handler once it returned, and again, without ever stopping. Unblocked, it stops the
+    // process right here.
+    sigset_t suspend;
+    sigemptyset(&suspend);
+    sigaddset(&suspend, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &suspend, nullptr);
     raise(SIGTSTP);
     // Continued: raw mode again, and the handler back in place.
     Install(SIGTSTP, OnSuspend);

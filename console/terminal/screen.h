@@ -10,6 +10,7 @@
 #include "console/terminal/layout.h"
 #include "console/terminal/line.h"
 #include "console/terminal/raw_mode.h"
+#include "console/terminal/visible_text.h"
 #include "standins/utf8.h"
 
 // Where a screen's bytes go: a file descriptor, or a test's string.
@@ -32,11 +33,15 @@ class Screen {
     // The output that follows, up to PageOutput(false), stops whenever it fills the terminal
     // until the user goes on (a command's output; a transcript keeps it all).
     virtual void PageOutput(bool) {}
-    // The console's own text: its messages and the commands' output.
+    // The console's messages and the commands' output. They show data (file names, variables,
+    // the plug-in's texts), so their control characters are shown, not obeyed (VisibleText).
     virtual void Print(const std::u16string& text) = 0;
     // Text for the standard output (stream 1) or error (stream 2): what the plug-in wrote to the
-    // host's, and the console's complaints (Complain).
+    // host's, and the console's complaints (Complain); shown as Print shows its text.
     virtual void HostOutput(int stream, const char16_t* text, size_t length) = 0;
+    // The console's own drawing, its cursor moves and all, written as it is: the help box. What
+    // data it shows was made visible when it was laid out.
+    virtual void Draw(const std::u16string& drawing) = 0;
     // What the plug-in showed beside that output (trace lines, sounds, message boxes) as the
     // stand-ins kept it: a transcript records it; a terminal showed it as it happened.
     virtual void SideOutput(const std::u16string& text) = 0;
@@ -69,12 +74,10 @@ inline void Say(Screen& screen, const std::u16string& text) {
 }
 
 // The console's word on what went wrong, on the error stream: a line that names the console,
-// broken at blanks to the screen's width. Whatever a file's name in it holds, it holds no control
-// character: they show as '?'.
+// broken at blanks to the screen's width. Whatever a file's name in it holds, it stays one line:
+// its control characters, line feeds too, show in their visible form.
 inline void Complain(Screen& screen, const std::string& utf8) {
-    std::u16string text = FromUtf8(utf8);
-    for (char16_t& ch : text)
-        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) ch = u'?';
+    std::u16string text = VisibleLine(FromUtf8(utf8));
     text = WrapText(u"torvane-console: " + text, screen.Size().columns) + u"\n";
     screen.HostOutput(2, text.data(), text.size());
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/terminal/layout.h"
+#include "console/terminal/visible_text.h"
 #include "standins/utf8.h"
 
 namespace {
@@ -17,6 +18,15 @@ constexpr char kMoreNote[] = "-- More: Space next page, Enter next line, q stop 
 
 TerminalSize AtLeastOneColumn(TerminalSize size) {
     return {size.rows, size.columns < 1 ? 1 : size.columns};
+}
+
+// Data as the terminal shows it. Each write is whole: a carriage return at its end shows at once,
+// as the screen's own drawing may come next.
+std::u16string Visible(const char16_t* text, size_t length) {
+    VisibleStream stream{ShownOn::kTerminal};
+    std::string bytes = ToUtf8(text, length);
+    std::string shown = VisibleText(&stream, bytes.data(), bytes.size());
+    return FromUtf8(shown + VisibleEnd(&stream));
 }
 
 class Terminal : public Screen {
@@ -37,13 +47,15 @@ class Terminal : public Screen {
         pageRows_ = 0;
         column_ = 0;
     }
-    void Print(const std::u16string& text) override { Show(text); }
+    void Print(const std::u16string& text) override { Show(Visible(text.data(), text.size())); }
+    // Output that goes to a file or a pipe instead of the terminal is passed on as it was written.
     void HostOutput(int stream, const char16_t* text, size_t length) override {
         const ByteSink& host = host_[stream == 2 ? 1 : 0];
-        if (host == nullptr) return Show(std::u16string(text, length));
+        if (host == nullptr) return Show(Visible(text, length));
         std::string bytes = ToUtf8(text, length);
         host(bytes.data(), bytes.size());
     }
+    void Draw(const std::u16string& drawing) override { Write(ToUtf8(drawing)); }
     void SideOutput(const std::u16string&) override {}
     void DrawLine(const ShownLine& shown) override {
         std::string out = MoveBetween(cursor_, {0, 0}) + kClearBelow;

@@ -5,53 +5,6 @@
 
 #include "standins/utf8.h"
 
-namespace {
-
-constexpr size_t kTabWidth = 8;
-
-} // namespace
-
-std::string TranscriptText(TranscriptStream* stream, const char* bytes, size_t length) {
-    std::string out;
-    for (size_t i = 0; i < length; ++i) {
-        auto b = static_cast<unsigned char>(bytes[i]);
-        if (stream->pendingReturn) {
-            stream->pendingReturn = false;
-            if (b == '\n') {
-                out += '\n';
-                stream->column = 0;
-                continue;
-            }
-            out += "^M";
-            stream->column += 2;
-        }
-        if (b == '\n') {
-            out += '\n';
-            stream->column = 0;
-        } else if (b == '\r') {
-            stream->pendingReturn = true;
-        } else if (b == '\t') {
-            size_t blanks = kTabWidth - stream->column % kTabWidth;
-            out.append(blanks, ' ');
-            stream->column += blanks;
-        } else if (b < 0x20 || b == 0x7F) {
-            out += '^';
-            out += static_cast<char>(b ^ 0x40);
-            stream->column += 2;
-        } else if (b == 0xC2 && i + 1 < length &&
-                   static_cast<unsigned char>(bytes[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(bytes[i + 1]) <= 0x9F) {
-            AppendUtf8(&out, 0xFFFD); // a C1 control
-            ++i;
-            ++stream->column;
-        } else {
-            out += static_cast<char>(b);
-            if ((b & 0xC0) != 0x80) ++stream->column; // one column per character
-        }
-    }
-    return out;
-}
-
 std::u16string TranscriptLine(const ConsoleLine& line) {
     std::u16string text(line.text, line.length);
     return text.insert(line.cursor, u"|");
@@ -60,14 +13,13 @@ std::u16string TranscriptLine(const ConsoleLine& line) {
 TranscriptFilter::TranscriptFilter(ByteSink to) : to_(std::move(to)) {}
 
 void TranscriptFilter::Write(const char* bytes, size_t length) {
-    std::string text = TranscriptText(&stream_, bytes, length);
+    std::string text = VisibleText(&stream_, bytes, length);
     if (!text.empty()) to_(text.data(), text.size());
 }
 
 void TranscriptFilter::End() {
-    if (!stream_.pendingReturn) return;
-    stream_.pendingReturn = false;
-    to_("^M", 2);
+    std::string rest = VisibleEnd(&stream_);
+    if (!rest.empty()) to_(rest.data(), rest.size());
 }
 
 namespace {
@@ -82,6 +34,7 @@ class Transcript : public Screen {
     void HostOutput(int stream, const char16_t* text, size_t length) override {
         Write(stream == 2 ? err_ : out_, ToUtf8(text, length));
     }
+    void Draw(const std::u16string& drawing) override { Print(drawing); }
     void SideOutput(const std::u16string& text) override { Print(text); }
     void DrawLine(const ShownLine&) override {}
     void GoToLineEnd(const ShownLine&) override {}

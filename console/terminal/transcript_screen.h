@@ -7,22 +7,13 @@
 #include <string>
 
 #include "console/terminal/screen.h"
-
-// The state of one transcript stream between writes.
-struct TranscriptStream {
-    size_t column = 0;          // where a tab goes on from
-    bool pendingReturn = false; // a carriage return that a line feed may still follow
-};
-
-// Bytes of UTF-8 text as a transcript shows them: CR LF becomes LF, a tab the blanks up to the
-// next multiple of 8 columns, any other control character its caret form (^M, ^[, ^?) and a C1
-// control U+FFFD. A carriage return at the end waits in *stream for what follows.
-std::string TranscriptText(TranscriptStream* stream, const char* bytes, size_t length);
+#include "console/terminal/visible_text.h"
 
 // The line with a bar at the cursor, as a transcript shows it.
 std::u16string TranscriptLine(const ConsoleLine& line);
 
-// Bytes passed through the filter to a sink; one for each stream of the transcript.
+// Bytes passed to a sink as a transcript shows them (VisibleText); one for each stream of the
+// transcript.
 class TranscriptFilter {
   public:
     explicit TranscriptFilter(ByteSink to);
@@ -32,7 +23,7 @@ class TranscriptFilter {
 
   private:
     ByteSink to_;
-    TranscriptStream stream_;
+    VisibleStream stream_{ShownOn::kTranscript};
 };
 
 // The console's text and the host's standard output go to out, which they share, and the host's

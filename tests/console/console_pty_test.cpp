@@ -53,9 +53,28 @@ std::string TestDirectory(const std::string& name) {
     return dir;
 }
 
-// fileSizeLimit: the largest file the console may write, in bytes (ulimit -f).
+// As a job-control shell runs a job: the console in a process group of its own, in the
+// terminal's foreground, under a parent that waits for it and ends with its status. (Stop signals
+// do not stop the group of a session's leader, which the console is otherwise.)
+void BecomeAJob() {
+    pid_t job = fork();
+    if (job > 0) {
+        int status = 0;
+        while (waitpid(job, &status, 0) < 0 && errno == EINTR) {
+        }
+        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
+    setpgid(0, 0);
+    signal(SIGTTOU, SIG_IGN); // a group in the background may take the terminal so
+    tcsetpgrp(STDIN_FILENO, getpid());
+    signal(SIGTTOU, SIG_DFL);
+}
+
+// fileSizeLimit: the largest file the console may write, in bytes (ulimit -f); asJob: run as a
+// job-control shell runs a job.
 ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& configHome,
-                 size_t rows = 24, size_t columns = 80, rlim_t fileSizeLimit = RLIM_INFINITY) {
+                 size_t rows = 24, size_t columns = 80, rlim_t fileSizeLimit = RLIM_INFINITY,
+                 bool asJob = false) {
     ConsoleRun run;
     run.screen = NewScreen(rows, columns);
     winsize size{};
@@ -64,6 +83,7 @@ ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& c
     run.pid = forkpty(&run.master, nullptr, nullptr, &size);
     if (run.pid > 0) fcntl(run.master, F_SETFL, fcntl(run.master, F_GETFL) | O_NONBLOCK);
     if (run.pid == 0) {
+        if (asJob) BecomeAJob();
         rlimit limit{fileSizeLimit, fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
         setenv("TERM", "xterm", 1);
@@ -412,6 +432,60 @@ TEST(ConsolePty, SignalsAndCrashesRestoreTheTerminal) {
         EXPECT_TRUE(Restored(run)) << "signal " << signal;
         Finish(&run);
     }
+}
+
+// The state of a process as /proc shows it: R running, S sleeping, T stopped.
+char ProcessState(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    size_t nameEnd = stat.rfind(')');
+    return nameEnd != std::string::npos && nameEnd + 2 < stat.size() ? stat[nameEnd + 2] : '?';
+}
+
+bool BecomesState(pid_t pid, char state) {
+    auto until = std::chrono::steady_clock::now() + kPatience;
+    while (ProcessState(pid) != state && std::chrono::steady_clock::now() < until)
+        usleep(20000);
+    return ProcessState(pid) == state;
+}
+
+// Stopped as by a job-control shell, the console gives the terminal back and writes nothing until
+// it is continued; then it takes the terminal again and draws the line anew.
+TEST(ConsolePty, AStopGivesTheTerminalBackAndContinuingRedrawsTheLine) {
+    std::string dir = TestDirectory("stop");
+    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 80, RLIM_INFINITY, true);
+    ASSERT_TRUE(Shows(&run, "F3."));
+    Type(&run, "abc");
+    ASSERT_TRUE(RowIs(&run, "> abc"));
+    std::string parent = std::to_string(run.pid);
+    pid_t console = -1;
+    std::ifstream("/proc/" + parent + "/task/" + parent + "/children") >> console;
+    ASSERT_GT(console, 0);
+
+    kill(console, SIGTSTP);
+    if (!BecomesState(console, 'T')) {
+        ADD_FAILURE() << "not stopped: state " << ProcessState(console);
+        kill(console, SIGKILL);
+        Finish(&run);
+        return;
+    }
+    Settle(&run);
+    EXPECT_TRUE(Restored(run));
+    EXPECT_EQ(Pump(&run, 500), 0) << "written while stopped";
+    Feed(&run.screen, "\r\n$ fg\r\n"); // what a shell shows meanwhile
+    ASSERT_TRUE(RowIs(&run, ""));
+
+    kill(console, SIGCONT);
+    EXPECT_TRUE(RowIs(&run, "> abc"));
+    EXPECT_FALSE(Restored(run));
+    Type(&run, "d\x1b[D");
+    EXPECT_TRUE(RowIs(&run, "> abcd"));
+    EXPECT_EQ(run.screen.column, 5u);
+    Type(&run, "\x03");
+    ASSERT_TRUE(Ended(&run));
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
+    EXPECT_TRUE(Restored(run));
+    Finish(&run);
 }
 
 TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {

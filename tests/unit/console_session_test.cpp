@@ -286,16 +286,26 @@ TEST_F(ConsoleTest, OlderHostsRunShiftEnterAsEnter) {
     EXPECT_EQ(Line(), u"x a.txt b.txt|");
 }
 
+// What the plug-in showed beside its output follows the key that caused it, in the order it came.
 TEST_F(ConsoleTest, TraceLinesAndSoundsInTheTranscript) {
     Start();
     Type("\x1bOR");
-    EXPECT_EQ(written, "(the system asterisk sound)\n[|] F3 -> [|]\n");
+    EXPECT_EQ(written, "[|] F3 -> [|]\n(the system asterisk sound)\n");
     Type("torvane /$:y /q\r");
     written.clear();
     Type("copy a b\r");
-    EXPECT_EQ(written, "\r\n\xe2\x96\xba Saving args \xe2\x80\x9c"
+    EXPECT_EQ(written, "[copy a b|] Enter\n"
+                       "\r\n\xe2\x96\xba Saving args \xe2\x80\x9c"
                        "a b\xe2\x80\x9d.\r\n"
-                       "[copy a b|] Enter\nNot run: copy a b\n");
+                       "Not run: copy a b\n");
+    written.clear();
+    StandInFailAllocations(true);
+    Type("copy c d\r");
+    StandInFailAllocations(false);
+    EXPECT_EQ(written, "[copy c d|] Enter\n"
+                       "(the system hand sound)\n"
+                       "\r\n\xe2\x96\xba Can\xe2\x80\x99t allocate memory!\r\n"
+                       "Not run: copy c d\n");
 }
 
 TEST_F(ConsoleTest, CtrlCAndExitLeave) {
@@ -333,6 +343,32 @@ TEST_F(ConsoleTest, DrawingOnATerminal) {
     written.clear();
     Type("\x1b[1;5D");
     EXPECT_EQ(written, "\r\x1b[J> notepad a.txt b.txt\r\x1b[16C");
+}
+
+// On a terminal a variable's control characters show in echo and set, and drive nothing.
+TEST_F(ConsoleTest, VariablesShowTheirControlCharactersOnATerminal) {
+    Start(u"23", false, 80);
+    const std::u16string value = u"a\x1b]0;t\x07"
+                                 u"b\rc\td\u009B2J";
+    plugin->SetVariable(u"x", value);
+    session->variables.byName[u"x"] = value;
+    const std::string shown = "x=a^[]0;t^Gb^Mc\td\xef\xbf\xbd"
+                              "2J\n";
+    const struct {
+        std::string keys;
+        std::string output;
+    } cases[] = {
+        {"echo %x%\r", shown.substr(2)},
+        {"set x\r", shown},
+        {"set\r", shown},
+    };
+    for (const auto& c : cases) {
+        written.clear();
+        Type(c.keys);
+        EXPECT_EQ(written, "\r\x1b[J> " + c.keys.substr(0, c.keys.size() - 1) + "\r\n" + c.output +
+                               "\x1b[J> ")
+            << c.keys;
+    }
 }
 
 TEST_F(ConsoleTest, NarrowTerminalRedrawsFromTheLinesFirstRow) {

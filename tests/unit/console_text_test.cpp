@@ -40,27 +40,38 @@ TEST(ConsoleText, WrappedAtBlanks) {
             << ToUtf8(c.text) << " at " << c.width;
 }
 
-TEST(ConsoleText, TranscriptsKeepOnlyLineFeeds) {
+// Data's control characters show in their visible form; a transcript keeps only line feeds, the
+// terminal line ends and tabs too.
+TEST(ConsoleText, TranscriptsAndTheTerminalShowControlCharacters) {
+    constexpr ShownOn kTranscript = ShownOn::kTranscript;
+    constexpr ShownOn kTerminal = ShownOn::kTerminal;
     struct Case {
+        ShownOn on;
         std::vector<std::string> writes;
         std::string shown;
     };
     const Case cases[] = {
-        {{"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n"},
+        {kTranscript,
+         {"Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\r\n"},
          "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is F3.\n"},
-        {{"a\r", "\nb\r"}, "a\nb"}, // a carriage return waits for what follows
-        {{"a\rb"}, "a^Mb"},
-        {{"\tx\ty"}, "        x       y"},
-        {{"ab\tc", "\td"}, "ab      c       d"},
-        {{"\x07\x1b[1m\x7f\x01"}, "^G^[[1m^?^A"},
-        {{"\xc2\x85|\xc3\xa9"}, "\xef\xbf\xbd|\xc3\xa9"}, // a C1 control, then an e acute
-        {{"\xe2\x96\xba\tx"}, "\xe2\x96\xba       x"},    // one column per character
+        {kTranscript, {"a\r", "\nb\r"}, "a\nb"}, // a carriage return waits for what follows
+        {kTranscript, {"a\rb"}, "a^Mb"},
+        {kTranscript, {"\tx\ty"}, "        x       y"},
+        {kTranscript, {"ab\tc", "\td"}, "ab      c       d"},
+        {kTranscript, {"\x07\x1b[1m\x7f\x01"}, "^G^[[1m^?^A"},
+        {kTranscript, {"\xc2\x85|\xc3\xa9"}, "\xef\xbf\xbd|\xc3\xa9"}, // a C1 control, an e acute
+        {kTranscript, {"\xe2\x96\xba\tx"}, "\xe2\x96\xba       x"},    // one column per character
+        {kTerminal, {"a\r\n\tb\nc\r", "\nd\r"}, "a\r\n\tb\nc\r\nd"},
+        {kTerminal, {"a\rb\r\r\n"}, "a^Mb^M\r\n"},
+        {kTerminal, {"\x1b]0;title\x07\x1b[2J\x7f\x1f"}, "^[]0;title^G^[[2J^?^_"},
+        // CSI as a C1 control; the second byte of U+2026 is no control.
+        {kTerminal, {"\xc2\x9bK\xe2\x80\xa6"}, "\xef\xbf\xbdK\xe2\x80\xa6"},
     };
     for (const auto& c : cases) {
-        TranscriptStream stream;
+        VisibleStream stream{c.on};
         std::string shown;
         for (const std::string& bytes : c.writes)
-            shown += TranscriptText(&stream, bytes.data(), bytes.size());
+            shown += VisibleText(&stream, bytes.data(), bytes.size());
         EXPECT_EQ(shown, c.shown) << c.writes[0];
     }
 }
@@ -76,10 +87,31 @@ TEST(ConsoleText, ComplaintsAreLinesOnTheErrorStream) {
              "file is read-only)");
     Complain(*MakeTerminalScreen(toOut, toOut, toErr, {24, 30}),
              "the bridge under Wine was ended by signal 9 (Killed)");
-    EXPECT_EQ(err, "torvane-console: cannot write the registry file /tmp/r??[2J?.txt: Permission\n"
+    EXPECT_EQ(err, "torvane-console: cannot write the registry file /tmp/r\xef\xbf\xbd^[[2J^J.txt: "
+                   "Permission\n"
                    "denied (the file is read-only)\n"
                    "torvane-console: the bridge\nunder Wine was ended by signal\n9 (Killed)\n");
     EXPECT_EQ(out, "");
+}
+
+// The terminal shows what comes from data, whatever prints it, without obeying its controls;
+// output sent to a file or pipe instead stays as written, and the console's own drawing too.
+TEST(ConsoleText, TheTerminalShowsDataWithoutObeyingIt) {
+    std::string terminal, out;
+    ByteSink toTerminal = [&](const char* bytes, size_t length) { terminal.append(bytes, length); };
+    ByteSink toOut = [&](const char* bytes, size_t length) { out.append(bytes, length); };
+    auto screen = MakeTerminalScreen(toTerminal, nullptr, nullptr, {24, 80});
+    screen->Print(u"a\x1b[2J\n");
+    screen->HostOutput(1, u"b\a\r\n", 4);
+    screen->HostOutput(2, u"c\rd\r", 4);
+    screen->Draw(u"\x1b[2A\r");
+    screen->Bell();
+    EXPECT_EQ(terminal, "a^[[2J\nb^G\r\nc^Md^M\x1b[2A\r\a");
+    terminal.clear();
+    auto redirected = MakeTerminalScreen(toTerminal, toOut, nullptr, {24, 80});
+    redirected->HostOutput(1, u"b\a\r\n", 4);
+    EXPECT_EQ(out, "b\a\r\n");
+    EXPECT_EQ(terminal, "");
 }
 
 // The help box's rows as text, one per line.
@@ -155,9 +187,12 @@ TEST(ConsoleText, TheBoxFitsTheTerminal) {
         {u"    indented words wrap", 20, {u"    indented", u"    words wrap"}},
         {u"  abcdefghijklmnop", 12, {u"  abcdef", u"  ghijkl", u"  mnop"}},
         {u"\t/O:\toverwrite", 16, {u"        /O:", u"      overwr", u"      ite"}},
+        {u"a\x1b[2J\r\x07\u0085z", 20, {u"a^[[2J^G\uFFFDz"}}, // controls shown, CR dropped
     };
     for (const auto& c : indented)
         EXPECT_EQ(LayOutBox(c.line, u"T", c.width, 24).body, c.body) << ToUtf8(c.line);
+    EXPECT_EQ(LayOutBox(u"x", u"T\x1b[2J\n", 20, 24).title,
+              std::vector<std::u16string>{u"T^[[2J^J"});
 }
 
 TEST(ConsoleText, KeysInTheBox) {
