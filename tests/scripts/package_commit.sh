@@ -43,8 +43,10 @@ echo "change" >>README.md
 expected="The work tree differs from the last commit, and a release holds the commit only.
 Commit, stash or remove these first (git status):
    M README.md"
+# What scripts/setup says it found comes first; the refusal is what follows.
 actual=$(scripts/package --build "$work/refused" --out "$work/dist" 2>&1)
 status=$?
+actual=$(tail -n 3 <<<"$actual")
 if [ "$status" -eq 1 ] && [ "$actual" = "$expected" ] && [ ! -e "$work/refused" ]; then
   pass "a change git shows is refused, named, before anything is built"
 else
