@@ -35,6 +35,7 @@ target_link_libraries(torvane_tests PRIVATE console_options)
 # The whole console in a pseudo-terminal, as a person would use it.
 torvane_sources(CONSOLE_PTY_SOURCES tests/console)
 add_executable(torvane_console_pty ${CONSOLE_PTY_SOURCES})
+torvane_test_program(torvane_console_pty)
 target_compile_definitions(torvane_console_pty PRIVATE
   TORVANE_CONSOLE_PATH="$<TARGET_FILE:torvane-console>"
   TORVANE_CONSOLE_TEST_DIR="${CMAKE_BINARY_DIR}/console-test")

@@ -34,10 +34,19 @@ enable_testing()
 # The unit tests and the console's terminal tests need GoogleTest; the console and the scenarios
 # do not, so scripts/try builds without it.
 find_package(GTest QUIET)
+# A test program's own code is compiled without optimisation, which takes a third of the time of
+# -O2 for code made of GoogleTest's macros and runs as fast where it matters: the code under test
+# keeps its build's optimisation. GoogleTest's header, which every test file includes, is parsed
+# once per program (a precompiled header) instead of once per file.
+function(torvane_test_program target)
+  target_compile_options(${target} PRIVATE -O0)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
+endfunction()
 if(GTest_FOUND)
   include(GoogleTest)
   torvane_sources(UNIT_TESTS tests/unit)
   add_executable(torvane_tests ${UNIT_TESTS})
+  torvane_test_program(torvane_tests)
   target_link_libraries(torvane_tests PRIVATE torvane_plugin GTest::gtest GTest::gtest_main)
   # Where the tests find their checked-in data (tests/golden).
   target_compile_definitions(torvane_tests PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
