@@ -11,12 +11,11 @@
 
 namespace {
 
-constexpr size_t kTabWidth = 8;
 constexpr const char16_t* kButton = u"[ OK ]";
 // Borders, the row under the body and the button's row; a row below the box keeps the cursor.
 constexpr size_t kFrameRows = 5 + 1;
 
-// Splits text at its line feeds, dropping carriage returns, expanding tabs to columns of 8 and
+// Splits text at its line feeds, dropping carriage returns, expanding tabs to the tab stops and
 // showing any other control character in its visible form.
 std::vector<std::u16string> TextLines(const std::u16string& text) {
     std::vector<std::u16string> lines(1);
@@ -24,7 +23,7 @@ std::vector<std::u16string> TextLines(const std::u16string& text) {
         if (ch == u'\n')
             lines.emplace_back();
         else if (ch == u'\t')
-            lines.back().append(kTabWidth - lines.back().size() % kTabWidth, u' ');
+            lines.back().append(NextTabStop(lines.back().size()) - lines.back().size(), u' ');
         else if (IsControl(ch))
             lines.back() += ch == u'\r' ? u"" : VisibleControl(ch);
         else

@@ -125,8 +125,8 @@ class Terminal : public Screen {
             if (ch == U'\n') {
                 ++pageRows_;
                 column_ = 0;
-            } else if (ch == U'\t') { // to the next multiple of 8, never past the last column
-                column_ = std::max(column_, std::min(column_ / 8 * 8 + 8, size_.columns - 1));
+            } else if (ch == U'\t') { // to the next tab stop, never past the last column
+                column_ = std::max(column_, std::min(NextTabStop(column_), size_.columns - 1));
             } else {
                 column_ += columns;
             }
