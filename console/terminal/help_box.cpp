@@ -1,6 +1,6 @@
 // The message box on the terminal. It is drawn below the output, one row per line of its text
 // broken to fit, and redrawn in place when it scrolls.
-#include "console/session/help_box.h"
+#include "console/terminal/help_box.h"
 
 #include <algorithm>
 #include <string>
