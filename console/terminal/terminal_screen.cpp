@@ -56,7 +56,6 @@ class Terminal : public Screen {
         host(bytes.data(), bytes.size());
     }
     void Draw(const std::u16string& drawing) override { Write(ToUtf8(drawing)); }
-    void SideOutput(const std::u16string&) override {}
     void DrawLine(const ShownLine& shown) override {
         std::string out = MoveBetween(cursor_, {0, 0}) + kClearBelow;
         out += ::DrawLine(shown.prompt, shown.line, size_.columns, &cursor_);
@@ -91,8 +90,6 @@ class Terminal : public Screen {
         StartLine();
     }
     void Bell() override { Write("\a"); }
-    void KeyBegins(const ConsoleLine&) override {}
-    void KeyHandled(const char16_t*, const ConsoleLine*) override {}
     void Interrupted(const ShownLine& shown) override {
         GoToLineEnd(shown);
         Write("^C\r\n");
