@@ -15,6 +15,7 @@
 
 #include "console/drivers/native_driver.h"
 #include "console/drivers/wine_driver.h"
+#include "console/drivers/wine_paths.h"
 #include "console/options.h"
 #include "console/session/commands.h"
 #include "console/session/session.h"
