@@ -102,7 +102,8 @@ bool ForTheLine(KeyReader* keys, bool typedAhead) {
     return paste || (other && (typedAhead || items > 1));
 }
 
-// Draws the rows; after the first time the box is drawn over itself.
+// Draws the rows; after the first time the box is drawn over itself. Its sequences are in the list
+// of every sequence the console writes (terminal_screen.h).
 void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
     std::vector<std::u16string> rows = BoxRows(box, top);
     std::u16string out;
