@@ -4,7 +4,7 @@
 # runs the program.
 torvane_sources(CONSOLE_TERMINAL_SOURCES console/terminal)
 add_library(console_terminal STATIC ${CONSOLE_TERMINAL_SOURCES})
-target_link_libraries(console_terminal PUBLIC torvane_standins torvane_text)
+target_link_libraries(console_terminal PUBLIC torvane_utf8 torvane_text)
 
 torvane_sources(CONSOLE_SESSION_SOURCES console/session)
 add_library(console_session STATIC ${CONSOLE_SESSION_SOURCES})

@@ -4,10 +4,16 @@
 # The bounded UTF-16 helpers, shared by the plug-in, the stand-ins and the host.
 add_library(torvane_text STATIC ${TORVANE_TEXT_SOURCES})
 
+# The conversions between UTF-16 and the UTF-8 of terminals and files, kept with the stand-ins
+# but a library of its own: the console's terminal layer needs them and nothing else of those.
+set(UTF8_SOURCES ${PROJECT_SOURCE_DIR}/standins/utf8.cpp)
+add_library(torvane_utf8 STATIC ${UTF8_SOURCES})
+
 # The stand-ins for the Windows services (registry, key state, sounds, message box, ...).
 torvane_sources(STANDIN_SOURCES standins)
+list(REMOVE_ITEM STANDIN_SOURCES ${UTF8_SOURCES})
 add_library(torvane_standins STATIC ${STANDIN_SOURCES})
-target_link_libraries(torvane_standins PUBLIC torvane_text)
+target_link_libraries(torvane_standins PUBLIC torvane_utf8 torvane_text)
 
 # The stand-in host: the seven host operations, variables and captured output.
 torvane_sources(HOST_SOURCES host host/native)

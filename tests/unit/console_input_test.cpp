@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "console/session/help_box.h"
 #include "console/session/host_keys.h"
+#include "console/terminal/help_box.h"
 #include "console/terminal/reader.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "console/drivers/wine_driver.h"
+#include "console/drivers/wine_paths.h"
 #include "console/options.h"
 #include "console/session/variables.h"
 
@@ -76,6 +76,31 @@ TEST(ConsoleOptions, EachOptionAndItsValue) {
     }
     EXPECT_NE(ConsoleUsage().find("/wine/prefix"), std::string::npos) << ConsoleUsage();
     unsetenv("TORVANE_WINE_PREFIX");
+}
+
+TEST(ConsoleOptions, TheWinePrefixIsTheOneNamedOrTheWindowsBuildsOwn) {
+    const std::string source = std::filesystem::path(TORVANE_TESTS_DIR).parent_path().string();
+    struct Case {
+        const char* prefix; // $TORVANE_WINE_PREFIX; null: unset
+        const char* build;  // $TORVANE_WINDOWS_BUILD; null: unset
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"/p", "/b", "/p"},
+        {nullptr, "/b", "/b/console-wine-prefix"},
+        {"", "/b", "/b/console-wine-prefix"}, // empty counts as unset
+        {nullptr, nullptr, source + "/build/windows/console-wine-prefix"},
+        {"", "", source + "/build/windows/console-wine-prefix"},
+    };
+    for (const auto& c : cases) {
+        for (auto [name, value] : {std::pair{"TORVANE_WINE_PREFIX", c.prefix},
+                                   std::pair{"TORVANE_WINDOWS_BUILD", c.build}})
+            value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+        EXPECT_EQ(WinePrefixPath(), c.expected)
+            << (c.prefix ? c.prefix : "(unset)") << " " << (c.build ? c.build : "(unset)");
+    }
+    unsetenv("TORVANE_WINE_PREFIX");
+    unsetenv("TORVANE_WINDOWS_BUILD");
 }
 
 std::string Contents(const std::string& path) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "console/session/help_box.h"
 #include "console/session/host_keys.h"
+#include "console/terminal/help_box.h"
 #include "console/terminal/layout.h"
 #include "console/terminal/terminal_screen.h"
 #include "console/terminal/transcript_screen.h"

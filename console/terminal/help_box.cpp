@@ -1,6 +1,6 @@
 // The message box on the terminal. It is drawn below the output, one row per line of its text
 // broken to fit, and redrawn in place when it scrolls.
-#include "console/session/help_box.h"
+#include "console/terminal/help_box.h"
 
 #include <algorithm>
 #include <string>
@@ -11,12 +11,11 @@
 
 namespace {
 
-constexpr size_t kTabWidth = 8;
 constexpr const char16_t* kButton = u"[ OK ]";
 // Borders, the row under the body and the button's row; a row below the box keeps the cursor.
 constexpr size_t kFrameRows = 5 + 1;
 
-// Splits text at its line feeds, dropping carriage returns, expanding tabs to columns of 8 and
+// Splits text at its line feeds, dropping carriage returns, expanding tabs to the tab stops and
 // showing any other control character in its visible form.
 std::vector<std::u16string> TextLines(const std::u16string& text) {
     std::vector<std::u16string> lines(1);
@@ -24,7 +23,7 @@ std::vector<std::u16string> TextLines(const std::u16string& text) {
         if (ch == u'\n')
             lines.emplace_back();
         else if (ch == u'\t')
-            lines.back().append(kTabWidth - lines.back().size() % kTabWidth, u' ');
+            lines.back().append(NextTabStop(lines.back().size()) - lines.back().size(), u' ');
         else if (IsControl(ch))
             lines.back() += ch == u'\r' ? u"" : VisibleControl(ch);
         else
@@ -103,7 +102,8 @@ bool ForTheLine(KeyReader* keys, bool typedAhead) {
     return paste || (other && (typedAhead || items > 1));
 }
 
-// Draws the rows; after the first time the box is drawn over itself.
+// Draws the rows; after the first time the box is drawn over itself. Its sequences are in the list
+// of every sequence the console writes (terminal_screen.h).
 void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
     std::vector<std::u16string> rows = BoxRows(box, top);
     std::u16string out;
