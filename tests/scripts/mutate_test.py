@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """scripts/mutate without building: its exit status, the work folders it refuses, the tree copy
-next to links, and its programs ended with it by a signal."""
+(what it holds, and next to links), and its programs ended with it by a signal."""
 
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -80,6 +81,17 @@ class MutateTest(unittest.TestCase):
                                   timeout=60)
             self.assertEqual(done.returncode, status, arguments)
             self.assertIn(expected, done.stdout + done.stderr, arguments)
+
+    def test_copy_holds_what_the_tests_read(self):
+        # A test that reads a file of the checkout beside tests/ fails on the unmutated copy, and
+        # so stops every run, unless the copy holds that file.
+        read = set()
+        for folder, _, names in os.walk(os.path.join(ROOT, "tests")):
+            for name in (n for n in names if n.endswith((".cpp", ".h"))):
+                with open(os.path.join(folder, name), encoding="utf-8") as f:
+                    read.update(re.findall(r'TORVANE_TESTS_DIR "/\.\./([^/"]+)', f.read()))
+        self.assertIn("README.md", read)
+        self.assertEqual(sorted(read - set(mutate.TREE_PARTS)), [])
 
     def test_copy_follows_no_link(self):
         with tempfile.TemporaryDirectory() as top:
