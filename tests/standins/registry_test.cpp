@@ -1,17 +1,10 @@
 // The five registry functions of the stand-in over its keys held in memory: results as Windows
 // gives them, names ignoring ASCII case, handles, the call log and the commit hook.
-#include "world.h"
+#include "registry_fixture.h"
 
 namespace {
 
-const std::u16string kPath = u"Software\\Varnholt\\Torvane";
-
-std::string Bytes(std::initializer_list<int> list) {
-    std::string out;
-    for (int b : list)
-        out += static_cast<char>(b);
-    return out;
-}
+using StandInRegistry = StandIns;
 
 struct QueryCase {
     const char* what;
@@ -24,7 +17,7 @@ struct QueryCase {
     uint32_t data; // the data word after the query (preset 0xFFFFFFFF)
 };
 
-TEST_F(World, QueryAnswersAsWindowsDoes) {
+TEST_F(StandInRegistry, QueryAnswersAsWindowsDoes) {
     const QueryCase cases[] = {
         {"missing value", false, 0, "", 2, 0, 4, 0xFFFFFFFF},
         {"dword", true, kRegDword, Bytes({0x3D, 0, 1, 0}), 0, 4, 4, 0x1003D},
@@ -35,7 +28,7 @@ TEST_F(World, QueryAnswersAsWindowsDoes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ResetWorld();
+        ResetStandIns();
         StandInRegistryCreateKey(kRootCurrentUser, kPath);
         if (c.exists)
             StandInRegistrySetValue(kRootCurrentUser, kPath, u"V", c.storedType, c.stored);
@@ -56,7 +49,7 @@ struct OpenCase {
     int32_t result;
 };
 
-TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
+TEST_F(StandInRegistry, KeysAreFoundIgnoringAsciiCase) {
     RegistryKey created = 0;
     ASSERT_EQ(
         PlatformRegCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Torvane", kKeyWrite, &created),
@@ -84,7 +77,7 @@ TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
-TEST_F(World, HandlesKeepTheirAccessRights) {
+TEST_F(StandInRegistry, HandlesKeepTheirAccessRights) {
     StandInRegistryCreateKey(kRootCurrentUser, kPath);
     RegistryKey reader = 0, writer = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &reader), 0);
@@ -106,7 +99,7 @@ struct DeleteCase {
     std::vector<std::u16string> remaining; // the keys left, by their paths
 };
 
-TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
+TEST_F(StandInRegistry, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
     const DeleteCase cases[] = {
         {kRootCurrentUser,
          u"Software\\Varnholt",
@@ -146,7 +139,7 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
           u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
     };
     for (const auto& c : cases) {
-        ResetWorld();
+        ResetStandIns();
         StandInRegistrySetDword(kRootCurrentUser, u"", u"At the root", 1);
         StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
         StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Other");
@@ -165,7 +158,7 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
     }
 }
 
-TEST_F(World, AHandleOnADeletedKeyFindsNothing) {
+TEST_F(StandInRegistry, AHandleOnADeletedKeyFindsNothing) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
     RegistryKey key = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
@@ -188,7 +181,7 @@ struct LoggedKeyCase {
     int32_t result;
 };
 
-TEST_F(World, TheLogNamesTheKeyAsTheCallReachedIt) {
+TEST_F(StandInRegistry, TheLogNamesTheKeyAsTheCallReachedIt) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
     StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Deleted");
     RegistryKey software = 0, deleted = 0;
@@ -248,7 +241,7 @@ bool RecordAndRefuse(const StandInRegistryChange& change) {
     return false;
 }
 
-TEST_F(World, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNotMade) {
+TEST_F(StandInRegistry, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNotMade) {
     StandInRegistryCreateKey(kRootCurrentUser, kPath);
     committed.clear();
     detached = 0;
@@ -272,7 +265,7 @@ TEST_F(World, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNot
                          }));
     EXPECT_EQ(StandInRegistryAllKeys().size(), 4u) << "nothing refused was made";
 
-    ResetWorld();
+    ResetStandIns();
     EXPECT_EQ(detached, 1);
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"After", 1);
     EXPECT_EQ(committed.size(), 5u) << "a reset takes the commit out";
