@@ -17,7 +17,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using Allocation = World;
 
 bool countingNew = false;
@@ -142,9 +141,7 @@ struct CommandCase {
 };
 
 TEST_F(Allocation, NoFormOfTheCommandAllocates) {
-    std::u16string overflow;
-    while (overflow.size() < 9000)
-        overflow += u"abcdefgh ";
+    const std::u16string overflow = Repeated(u"abcdefgh ", 1000);
     const CommandCase cases[] = {
         {u"", false},      {u"/?", false},
         {u"/??", false},   {u"/L", false},

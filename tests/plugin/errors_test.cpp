@@ -7,7 +7,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using ErrorLines = World;
 
 struct PrefixCase {

@@ -9,7 +9,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using HelpAndUsage = World;
 
 constexpr size_t kUsageOffset = 52; // line 1 and the two line feeds after it

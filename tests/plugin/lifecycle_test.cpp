@@ -7,12 +7,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using Lifecycle = World;
-
-void StoreHotkey(RegistryKey root, uint32_t hotkey) {
-    StandInRegistrySetDword(root, SettingsKeyPath, u"Hotkey", hotkey);
-}
 
 struct ProbeCase {
     const char16_t* version; // null: the host does not know %_4ver
@@ -133,8 +128,10 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
                      << std::hex << c.machineHotkey);
         ResetWorld();
         HostSetVariable(u"_4ver", c.version);
-        if (c.userHotkey != 0) StoreHotkey(kRootCurrentUser, c.userHotkey);
-        if (c.machineHotkey != 0) StoreHotkey(kRootLocalMachine, c.machineHotkey);
+        if (c.userHotkey != 0)
+            StandInRegistrySetDword(kRootCurrentUser, SettingsKeyPath, u"Hotkey", c.userHotkey);
+        if (c.machineHotkey != 0)
+            StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Hotkey", c.machineHotkey);
         StandInRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
         EXPECT_EQ(InitializePlugin(), 0);
         EXPECT_EQ(Settings.hotkey, c.hotkey);
@@ -196,6 +193,13 @@ TEST_F(Lifecycle, ShutdownWithoutCapturedArgs) {
     EXPECT_EQ(SavedArgs, nullptr);
     EXPECT_EQ(ShutdownPlugin(), 0);
     EXPECT_EQ(Settings.hotkey, 0x1003D) << "shut-down leaves the settings";
+}
+
+TEST_F(Lifecycle, ShutdownReleasesSavedArgs) {
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    Enter(u"copy a b");
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    EXPECT_EQ(SavedArgs, nullptr);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using SettingsStore = World;
 
 std::string Dword(uint32_t value) {
@@ -185,13 +184,7 @@ struct DefaultsCase {
 TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     const DefaultsCase cases[] = {
         {kLoadTimeSettings, kLoadTimeSettings},
-        {{.hotkey = 0x11,
-          .overwrite = 1,
-          .breakAtSlash = 0,
-          .keepOldArgs = 1,
-          .beepOnError = 0,
-          .traceMessages = 1},
-         {.breakAtSlash = 0}},
+        {kBefore, {.breakAtSlash = 0}},
         {{0x70060, 5, 7, 5, 0, 9}, {0x1003D, 0, 7, 0, 1, 0}},
     };
     for (const auto& c : cases) {
@@ -222,13 +215,7 @@ TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, SettingsKeyPath), names)
         << "traceMessages is never stored";
     EXPECT_FALSE(StandInRegistryKeyExists(kRootLocalMachine, SettingsKeyPath));
-    EXPECT_TRUE(SameSettings(Settings, {.hotkey = 0x11,
-                                        .overwrite = 1,
-                                        .breakAtSlash = 0,
-                                        .keepOldArgs = 1,
-                                        .beepOnError = 0,
-                                        .traceMessages = 1}))
-        << "saving changes nothing";
+    EXPECT_TRUE(SameSettings(Settings, kBefore)) << "saving changes nothing";
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 

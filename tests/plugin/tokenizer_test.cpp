@@ -6,7 +6,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using Tokenizer = World;
 
 using Words = std::vector<std::u16string>;
@@ -205,9 +204,7 @@ TEST_F(Tokenizer, TokenizerReportsAPoolOverflow) {
 
 TEST_F(Tokenizer, TokenizerOverflowAfterThe1024thWordIsStillReported) {
     // 1024 words of 7 characters fill the pool up to its last position.
-    std::u16string text;
-    for (int n = 0; n < 1024; ++n)
-        text += u"abcdefg ";
+    std::u16string text = Repeated(u"abcdefg ", 1024);
     ASSERT_EQ(TokenizeArguments(text.c_str()), 1024);
     EXPECT_EQ(HostStderr(), u"");
     text += u"h";
@@ -233,9 +230,7 @@ struct LongTextCase {
 };
 
 TEST_F(Tokenizer, TokenizerStaysInsideThePoolForHugeTexts) {
-    std::u16string spaced;
-    while (spaced.size() < 100000)
-        spaced += u"ab ";
+    std::u16string spaced = Repeated(u"ab ", 33334);
     spaced.resize(100000);
     const LongTextCase cases[] = {
         {"one word", std::u16string(100000, u'x'), -1},

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "registry_fixture.h"
+#include "fixture.h"
 #include "standins/kept_file.h"
 #include "standins/kept_file_trust.h"
 

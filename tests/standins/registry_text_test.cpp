@@ -1,6 +1,6 @@
 // The text form of the registry's keys: written in one fixed layout, read back to the same keys,
 // and refused whole, naming the first bad line, when a line is not understood.
-#include "registry_fixture.h"
+#include "fixture.h"
 #include "standins/registry_file.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <initializer_list>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "standins/registry.h"
@@ -58,20 +58,13 @@ class StandInRegistryFile : public StandIns {
 
   public:
     static std::string Read(const std::string& path) {
-        std::string out;
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (f == nullptr) return "(missing)";
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            out.append(buffer, n);
-        std::fclose(f);
-        return out;
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return in.is_open() ? text.str() : "(missing)";
     }
     static void Write(const std::string& path, const std::string& text) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
+        std::ofstream(path, std::ios::binary) << text;
     }
     // Creates the key path of HKCU and sets the DWORD name in it through the registry functions,
     // as a save of the settings does: 0, or the code of the call that failed.
