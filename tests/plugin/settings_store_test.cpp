@@ -4,7 +4,7 @@
 
 namespace {
 
-using SettingsStore = World;
+using PluginSettingsStore = World;
 
 std::string Dword(uint32_t value) {
     return std::string(reinterpret_cast<const char*>(&value), 4);
@@ -49,7 +49,7 @@ struct LoadCase {
     SettingsRecord after;
 };
 
-TEST_F(SettingsStore, LoadTakesOnlyGoodShapes) {
+TEST_F(PluginSettingsStore, LoadTakesOnlyGoodShapes) {
     const std::string eight = Dword(0x1003D) + Dword(0);
     const LoadCase cases[] = {
         {"no key", false, {}, false, 1, kBefore},
@@ -134,7 +134,7 @@ TEST_F(SettingsStore, LoadTakesOnlyGoodShapes) {
     }
 }
 
-TEST_F(SettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
+TEST_F(PluginSettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
     Store(kRootCurrentUser, {D(u"Overwrite", 1)});
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 1);
     std::vector<std::string> log;
@@ -152,7 +152,7 @@ TEST_F(SettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
     EXPECT_EQ(log, expected);
 }
 
-TEST_F(SettingsStore, LoadThatCannotOpenTouchesNothing) {
+TEST_F(PluginSettingsStore, LoadThatCannotOpenTouchesNothing) {
     const int32_t codes[] = {5, 2, 1018};
     for (int32_t code : codes) {
         ResetWorld();
@@ -164,7 +164,7 @@ TEST_F(SettingsStore, LoadThatCannotOpenTouchesNothing) {
     }
 }
 
-TEST_F(SettingsStore, LoadOfFailingQueriesUsesFallbacks) {
+TEST_F(PluginSettingsStore, LoadOfFailingQueriesUsesFallbacks) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x11), D(u"Overwrite", 1), D(u"Keep old args", 1)});
     StandInRegistryFailQuery(u"Overwrite", 5);
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
@@ -181,7 +181,7 @@ struct DefaultsCase {
     SettingsRecord after;
 };
 
-TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
+TEST_F(PluginSettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     const DefaultsCase cases[] = {
         {kLoadTimeSettings, kLoadTimeSettings},
         {kBefore, {.breakAtSlash = 0}},
@@ -194,7 +194,7 @@ TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     }
 }
 
-TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
+TEST_F(PluginSettingsStore, SaveWritesFiveDwordsInOrder) {
     Settings = kEverySettingChanged;
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 0);
     std::vector<std::string> log;
@@ -226,7 +226,7 @@ struct SaveFailureCase {
     size_t valuesWritten;
 };
 
-TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
+TEST_F(PluginSettingsStore, SaveReportsTheLastFailingWrite) {
     const SaveFailureCase cases[] = {
         {5, {}, 5, 0},
         {1016, {{u"Hotkey", 5}}, 1016, 0},
@@ -264,7 +264,7 @@ TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
     }
 }
 
-TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
+TEST_F(PluginSettingsStore, SaveAndLoadRoundTrip) {
     const SettingsRecord records[] = {
         kLoadTimeSettings,
         {.hotkey = 0x11, .overwrite = 1, .breakAtSlash = 0, .keepOldArgs = 1, .beepOnError = 0},
@@ -284,7 +284,7 @@ TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
     }
 }
 
-TEST_F(SettingsStore, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
+TEST_F(PluginSettingsStore, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x1003D)});
     Settings.overwrite = 1;
     Settings.breakAtSlash = 0;
