@@ -1,7 +1,7 @@
 # The Torvane console (the program torvane-console) in three layers, each a library linking only
 # the one below it: the terminal line editor, the session that plays the host, and the drivers
-# that reach the plug-in. The console's unit tests are in torvane_tests; its pseudo-terminal test
-# runs the program.
+# that reach the plug-in. The console's unit tests are in torvane_console_tests; its
+# pseudo-terminal test runs the program.
 torvane_sources(CONSOLE_TERMINAL_SOURCES console/terminal)
 add_library(console_terminal STATIC ${CONSOLE_TERMINAL_SOURCES})
 target_link_libraries(console_terminal PUBLIC torvane_utf8 torvane_text)
@@ -30,7 +30,12 @@ set_tests_properties(console.try_demo PROPERTIES TIMEOUT 300)
 if(NOT GTest_FOUND)
   return() # the tests below need GoogleTest
 endif()
-target_link_libraries(torvane_tests PRIVATE console_options)
+# The console's unit tests, which start from the plug-in's world (tests/plugin/world.h).
+torvane_unit_tests(torvane_console_tests tests/unit console_options)
+target_include_directories(torvane_console_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/plugin)
+
+# README.md against the plug-in's messages and the console's commands and keys.
+torvane_unit_tests(torvane_readme_tests tests console_session)
 
 # The whole console in a pseudo-terminal, as a person would use it.
 torvane_sources(CONSOLE_PTY_SOURCES tests/console)

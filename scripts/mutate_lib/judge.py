@@ -15,7 +15,7 @@ import sys
 import time
 from collections import namedtuple
 
-from mutate_lib.build import Sources, remove, stage_builds
+from mutate_lib.build import UNIT_TESTS, Sources, remove, stage_builds
 from mutate_lib.programs import run
 from mutate_lib.select import WINDOWS_ONLY, key_of
 
@@ -56,8 +56,11 @@ def native_check(build, env=None, limit=60):
         status, output = run([runner, path, os.path.join(out, name + ".txt")], limit, env=env)
         if status != 0:
             return f"scenario {name}" + (" (time limit)" if status is None else ""), output
-    status, output = run([os.path.join(build.folder, "torvane_tests"), "--gtest_fail_fast",
-                          "--gtest_brief=1"], limit, env=env)
+    for program in UNIT_TESTS:
+        status, output = run([os.path.join(build.folder, program), "--gtest_fail_fast",
+                              "--gtest_brief=1"], limit, env=env)
+        if status != 0:
+            break
     if status == 0:
         return None, output
     failed = re.search(r"\[  FAILED  \] (\S+)", output)

@@ -6,7 +6,6 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using Command = World;
 
 const std::u16string kDefaultReport = Report(u"F3");
@@ -191,13 +190,6 @@ TEST_F(Command, ArgumentTextTooLongForThePoolIsAnError) {
     EXPECT_EQ(HostStderr(), kErrorPrefix + u"Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
     EXPECT_TRUE(HostStdout().empty());
     EXPECT_EQ(Settings.hotkey, 0x1003D);
-}
-
-std::u16string Repeated(const std::u16string& word, int times) {
-    std::u16string text;
-    for (int n = 0; n < times; ++n)
-        text += word;
-    return text;
 }
 
 // Past 1024 words the command line is an error: nothing applied, traced or saved.

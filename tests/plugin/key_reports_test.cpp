@@ -5,15 +5,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using KeyReports = World;
-
-// Which of the two actions a key set off on the line "run x y" after "copy a b" was captured.
-std::string Outcome(const EditLine& line) {
-    if (line.Text() == u"run x y a b") return "recall";
-    if (SavedArgs != nullptr && std::u16string(SavedArgs) == u"x y") return "capture";
-    return "none";
-}
 
 struct NameCase {
     std::u16string name;

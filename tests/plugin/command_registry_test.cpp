@@ -5,10 +5,8 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
 using CommandRegistry = World;
 
-const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 const std::u16string kSavedForUser =
     u"\r\nSettings saved to the registry (HKCU\\Software\\Varnholt\\Torvane).\r\n";
 
@@ -50,12 +48,7 @@ TEST_F(CommandRegistry, RestoreNamesTheKeyThatHeldSettings) {
         u"Settings restored from the registry (HKLM\\Software\\Varnholt\\Torvane).\r\n";
     const std::u16string notFound = u"Settings not found in the registry.\r\n";
     const RestoreCase cases[] = {
-        {"user key", true, true, u"/R",
-         fromUser + Report(u"Ctrl-Q", {.breakAtSlash = false,
-                                       .beepOnError = false,
-                                       .keepOldArgs = true,
-                                       .overwrite = true}),
-         0, 0x11},
+        {"user key", true, true, u"/R", fromUser + Report(u"Ctrl-Q", kEveryChoiceChanged), 0, 0x11},
         {"machine key", false, true, u"/R", fromMachine + Report(u"Alt-A"), 0, 0x1001E},
         {"neither", false, false, u"/R", notFound + Report(u"F3"), 2, 0x1003D},
         {"neither, quietly", false, false, u"/R /Q", u"", 2, 0x1003D},
@@ -63,11 +56,7 @@ TEST_F(CommandRegistry, RestoreNamesTheKeyThatHeldSettings) {
          notFound + Report(u"F3") + kSavedForUser, 2, 0x1003D},
         {"user key, quietly", true, false, u"/q /r", u"", 0, 0x11},
         {"with a hotkey after it", true, false, u"/R F4",
-         fromUser + Report(u"F4", {.breakAtSlash = false,
-                                   .beepOnError = false,
-                                   .keepOldArgs = true,
-                                   .overwrite = true}),
-         0, 0x1003E},
+         fromUser + Report(u"F4", kEveryChoiceChanged), 0, 0x1003E},
     };
     for (const auto& c : cases) {
         ResetWorld();
@@ -90,11 +79,7 @@ TEST_F(CommandRegistry, RestoreThatFindsNothingKeepsTheCurrentSettings) {
 
 TEST_F(CommandRegistry, SaveWritesEveryValueButTheTraceSwitch) {
     EXPECT_EQ(Torvane(u"ctrl-q /o:y /a:n /k:y /b:n /$:y /S"), 0);
-    EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", {.breakAtSlash = false,
-                                               .beepOnError = false,
-                                               .keepOldArgs = true,
-                                               .overwrite = true}) +
-                                kSavedForUser);
+    EXPECT_EQ(HostStdout(), Report(u"Ctrl-Q", kEveryChoiceChanged) + kSavedForUser);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Hotkey"), 0x11u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Overwrite"), 1u);
     EXPECT_EQ(StoredDword(kRootCurrentUser, u"Break at slash"), 0u);

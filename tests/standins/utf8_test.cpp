@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(Utf8, EachLengthAtItsBounds) {
+TEST(StandInUtf8, EachLengthAtItsBounds) {
     struct Case {
         char32_t ch;
         std::string bytes;
@@ -28,7 +28,7 @@ TEST(Utf8, EachLengthAtItsBounds) {
     }
 }
 
-TEST(Utf8, SurrogatePairsBothWays) {
+TEST(StandInUtf8, SurrogatePairsBothWays) {
     struct Case {
         char32_t ch;
         std::u16string units;
@@ -49,7 +49,7 @@ TEST(Utf8, SurrogatePairsBothWays) {
     }
 }
 
-TEST(Utf8, UnpairedSurrogatesStandForThemselves) {
+TEST(StandInUtf8, UnpairedSurrogatesStandForThemselves) {
     struct Case {
         std::u16string text;
         size_t at;
@@ -72,7 +72,7 @@ TEST(Utf8, UnpairedSurrogatesStandForThemselves) {
     }
 }
 
-TEST(Utf8, WhatBecomesTheReplacementCharacter) {
+TEST(StandInUtf8, WhatBecomesTheReplacementCharacter) {
     EXPECT_EQ(ToUtf8(u"a\u00E9\U0001F600"), "a\xC3\xA9\xF0\x9F\x98\x80");
     EXPECT_EQ(ToUtf8(std::u16string{u'a', 0xD83D}), "a\xEF\xBF\xBD");
     EXPECT_EQ(ToUtf8(std::u16string{0xDE00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");

@@ -12,7 +12,7 @@
 #include "console/session/commands.h"
 #include "console/session/session.h"
 #include "plugin/lifecycle.h"
-#include "world.h"
+#include "tests/plugin/world.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using SettingsStore = World;
+using PluginSettingsStore = World;
 
 std::string Dword(uint32_t value) {
     return std::string(reinterpret_cast<const char*>(&value), 4);
@@ -50,7 +49,7 @@ struct LoadCase {
     SettingsRecord after;
 };
 
-TEST_F(SettingsStore, LoadTakesOnlyGoodShapes) {
+TEST_F(PluginSettingsStore, LoadTakesOnlyGoodShapes) {
     const std::string eight = Dword(0x1003D) + Dword(0);
     const LoadCase cases[] = {
         {"no key", false, {}, false, 1, kBefore},
@@ -135,7 +134,7 @@ TEST_F(SettingsStore, LoadTakesOnlyGoodShapes) {
     }
 }
 
-TEST_F(SettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
+TEST_F(PluginSettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
     Store(kRootCurrentUser, {D(u"Overwrite", 1)});
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 1);
     std::vector<std::string> log;
@@ -153,7 +152,7 @@ TEST_F(SettingsStore, LoadQueriesAllFiveValuesWithPresetWords) {
     EXPECT_EQ(log, expected);
 }
 
-TEST_F(SettingsStore, LoadThatCannotOpenTouchesNothing) {
+TEST_F(PluginSettingsStore, LoadThatCannotOpenTouchesNothing) {
     const int32_t codes[] = {5, 2, 1018};
     for (int32_t code : codes) {
         ResetWorld();
@@ -165,7 +164,7 @@ TEST_F(SettingsStore, LoadThatCannotOpenTouchesNothing) {
     }
 }
 
-TEST_F(SettingsStore, LoadOfFailingQueriesUsesFallbacks) {
+TEST_F(PluginSettingsStore, LoadOfFailingQueriesUsesFallbacks) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x11), D(u"Overwrite", 1), D(u"Keep old args", 1)});
     StandInRegistryFailQuery(u"Overwrite", 5);
     EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
@@ -182,16 +181,10 @@ struct DefaultsCase {
     SettingsRecord after;
 };
 
-TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
+TEST_F(PluginSettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     const DefaultsCase cases[] = {
         {kLoadTimeSettings, kLoadTimeSettings},
-        {{.hotkey = 0x11,
-          .overwrite = 1,
-          .breakAtSlash = 0,
-          .keepOldArgs = 1,
-          .beepOnError = 0,
-          .traceMessages = 1},
-         {.breakAtSlash = 0}},
+        {kBefore, {.breakAtSlash = 0}},
         {{0x70060, 5, 7, 5, 0, 9}, {0x1003D, 0, 7, 0, 1, 0}},
     };
     for (const auto& c : cases) {
@@ -201,7 +194,7 @@ TEST_F(SettingsStore, DefaultsLeaveBreakAtSlashAlone) {
     }
 }
 
-TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
+TEST_F(PluginSettingsStore, SaveWritesFiveDwordsInOrder) {
     Settings = kEverySettingChanged;
     EXPECT_EQ(SaveSettings(kRootCurrentUser), 0);
     std::vector<std::string> log;
@@ -222,13 +215,7 @@ TEST_F(SettingsStore, SaveWritesFiveDwordsInOrder) {
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, SettingsKeyPath), names)
         << "traceMessages is never stored";
     EXPECT_FALSE(StandInRegistryKeyExists(kRootLocalMachine, SettingsKeyPath));
-    EXPECT_TRUE(SameSettings(Settings, {.hotkey = 0x11,
-                                        .overwrite = 1,
-                                        .breakAtSlash = 0,
-                                        .keepOldArgs = 1,
-                                        .beepOnError = 0,
-                                        .traceMessages = 1}))
-        << "saving changes nothing";
+    EXPECT_TRUE(SameSettings(Settings, kBefore)) << "saving changes nothing";
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
@@ -239,7 +226,7 @@ struct SaveFailureCase {
     size_t valuesWritten;
 };
 
-TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
+TEST_F(PluginSettingsStore, SaveReportsTheLastFailingWrite) {
     const SaveFailureCase cases[] = {
         {5, {}, 5, 0},
         {1016, {{u"Hotkey", 5}}, 1016, 0},
@@ -277,7 +264,7 @@ TEST_F(SettingsStore, SaveReportsTheLastFailingWrite) {
     }
 }
 
-TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
+TEST_F(PluginSettingsStore, SaveAndLoadRoundTrip) {
     const SettingsRecord records[] = {
         kLoadTimeSettings,
         {.hotkey = 0x11, .overwrite = 1, .breakAtSlash = 0, .keepOldArgs = 1, .beepOnError = 0},
@@ -297,7 +284,7 @@ TEST_F(SettingsStore, SaveAndLoadRoundTrip) {
     }
 }
 
-TEST_F(SettingsStore, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
+TEST_F(PluginSettingsStore, ReloadFallsBackToLoadTimeValuesNotCurrentOnes) {
     Store(kRootCurrentUser, {D(u"Hotkey", 0x1003D)});
     Settings.overwrite = 1;
     Settings.breakAtSlash = 0;

@@ -53,7 +53,7 @@ template <typename... Args> auto Format(const char16_t* format, Args... args) {
     return [=](char16_t* b, size_t cap) { return FormatText(b, cap, format, args...); };
 }
 
-TEST(BoundedText, LengthLooksAtNoMoreThanCap) {
+TEST(TextBounded, LengthLooksAtNoMoreThanCap) {
     const char16_t text[] = u"abc";
     const size_t expected[] = {0, 1, 2, 3, 3, 3};
     for (size_t cap = 0; cap < std::size(expected); ++cap)
@@ -61,7 +61,7 @@ TEST(BoundedText, LengthLooksAtNoMoreThanCap) {
     EXPECT_EQ(TextLength(text), 3u);
 }
 
-TEST(BoundedText, CopyAndAppendAtTheirBounds) {
+TEST(TextBounded, CopyAndAppendAtTheirBounds) {
     ExpectBounds({
         {"copy", Copy(u"wxyz"), 0, u"ab", 0},
         {"copy", Copy(u"wxyz"), 1, u"", 0},
@@ -82,7 +82,7 @@ TEST(BoundedText, CopyAndAppendAtTheirBounds) {
     });
 }
 
-TEST(BoundedText, FormatAtItsBounds) {
+TEST(TextBounded, FormatAtItsBounds) {
     ExpectBounds({
         {"plain", Format(u"wxyz"), 0, u"ab", 0},
         {"plain", Format(u"wxyz"), 1, u"", 0},

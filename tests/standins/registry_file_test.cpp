@@ -8,13 +8,12 @@
 #include <sstream>
 #include <vector>
 
-#include "registry_file_fixture.h"
+#include "fixture.h"
 #include "standins/kept_file.h"
 #include "standins/kept_file_trust.h"
 
 namespace {
 
-const std::u16string kPath = u"Software\\Varnholt\\Torvane";
 const std::string kHeader = "; Registry of the Torvane console: one value a line under its key.\n";
 const std::string kOld = kHeader + "[HKCU]\n[HKCU\\K]\n";
 const std::string kNew = kOld + "\"V\"=dword:00000001\n";
@@ -35,7 +34,7 @@ std::vector<std::string> Tree(const std::filesystem::path& dir) {
         lstat(entry.path().c_str(), &info);
         char mode[8];
         std::snprintf(mode, sizeof mode, " %04o ", info.st_mode & 07777);
-        std::string text = S_ISREG(info.st_mode) ? RegistryFile::Read(entry.path()) : "";
+        std::string text = S_ISREG(info.st_mode) ? StandInRegistryFile::Read(entry.path()) : "";
         if (S_ISLNK(info.st_mode))
             out.push_back("link " + name + " " + std::filesystem::read_symlink(entry).string());
         else if (!S_ISREG(info.st_mode))
@@ -76,7 +75,7 @@ bool Make(const std::filesystem::path& dir, const std::string& line, std::vector
         return text.empty() || lchown(path.c_str(), uid(text), -1) == 0;
     }
     if (kind != "file") return true;
-    RegistryFile::Write(path, text == "OLD" ? kOld : text == "NEW" ? kNew : text);
+    StandInRegistryFile::Write(path, text == "OLD" ? kOld : text == "NEW" ? kNew : text);
     chmod(path.c_str(), static_cast<mode_t>(std::stoi(detail, nullptr, 8)));
     return owner.empty() || chown(path.c_str(), uid(owner), -1) == 0;
 }
@@ -88,7 +87,7 @@ struct SaveCase {
     std::vector<std::string> after;
 };
 
-TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
+TEST_F(StandInRegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
     const std::string kCannot = "cannot write the registry file $/registry.txt: ";
     const SaveCase cases[] = {
         {"a file keeps its mode",
@@ -179,7 +178,7 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
     for (const auto& c : cases) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        ResetWorld();
+        ResetStandIns();
         std::vector<int> held;
         bool made = true;
         for (const auto& line : c.before)
@@ -190,11 +189,7 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
         }
         std::string message, error = c.error;
         StandInRegistryAttachFile(file, &message);
-        RegistryKey key = 0;
-        int32_t result = PlatformRegCreateKey(kRootCurrentUser, u"K", kKeyWrite, &key);
-        uint32_t one = 1;
-        if (result == 0) result = PlatformRegSetValue(key, u"V", kRegDword, &one, 4);
-        PlatformRegCloseKey(key);
+        int32_t result = WriteDword(u"K", u"V", 1);
         EXPECT_EQ(result, error.empty() ? 0 : 1016) << c.what;
         for (size_t at; (at = error.find('$')) != std::string::npos;)
             error.replace(at, 1, dir.string());
@@ -209,7 +204,7 @@ TEST_F(RegistryFile, SavesWriteWhatTheUserPointedAtAndNothingElse) {
     KeptFileTrustUser(geteuid());
 }
 
-TEST_F(RegistryFile, AFileAnotherUserCouldHavePutThereIsNotRead) {
+TEST_F(StandInRegistryFile, AFileAnotherUserCouldHavePutThereIsNotRead) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"file registry.txt 0644 NEW 65534"},
          "it belongs to user 65534, who is neither you nor root"},
@@ -221,7 +216,7 @@ TEST_F(RegistryFile, AFileAnotherUserCouldHavePutThereIsNotRead) {
     for (const auto& [before, problem] : cases) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        ResetWorld();
+        ResetStandIns();
         std::vector<int> held;
         bool made = true;
         for (const auto& line : before)
@@ -243,13 +238,13 @@ TEST_F(RegistryFile, AFileAnotherUserCouldHavePutThereIsNotRead) {
     KeptFileTrustUser(geteuid());
 }
 
-TEST_F(RegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {
+TEST_F(StandInRegistryFile, WhenEveryBackupNameIsTakenTheMessageSaysSo) {
     Write(file, "garbage");
     for (int i = 0; i < 100; ++i)
         Write(file + ".bad" + (i == 0 ? "" : "." + std::to_string(i)), "older");
     std::string message;
     ASSERT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kCorrupt);
-    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_EQ(WriteDword(kPath, u"Hotkey", 0x11), 1016);
     EXPECT_EQ(StandInRegistryTakeFileError(), "cannot move the damaged registry file " + file +
                                                   " aside: every name from " + file + ".bad to " +
                                                   file + ".bad.99 is taken");
@@ -268,7 +263,7 @@ struct MergeCase {
     std::string movedAside;
 };
 
-TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
+TEST_F(StandInRegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
     const std::string kFirst = "[HKCU]\n[HKCU\\A]\n\"X\"=dword:00000001\n\"Y\"=dword:00000001\n"
                                "[HKCU\\B]\n";
     const MergeCase cases[] = {
@@ -288,7 +283,7 @@ TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
          "[HKCU]\n[HKCU\\A]\n\"Y\"=dword:00000007\n", ""},
     };
     for (const auto& c : cases) {
-        ResetWorld();
+        ResetStandIns();
         std::filesystem::remove(file + ".bad");
         Write(file, kHeader + kFirst);
         std::string message;
@@ -310,7 +305,7 @@ TEST_F(RegistryFile, ASaveKeepsWhatAnotherProcessSavedMeanwhile) {
     }
 }
 
-TEST_F(RegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
+TEST_F(StandInRegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
     constexpr int kEach = 40;
     std::string message;
     pid_t child = fork();
@@ -331,25 +326,25 @@ TEST_F(RegistryFile, TwoProcessesSavingAtOnceLoseNothing) {
     EXPECT_EQ(StandInRegistryValueNames(kRootCurrentUser, u"Parent").size(), size_t{kEach});
 }
 
-TEST_F(RegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
+TEST_F(StandInRegistryFile, EverySuccessfulWriteIsSavedAndReloaded) {
     std::string message;
     EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kNew);
     EXPECT_EQ(message, "");
     EXPECT_EQ(Read(file), "(missing)");
-    Settings.hotkey = 0x11;
-    ASSERT_EQ(SaveSettings(kRootCurrentUser), 0);
+    ASSERT_EQ(WriteDword(kPath, u"Hotkey", 0x11), 0);
     const std::string saved = Read(file);
     EXPECT_NE(saved.find("\"Hotkey\"=dword:00000011\n"), std::string::npos) << saved;
 
     StandInRegistryFailWrite(u"Overwrite", 5);
-    Settings.hotkey = 0x1003E;
-    EXPECT_EQ(SaveSettings(kRootCurrentUser), 5);
+    ASSERT_EQ(WriteDword(kPath, u"Hotkey", 0x1003E), 0);
+    EXPECT_EQ(WriteDword(kPath, u"Overwrite", 1), 5);
     EXPECT_NE(Read(file).find("\"Hotkey\"=dword:0001003e\n"), std::string::npos);
 
-    ResetWorld();
+    ResetStandIns();
     EXPECT_EQ(StandInRegistryAttachFile(file, &message), StandInRegistryFileStatus::kLoaded);
-    EXPECT_EQ(LoadSettings(kRootCurrentUser), 0);
-    EXPECT_EQ(Settings.hotkey, 0x1003E);
+    EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, kPath, u"Hotkey").bytes,
+              Bytes({0x3E, 0, 1, 0}));
+    EXPECT_FALSE(StandInRegistryGetValue(kRootCurrentUser, kPath, u"Overwrite").exists);
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 }
 
@@ -361,7 +356,7 @@ struct DamagedCase {
     const char* problem; // what the message says between the file's name and "; starting"
 };
 
-TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
+TEST_F(StandInRegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
     const DamagedCase cases[] = {
         {"corrupt", false, "[HKCU\\Software]\nnonsense\n", StandInRegistryFileStatus::kCorrupt,
          "is corrupt (line 2)"},
@@ -374,7 +369,7 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        ResetWorld();
+        ResetStandIns();
         if (c.directory)
             std::filesystem::create_directory(file);
         else
@@ -395,7 +390,7 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
         }
         EXPECT_EQ(StandInRegistryBackupPath(), "");
 
-        ASSERT_EQ(SaveSettings(kRootCurrentUser), 0) << c.what;
+        ASSERT_EQ(WriteDword(kPath, u"Hotkey", 0x11), 0) << c.what;
         EXPECT_EQ(StandInRegistryBackupPath(), file + ".bad.1") << c.what;
         EXPECT_EQ(Read(file + ".bad"), "older backup") << c.what;
         if (!c.directory)
@@ -406,7 +401,7 @@ TEST_F(RegistryFile, DamagedFilesAreMovedAsideBeforeTheFirstSave) {
     }
 }
 
-TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
+TEST_F(StandInRegistryFile, AResetForgetsTheFileAndItsBackup) {
     const std::string corrupt = "[HKCU\\Software]\nnonsense\n";
     Write(file, corrupt);
     std::string message;
@@ -415,7 +410,7 @@ TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
     ASSERT_EQ(StandInRegistryBackupPath(), file + ".bad");
     const std::string saved = Read(file);
 
-    ResetWorld();
+    ResetStandIns();
     EXPECT_EQ(StandInRegistryBackupPath(), "");
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x22);
     EXPECT_TRUE(StandInRegistrySaveFile(&message));
@@ -424,11 +419,11 @@ TEST_F(RegistryFile, AResetForgetsTheFileAndItsBackup) {
     EXPECT_EQ(Read(file + ".bad"), corrupt);
 }
 
-TEST_F(RegistryFile, AWriteThatCannotReachTheFileFails) {
+TEST_F(StandInRegistryFile, AWriteThatCannotReachTheFileFails) {
     std::string message;
     std::string lost = (dir / "no such dir" / "registry.txt").string();
     EXPECT_EQ(StandInRegistryAttachFile(lost, &message), StandInRegistryFileStatus::kNew);
-    EXPECT_EQ(SaveSettings(kRootCurrentUser), 1016);
+    EXPECT_EQ(WriteDword(kPath, u"Hotkey", 0x11), 1016);
     EXPECT_FALSE(StandInRegistrySaveFile(&message));
     EXPECT_NE(message.find(lost), std::string::npos);
 }

@@ -124,7 +124,7 @@ TEST_P(KeyGolden, EveryCodeIsNamedByItsCellAndListed) {
     EXPECT_EQ(listed, expectedList);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothTables, KeyGolden,
+INSTANTIATE_TEST_SUITE_P(KeyTables, KeyGolden,
                          ::testing::Values(TableCase{"legacy", false, 74},
                                            TableCase{"extended", true, 72}),
                          [](const auto& info) { return std::string(info.param.golden); });

@@ -15,6 +15,10 @@ struct ReportedChoices {
     bool overwrite = false;
 };
 
+// What a report shows of kEverySettingChanged (world.h).
+inline const ReportedChoices kEveryChoiceChanged = {
+    .breakAtSlash = false, .beepOnError = false, .keepOldArgs = true, .overwrite = true};
+
 // The settings report for the given hotkey name and yes/no settings.
 inline std::u16string Report(const std::u16string& hotkey, ReportedChoices shown = {}) {
     auto yn = [](bool v) { return std::u16string(v ? u"Yes" : u"No"); };

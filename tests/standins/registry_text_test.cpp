@@ -1,20 +1,13 @@
 // The text form of the registry's keys: written in one fixed layout, read back to the same keys,
 // and refused whole, naming the first bad line, when a line is not understood.
+#include "fixture.h"
 #include "standins/registry_file.h"
-#include "world.h"
 
 namespace {
 
-const std::u16string kPath = u"Software\\Varnholt\\Torvane";
+using StandInRegistryText = StandIns;
 
-std::string Bytes(std::initializer_list<int> list) {
-    std::string out;
-    for (int b : list)
-        out += static_cast<char>(b);
-    return out;
-}
-
-TEST_F(World, TextFormRoundTrips) {
+TEST_F(StandInRegistryText, TextFormRoundTrips) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x1003D);
     StandInRegistrySetValue(kRootCurrentUser, kPath, u"Text", kRegSz,
                             Bytes({'F', 0, '3', 0, 0, 0}));
@@ -38,7 +31,7 @@ TEST_F(World, TextFormRoundTrips) {
         "[HKLM\\Software]\n"
         "[HKLM\\Software\\Empty key]\n";
     EXPECT_EQ(text, expected);
-    ResetWorld();
+    ResetStandIns();
     int line = 0;
     ASSERT_TRUE(StandInRegistryFromText(text, &line));
     EXPECT_EQ(StandInRegistryToText(), expected);
@@ -49,7 +42,7 @@ struct CorruptCase {
     int line;
 };
 
-TEST_F(World, CorruptTextIsRefusedWhole) {
+TEST_F(StandInRegistryText, CorruptTextIsRefusedWhole) {
     const CorruptCase cases[] = {
         {"\"Hotkey\"=dword:00000001\n", 1},
         {"[HKCU\\A]\n\"x\"=dword:1\n", 2},
@@ -68,7 +61,7 @@ TEST_F(World, CorruptTextIsRefusedWhole) {
         {"\x01\x02garbage", 1},
     };
     for (const auto& c : cases) {
-        ResetWorld();
+        ResetStandIns();
         StandInRegistrySetDword(kRootCurrentUser, kPath, u"Keep", 1);
         int line = 0;
         EXPECT_FALSE(StandInRegistryFromText(c.text, &line)) << c.text;

@@ -1,17 +1,12 @@
 // The five registry functions of the stand-in over its keys held in memory: results as Windows
 // gives them, names ignoring ASCII case, handles, the call log and the commit hook.
-#include "world.h"
+#include <algorithm>
+
+#include "fixture.h"
 
 namespace {
 
-const std::u16string kPath = u"Software\\Varnholt\\Torvane";
-
-std::string Bytes(std::initializer_list<int> list) {
-    std::string out;
-    for (int b : list)
-        out += static_cast<char>(b);
-    return out;
-}
+using StandInRegistry = StandIns;
 
 struct QueryCase {
     const char* what;
@@ -24,7 +19,7 @@ struct QueryCase {
     uint32_t data; // the data word after the query (preset 0xFFFFFFFF)
 };
 
-TEST_F(World, QueryAnswersAsWindowsDoes) {
+TEST_F(StandInRegistry, QueryAnswersAsWindowsDoes) {
     const QueryCase cases[] = {
         {"missing value", false, 0, "", 2, 0, 4, 0xFFFFFFFF},
         {"dword", true, kRegDword, Bytes({0x3D, 0, 1, 0}), 0, 4, 4, 0x1003D},
@@ -35,7 +30,7 @@ TEST_F(World, QueryAnswersAsWindowsDoes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ResetWorld();
+        ResetStandIns();
         StandInRegistryCreateKey(kRootCurrentUser, kPath);
         if (c.exists)
             StandInRegistrySetValue(kRootCurrentUser, kPath, u"V", c.storedType, c.stored);
@@ -56,7 +51,7 @@ struct OpenCase {
     int32_t result;
 };
 
-TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
+TEST_F(StandInRegistry, KeysAreFoundIgnoringAsciiCase) {
     RegistryKey created = 0;
     ASSERT_EQ(
         PlatformRegCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Torvane", kKeyWrite, &created),
@@ -84,7 +79,7 @@ TEST_F(World, KeysAreFoundIgnoringAsciiCase) {
     EXPECT_EQ(StandInRegistryOpenHandles(), 0u);
 }
 
-TEST_F(World, HandlesKeepTheirAccessRights) {
+TEST_F(StandInRegistry, HandlesKeepTheirAccessRights) {
     StandInRegistryCreateKey(kRootCurrentUser, kPath);
     RegistryKey reader = 0, writer = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &reader), 0);
@@ -103,50 +98,36 @@ TEST_F(World, HandlesKeepTheirAccessRights) {
 struct DeleteCase {
     RegistryKey root;
     const char16_t* path;
-    std::vector<std::u16string> remaining; // the keys left, by their paths
+    std::vector<std::u16string> taken; // the keys it takes, by their paths; the others stay
 };
 
-TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
+TEST_F(StandInRegistry, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
+    // The keys each row starts from, in the order the registry lists them.
+    const std::vector<std::u16string> keys(
+        {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+         u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
+         u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM", u"HKLM\\Software",
+         u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"});
+    const std::vector<std::u16string> varnholt = {u"HKCU\\Software\\Varnholt",
+                                                  u"HKCU\\Software\\Varnholt\\Other",
+                                                  u"HKCU\\Software\\Varnholt\\Torvane"};
     const DeleteCase cases[] = {
-        {kRootCurrentUser,
-         u"Software\\Varnholt",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt A", u"HKCU\\Software\\Varnholt-x",
-          u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
-          u"HKLM\\Software\\Varnholt\\Torvane"}},
-        {kRootCurrentUser,
-         u"SOFTWARE\\varnholt\\",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt A", u"HKCU\\Software\\Varnholt-x",
-          u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
-          u"HKLM\\Software\\Varnholt\\Torvane"}},
-        {kRootCurrentUser,
-         u"Software\\Varnholt\\Torvane",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
-          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other", u"HKLM",
-          u"HKLM\\Software", u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
-        {kRootCurrentUser,
-         u"Software\\Varnholt\\Torv",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
-          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
-          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM", u"HKLM\\Software",
-          u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser, u"Software\\Varnholt", varnholt},
+        {kRootCurrentUser, u"SOFTWARE\\varnholt\\", varnholt},
+        {kRootCurrentUser, u"Software\\Varnholt\\Torvane", {u"HKCU\\Software\\Varnholt\\Torvane"}},
+        {kRootCurrentUser, u"Software\\Varnholt\\Torv", {}},
         {kRootCurrentUser,
          u"",
-         {u"HKCU", u"HKLM", u"HKLM\\Software", u"HKLM\\Software\\Varnholt",
-          u"HKLM\\Software\\Varnholt\\Torvane"}},
+         {u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
+          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
+          u"HKCU\\Software\\Varnholt\\Torvane"}},
         {kRootLocalMachine,
          u"Software",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
-          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
-          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM"}},
-        {0x80000003,
-         u"Software",
-         {u"HKCU", u"HKCU\\Software", u"HKCU\\Software\\Varnholt", u"HKCU\\Software\\Varnholt A",
-          u"HKCU\\Software\\Varnholt-x", u"HKCU\\Software\\Varnholt\\Other",
-          u"HKCU\\Software\\Varnholt\\Torvane", u"HKLM", u"HKLM\\Software",
-          u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+         {u"HKLM\\Software", u"HKLM\\Software\\Varnholt", u"HKLM\\Software\\Varnholt\\Torvane"}},
+        {0x80000003, u"Software", {}},
     };
     for (const auto& c : cases) {
-        ResetWorld();
+        ResetStandIns();
         StandInRegistrySetDword(kRootCurrentUser, u"", u"At the root", 1);
         StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
         StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt\\Other");
@@ -154,10 +135,13 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
         StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Varnholt A");
         StandInRegistryCreateKey(kRootLocalMachine, kPath);
         StandInRegistryDeleteKey(c.root, c.path);
-        std::vector<std::u16string> remaining;
+        std::vector<std::u16string> remaining, left;
         for (const auto& [folded, key] : StandInRegistryAllKeys())
             remaining.push_back(key.path);
-        EXPECT_EQ(remaining, c.remaining) << ToUtf8(c.path);
+        for (const std::u16string& key : keys)
+            if (std::find(c.taken.begin(), c.taken.end(), key) == c.taken.end())
+                left.push_back(key);
+        EXPECT_EQ(remaining, left) << ToUtf8(c.path);
         bool rootEmptied = c.root == kRootCurrentUser && c.path[0] == 0;
         EXPECT_EQ(StandInRegistryGetValue(kRootCurrentUser, u"", u"At the root").exists,
                   !rootEmptied)
@@ -165,7 +149,7 @@ TEST_F(World, DeletingAKeyTakesEverythingBelowItAndNothingElse) {
     }
 }
 
-TEST_F(World, AHandleOnADeletedKeyFindsNothing) {
+TEST_F(StandInRegistry, AHandleOnADeletedKeyFindsNothing) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
     RegistryKey key = 0;
     ASSERT_EQ(PlatformRegOpenKey(kRootCurrentUser, kPath.c_str(), kKeyRead, &key), 0);
@@ -188,7 +172,7 @@ struct LoggedKeyCase {
     int32_t result;
 };
 
-TEST_F(World, TheLogNamesTheKeyAsTheCallReachedIt) {
+TEST_F(StandInRegistry, TheLogNamesTheKeyAsTheCallReachedIt) {
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"Hotkey", 0x11);
     StandInRegistryCreateKey(kRootCurrentUser, u"Software\\Deleted");
     RegistryKey software = 0, deleted = 0;
@@ -248,7 +232,7 @@ bool RecordAndRefuse(const StandInRegistryChange& change) {
     return false;
 }
 
-TEST_F(World, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNotMade) {
+TEST_F(StandInRegistry, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNotMade) {
     StandInRegistryCreateKey(kRootCurrentUser, kPath);
     committed.clear();
     detached = 0;
@@ -272,7 +256,7 @@ TEST_F(World, WhileACommitIsInstalledEveryChangeGoesThroughItAndARefusedOneIsNot
                          }));
     EXPECT_EQ(StandInRegistryAllKeys().size(), 4u) << "nothing refused was made";
 
-    ResetWorld();
+    ResetStandIns();
     EXPECT_EQ(detached, 1);
     StandInRegistrySetDword(kRootCurrentUser, kPath, u"After", 1);
     EXPECT_EQ(committed.size(), 5u) << "a reset takes the commit out";

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "host/host_control.h"
@@ -10,10 +12,7 @@
 #include "plugin/lifecycle.h"
 #include "plugin/settings.h"
 #include "recall/recall.h"
-#include "standins/registry.h"
-#include "standins/services_control.h"
-#include "standins/ui.h"
-#include "standins/utf8.h"
+#include "tests/standins/fixture.h"
 #include "text/wtext.h"
 
 // Settings whose every field differs from its load-time value (Ctrl-Q), so that a test sees
@@ -26,9 +25,7 @@ constexpr SettingsRecord kEverySettingChanged = {.hotkey = 0x11,
                                                  .traceMessages = 1};
 
 inline void ResetWorld() {
-    StandInReset();
-    StandInRegistryReset();
-    StandInUiReset();
+    ResetStandIns();
     HostReset();
     Settings = kLoadTimeSettings;
     HostVersion = 0;
@@ -36,7 +33,8 @@ inline void ResetWorld() {
     ReleaseSavedArgs();
 }
 
-// Base fixture: every test starts from a fresh library.
+// The fixture of every suite (using Suite = World): each test starts from a fresh library and
+// fresh stand-ins.
 class World : public ::testing::Test {
   protected:
     void SetUp() override { ResetWorld(); }
@@ -83,4 +81,38 @@ struct EditLine {
 inline void Enter(const std::u16string& text) {
     EditLine line(text, 13);
     key(&line.record);
+}
+
+// word, times times over.
+inline std::u16string Repeated(const std::u16string& word, int times) {
+    std::u16string text;
+    for (int n = 0; n < times; ++n)
+        text += word;
+    return text;
+}
+
+// Words that straddle the scans' steps of 8 and 32 characters.
+inline std::u16string Word(size_t length) {
+    return std::u16string(length, u'w');
+}
+
+// A host line buffer of exactly 65,536 characters on the heap, so that the sanitizers catch a
+// read past it; text beyond the buffer is cut, and a shorter text is followed by zeros.
+struct HostBuffer {
+    std::unique_ptr<char16_t[]> line = std::make_unique<char16_t[]>(kLineBufferSize);
+    KeystrokeRecord record{};
+
+    HostBuffer(const std::u16string& text, size_t cursor, int32_t code) {
+        std::copy_n(text.begin(), std::min(text.size(), kLineBufferSize), line.get());
+        record.keyCode = code;
+        record.lineStart = line.get();
+        record.cursorPos = line.get() + cursor;
+    }
+};
+
+// Which of the two actions a key set off on the line "run x y" after "copy a b" was captured.
+inline std::string Outcome(const EditLine& line) {
+    if (line.Text() == u"run x y a b") return "recall";
+    if (SavedArgs != nullptr && std::u16string(SavedArgs) == u"x y") return "capture";
+    return "none";
 }

@@ -9,12 +9,11 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using HelpAndUsage = World;
+using CommandHelp = World;
 
 constexpr size_t kUsageOffset = 52; // line 1 and the two line feeds after it
 
-TEST_F(HelpAndUsage, HelpTextHasItsNineteenLines) {
+TEST_F(CommandHelp, HelpTextHasItsNineteenLines) {
     const std::u16string lines[] = {
         u"Display or change settings for the Torvane plugin.",
         u"",
@@ -77,7 +76,7 @@ const LookupCase kUsageCases[] = {
     {u"TORVANE\u00A0", 0},
 };
 
-TEST_F(HelpAndUsage, UsageCopiesTheTextFromItsThirdLine) {
+TEST_F(CommandHelp, UsageCopiesTheTextFromItsThirdLine) {
     const std::u16string usage = std::u16string(HelpText).substr(kUsageOffset);
     ASSERT_EQ(usage.size(), 607u);
     ASSERT_EQ(usage.substr(0, 47), u"TORVANE /A: /B: /D /K: /L /O: /Q /R /S hotkey\r\n");
@@ -104,7 +103,7 @@ TEST_F(HelpAndUsage, UsageCopiesTheTextFromItsThirdLine) {
     EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
-TEST_F(HelpAndUsage, UsageAndHelpRefuseNullArguments) {
+TEST_F(CommandHelp, UsageAndHelpRefuseNullArguments) {
     char16_t out[4] = {u'#', u'#', u'#', u'#'};
     EXPECT_EQ(Usage(nullptr, out), 0);
     EXPECT_EQ(Usage(u"torvane", nullptr), 0);
@@ -113,7 +112,7 @@ TEST_F(HelpAndUsage, UsageAndHelpRefuseNullArguments) {
     EXPECT_EQ(StandInMessageBoxes().size(), 0u);
 }
 
-TEST_F(HelpAndUsage, HelpShowsTheWholeTextInABox) {
+TEST_F(CommandHelp, HelpShowsTheWholeTextInABox) {
     for (const auto& c : kUsageCases) {
         SCOPED_TRACE("name: " + ToUtf8(c.name));
         StandInUiReset();
@@ -134,7 +133,7 @@ struct ShowHelpCase {
     std::u16string after; // what follows the help text
 };
 
-TEST_F(HelpAndUsage, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
+TEST_F(CommandHelp, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
     const ShowHelpCase cases[] = {
         {false, u"\r\nThe current hotkey is F3.\r\n"},
         {true, u"\r\nThe current hotkey is F3.\r\n\r\n\t\t\t\t\tTorvane  " TORVANE_FILE_VERSION_TEXT
@@ -149,7 +148,7 @@ TEST_F(HelpAndUsage, CommandHelpShowsTheHotkeyAndOnRequestTheVersion) {
     }
 }
 
-TEST_F(HelpAndUsage, CommandHelpNamesTheCurrentHotkey) {
+TEST_F(CommandHelp, CommandHelpNamesTheCurrentHotkey) {
     const int32_t hotkeys[] = {0x1003D, 0x10044, 0x7FFFFFF0};
     for (int32_t hotkey : hotkeys) {
         Settings.hotkey = hotkey;

@@ -6,8 +6,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using Tokenizer = World;
+using CommandTokenizer = World;
 
 using Words = std::vector<std::u16string>;
 
@@ -38,7 +37,7 @@ struct TokenCase {
     Words words;
 };
 
-TEST_F(Tokenizer, TokenizerSplitsQuotesAndUpperCases) {
+TEST_F(CommandTokenizer, TokenizerSplitsQuotesAndUpperCases) {
     const TokenCase cases[] = {
         // Blanks
         {u"", {}},
@@ -91,7 +90,7 @@ TEST_F(Tokenizer, TokenizerSplitsQuotesAndUpperCases) {
     }
 }
 
-TEST_F(Tokenizer, TokenizerStoresWordsOneAfterAnotherInThePool) {
+TEST_F(CommandTokenizer, TokenizerStoresWordsOneAfterAnotherInThePool) {
     ASSERT_EQ(TokenizeArguments(u"ab \"c  \" d"), 3);
     EXPECT_EQ(ArgumentList.words[0], ArgumentList.pool);
     EXPECT_EQ(ArgumentList.words[1], ArgumentList.pool + 3);
@@ -101,7 +100,7 @@ TEST_F(Tokenizer, TokenizerStoresWordsOneAfterAnotherInThePool) {
     EXPECT_EQ(std::u16string(ArgumentList.pool, 9), std::u16string(expected, 9));
 }
 
-TEST_F(Tokenizer, TokenizerForgetsTheWordsOfTheCallBefore) {
+TEST_F(CommandTokenizer, TokenizerForgetsTheWordsOfTheCallBefore) {
     ASSERT_EQ(TokenizeArguments(u"one two three"), 3);
     ASSERT_EQ(TokenizeArguments(u"four"), 1);
     EXPECT_EQ(StoredWords(), Words{u"FOUR"});
@@ -112,7 +111,7 @@ TEST_F(Tokenizer, TokenizerForgetsTheWordsOfTheCallBefore) {
     EXPECT_TRUE(TailIsEmpty());
 }
 
-TEST_F(Tokenizer, TokenizerLeavesTheListAloneForNullText) {
+TEST_F(CommandTokenizer, TokenizerLeavesTheListAloneForNullText) {
     ASSERT_EQ(TokenizeArguments(u"/a:y f3"), 2);
     EXPECT_EQ(TokenizeArguments(nullptr), -1);
     EXPECT_EQ(ArgumentList.count, 2);
@@ -126,7 +125,7 @@ struct WordLimitCase {
     int32_t found;    // words seen, the dropped ones included
 };
 
-TEST_F(Tokenizer, TokenizerKeepsTheFirst1024WordsSilently) {
+TEST_F(CommandTokenizer, TokenizerKeepsTheFirst1024WordsSilently) {
     const WordLimitCase cases[] = {{1023, 1023, 1023},
                                    {1024, 1024, 1024},
                                    {1025, 1024, 1025},
@@ -147,7 +146,7 @@ TEST_F(Tokenizer, TokenizerKeepsTheFirst1024WordsSilently) {
     }
 }
 
-TEST_F(Tokenizer, TokenizerOneLetterWordsStopAtThe1024th) {
+TEST_F(CommandTokenizer, TokenizerOneLetterWordsStopAtThe1024th) {
     std::u16string text;
     for (int n = 0; n < 1100; ++n) {
         text += static_cast<char16_t>(u'a' + n % 26);
@@ -170,7 +169,7 @@ struct PoolCase {
     int overflowAt; // position in the overflow line; -1 when there is none
 };
 
-TEST_F(Tokenizer, TokenizerReportsAPoolOverflow) {
+TEST_F(CommandTokenizer, TokenizerReportsAPoolOverflow) {
     const std::u16string w8189(8189, u'q');
     const std::u16string w8190(8190, u'q');
     const std::u16string w8191(8191, u'q');
@@ -203,11 +202,9 @@ TEST_F(Tokenizer, TokenizerReportsAPoolOverflow) {
     }
 }
 
-TEST_F(Tokenizer, TokenizerOverflowAfterThe1024thWordIsStillReported) {
+TEST_F(CommandTokenizer, TokenizerOverflowAfterThe1024thWordIsStillReported) {
     // 1024 words of 7 characters fill the pool up to its last position.
-    std::u16string text;
-    for (int n = 0; n < 1024; ++n)
-        text += u"abcdefg ";
+    std::u16string text = Repeated(u"abcdefg ", 1024);
     ASSERT_EQ(TokenizeArguments(text.c_str()), 1024);
     EXPECT_EQ(HostStderr(), u"");
     text += u"h";
@@ -216,7 +213,7 @@ TEST_F(Tokenizer, TokenizerOverflowAfterThe1024thWordIsStillReported) {
     EXPECT_EQ(HostStderr(), OverflowLine(8192));
 }
 
-TEST_F(Tokenizer, TokenizerOverflowLineCarriesTheBatchPosition) {
+TEST_F(CommandTokenizer, TokenizerOverflowLineCarriesTheBatchPosition) {
     HostSetVariable(u"_batch", u"1");
     HostSetVariable(u"_batchname", u"C:\\run%d.btm");
     HostSetVariable(u"_batchline", u"4");
@@ -232,10 +229,8 @@ struct LongTextCase {
     int32_t result;
 };
 
-TEST_F(Tokenizer, TokenizerStaysInsideThePoolForHugeTexts) {
-    std::u16string spaced;
-    while (spaced.size() < 100000)
-        spaced += u"ab ";
+TEST_F(CommandTokenizer, TokenizerStaysInsideThePoolForHugeTexts) {
+    std::u16string spaced = Repeated(u"ab ", 33334);
     spaced.resize(100000);
     const LongTextCase cases[] = {
         {"one word", std::u16string(100000, u'x'), -1},

@@ -17,8 +17,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using Allocation = World;
+using PluginAllocation = World;
 
 bool countingNew = false;
 size_t newCalls = 0;
@@ -60,7 +59,7 @@ template <typename Call> Allocations Count(Call call) {
 
 // Every key code and, on hosts that report them, every key name of the active table that is
 // neither Enter nor the hotkey, on a line whose arguments are saved.
-TEST_F(Allocation, NoKeyButEnterAllocates) {
+TEST_F(PluginAllocation, NoKeyButEnterAllocates) {
     for (bool extended : {false, true}) {
         SCOPED_TRACE(extended ? "extended table" : "legacy table");
         ResetWorld();
@@ -105,7 +104,7 @@ struct KeyCase {
     size_t bytes; // SavedArgs: its characters and the terminator, two bytes each
 };
 
-TEST_F(Allocation, OnlyEnterWithArgumentsAllocatesOneBlock) {
+TEST_F(PluginAllocation, OnlyEnterWithArgumentsAllocatesOneBlock) {
     const KeyCase cases[] = {
         {"hotkey, nothing saved", false, 0, nullptr, 0x1003D, nullptr, u"x", 0, 0},
         {"hotkey, nothing saved, overwrite", false, 1, nullptr, 0x1003D, nullptr, u"x", 0, 0},
@@ -141,10 +140,8 @@ struct CommandCase {
     bool standInsAllocate; // the registry stand-in: only the plug-in's heap is checked
 };
 
-TEST_F(Allocation, NoFormOfTheCommandAllocates) {
-    std::u16string overflow;
-    while (overflow.size() < 9000)
-        overflow += u"abcdefgh ";
+TEST_F(PluginAllocation, NoFormOfTheCommandAllocates) {
+    const std::u16string overflow = Repeated(u"abcdefgh ", 1000);
     const CommandCase cases[] = {
         {u"", false},      {u"/?", false},
         {u"/??", false},   {u"/L", false},

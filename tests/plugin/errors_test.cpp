@@ -7,8 +7,7 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using ErrorLines = World;
+using CommandErrors = World;
 
 struct PrefixCase {
     const char* what;
@@ -18,7 +17,7 @@ struct PrefixCase {
     std::u16string prefix;
 };
 
-TEST_F(ErrorLines, ErrorPrefixNamesThePluginAndTheBatchPosition) {
+TEST_F(CommandErrors, ErrorPrefixNamesThePluginAndTheBatchPosition) {
     const PrefixCase cases[] = {
         {"prompt", u"0", u"C:\\a.btm", u"3", u"Torvane plugin: "},
         {"prompt, leading zero", u"05", u"C:\\a.btm", u"3", u"Torvane plugin: "},
@@ -59,7 +58,7 @@ struct SystemTextCase {
     std::u16string text;
 };
 
-TEST_F(ErrorLines, SystemErrorTextsAreOneTrimmedLine) {
+TEST_F(CommandErrors, SystemErrorTextsAreOneTrimmedLine) {
     const SystemTextCase cases[] = {
         {5, u"Access is denied."},
         {2, u"The system cannot find the file specified."},
@@ -89,7 +88,7 @@ struct TrimCase {
     std::u16string text;   // what the command shows
 };
 
-TEST_F(ErrorLines, SystemErrorTextTrimsOnlyTrailingBlanks) {
+TEST_F(CommandErrors, SystemErrorTextTrimsOnlyTrailingBlanks) {
     const TrimCase cases[] = {
         {u"Access is denied. \r\n", u"Access is denied."},
         {u"Two\r\nlines.\r\n", u"Two\r\nlines."},
@@ -107,7 +106,7 @@ TEST_F(ErrorLines, SystemErrorTextTrimsOnlyTrailingBlanks) {
     }
 }
 
-TEST_F(ErrorLines, SystemErrorTextStaysInsideTheBuffer) {
+TEST_F(CommandErrors, SystemErrorTextStaysInsideTheBuffer) {
     StandInSetSystemErrorText(5, std::u16string(3000, u'x'));
     char16_t buffer[kErrorTextSize + 8];
     for (char16_t& ch : buffer)

@@ -7,19 +7,14 @@
 
 namespace {
 
-// Every test starts from a fresh library and fresh stand-ins.
-using Lifecycle = World;
-
-void StoreHotkey(RegistryKey root, uint32_t hotkey) {
-    StandInRegistrySetDword(root, SettingsKeyPath, u"Hotkey", hotkey);
-}
+using PluginLifecycle = World;
 
 struct ProbeCase {
     const char16_t* version; // null: the host does not know %_4ver
     int32_t hostVersion;
 };
 
-TEST_F(Lifecycle, ProbeReadsTheHostsMajorVersion) {
+TEST_F(PluginLifecycle, ProbeReadsTheHostsMajorVersion) {
     // Leading zeros up to the last character the host's expansion buffer holds.
     const std::u16string filled = std::u16string(kExpandBufferSize - 3, u'0') + u"24";
     const ProbeCase cases[] = {
@@ -62,7 +57,7 @@ TEST_F(Lifecycle, ProbeReadsTheHostsMajorVersion) {
 }
 
 // A second start reads the version again: nothing of the first start's finding is kept.
-TEST_F(Lifecycle, ASecondStartProbesAgain) {
+TEST_F(PluginLifecycle, ASecondStartProbesAgain) {
     const ProbeCase starts[] = {{u"24", 24}, {u"4294967296", 0}, {u"30", 30}, {u"v24", 0}};
     for (const auto& c : starts) {
         SCOPED_TRACE("_4ver: " + ToUtf8(c.version));
@@ -80,7 +75,7 @@ struct BannerCase {
     bool shown;
 };
 
-TEST_F(Lifecycle, BannerOnlyWhenTheFlagsExpandToExactly00) {
+TEST_F(PluginLifecycle, BannerOnlyWhenTheFlagsExpandToExactly00) {
     const BannerCase cases[] = {{u"0", u"0", nullptr, true},     {u"0", u"0", u"", true},
                                 {u"1", u"0", nullptr, false},    {u"0", u"1", nullptr, false},
                                 {u"0", u"0", u"1", false},       {u"0", u"0", u"x", false},
@@ -114,7 +109,7 @@ struct StartCase {
     const char* rootsOpened;
 };
 
-TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
+TEST_F(PluginLifecycle, StartUpLoadsUserKeyThenMachineKey) {
     const StartCase cases[] = {
         {u"23", 0, 0, 0, 0x1003D, u"F3", "CM"},
         {u"23", 0x11, 0, 0x1003E, 0x11, u"Ctrl-Q", "C"},
@@ -133,8 +128,10 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
                      << std::hex << c.machineHotkey);
         ResetWorld();
         HostSetVariable(u"_4ver", c.version);
-        if (c.userHotkey != 0) StoreHotkey(kRootCurrentUser, c.userHotkey);
-        if (c.machineHotkey != 0) StoreHotkey(kRootLocalMachine, c.machineHotkey);
+        if (c.userHotkey != 0)
+            StandInRegistrySetDword(kRootCurrentUser, SettingsKeyPath, u"Hotkey", c.userHotkey);
+        if (c.machineHotkey != 0)
+            StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Hotkey", c.machineHotkey);
         StandInRegistryFailOpen(kRootCurrentUser, c.userOpenFailure);
         EXPECT_EQ(InitializePlugin(), 0);
         EXPECT_EQ(Settings.hotkey, c.hotkey);
@@ -151,7 +148,7 @@ TEST_F(Lifecycle, StartUpLoadsUserKeyThenMachineKey) {
     }
 }
 
-TEST_F(Lifecycle, StartUpResetsToDefaultsBeforeLoading) {
+TEST_F(PluginLifecycle, StartUpResetsToDefaultsBeforeLoading) {
     Settings = kEverySettingChanged;
     StandInRegistrySetDword(kRootLocalMachine, SettingsKeyPath, u"Overwrite", 1); // no hotkey
     InitializePlugin();
@@ -163,7 +160,7 @@ TEST_F(Lifecycle, StartUpResetsToDefaultsBeforeLoading) {
     EXPECT_EQ(Settings.traceMessages, 0);
 }
 
-TEST_F(Lifecycle, PluginInfoIsOneRecordFilledOnEveryCall) {
+TEST_F(PluginLifecycle, PluginInfoIsOneRecordFilledOnEveryCall) {
     PluginInfoRecord* first = GetPluginInfo();
     first->name = u"scribbled";
     first->build = 99;
@@ -186,7 +183,7 @@ TEST_F(Lifecycle, PluginInfoIsOneRecordFilledOnEveryCall) {
     EXPECT_TRUE(StandInRegistryCalls().empty()) << "no host or registry call before start-up";
 }
 
-TEST_F(Lifecycle, ShutdownWithoutCapturedArgs) {
+TEST_F(PluginLifecycle, ShutdownWithoutCapturedArgs) {
     EXPECT_EQ(ShutdownPlugin(), 0);
     EXPECT_EQ(SavedArgs, nullptr);
     InitializePlugin();
@@ -196,6 +193,13 @@ TEST_F(Lifecycle, ShutdownWithoutCapturedArgs) {
     EXPECT_EQ(SavedArgs, nullptr);
     EXPECT_EQ(ShutdownPlugin(), 0);
     EXPECT_EQ(Settings.hotkey, 0x1003D) << "shut-down leaves the settings";
+}
+
+TEST_F(PluginLifecycle, ShutdownReleasesSavedArgs) {
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    Enter(u"copy a b");
+    EXPECT_EQ(ShutdownPlugin(), 0);
+    EXPECT_EQ(SavedArgs, nullptr);
 }
 
 } // namespace
