@@ -115,6 +115,10 @@ class Wine:
         self.stop()
         remove(self.prefix)
         status, output = run([self.wine, "wineboot", "--init"], 600, env=self.env)
+        # wineboot returns before the prefix's set-up has ended (setupapi, a second wineboot):
+        # the registry is saved once the server has nothing left to run, not cut off.
+        if status == 0:
+            run(["wineserver", "-w"], 120, env=self.env)
         self.stop()
         if status != 0:
             sys.exit("scripts/mutate: cannot make the Wine prefix\n" + output)
