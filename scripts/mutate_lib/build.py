@@ -149,8 +149,9 @@ class Build:
 
 # The unit test programs that link what src/ builds, one per folder of tests/, the plug-in's own
 # first: a mutant is most often killed there.
-UNIT_TESTS = ["torvane_plugin_tests", "torvane_standins_tests", "torvane_console_tests",
-              "torvane_readme_tests"]
+UNIT_TESTS = ["torvane_plugin_tests", "torvane_standins_tests", "torvane_console_terminal_tests",
+              "torvane_console_session_tests", "torvane_console_drivers_tests",
+              "torvane_console_options_tests", "torvane_readme_tests"]
 
 
 def stage_builds(work):

@@ -1,36 +1,11 @@
 // The console's input reader over a pipe: what is typed arrives in parts, some after a pause, and
-// the input ends or cannot be read; the pager of long output reads from it too.
-#include <gtest/gtest.h>
-
+// the input ends or cannot be read.
 #include <fcntl.h>
-#include <unistd.h>
 
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "console/session/host_keys.h"
-#include "console/terminal/help_box.h"
 #include "console/terminal/reader.h"
+#include "tests/console/terminal/typed_input.h"
 
 namespace {
-
-std::string Describe(const KeyReader& reader, InputEvent event, const DecodedInput& item) {
-    if (event == InputEvent::kEnded) return "end";
-    if (event == InputEvent::kInvalid) return "invalid: " + reader.problem;
-    if (item.kind == InputKind::kText) return std::string(1, static_cast<char>(item.text));
-    if (item.kind == InputKind::kKey) {
-        char16_t name[48];
-        ConsoleKeyName(item.key, item.modifiers, name, 48);
-        return std::string(name, name + std::char_traits<char16_t>::length(name));
-    }
-    if (item.kind == InputKind::kPasteBegin) return "paste begin";
-    if (item.kind == InputKind::kPasteEnd) return "paste end";
-    return item.kind == InputKind::kIgnored ? "ignored" : "other";
-}
-
-// Well past the reader's wait for the rest of a sequence: a pause in the typing.
-constexpr int kPauseMs = 150;
 
 // Input that arrives in parts.
 struct Part {
@@ -38,38 +13,6 @@ struct Part {
     int items;          // read after it comes (after the last part: all up to the end)
     bool pause = false; // it comes a pause after the reader began waiting for it
 };
-
-void Write(int fd, const std::string& bytes) {
-    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-}
-
-// Writes each part a pause after the one before, as someone typing while the reader waits; then
-// closes fd if asked.
-std::thread TypeLater(int fd, const std::vector<std::string>& parts, bool closeAfter) {
-    return std::thread([=] {
-        for (const std::string& bytes : parts) {
-            usleep(kPauseMs * 1000);
-            Write(fd, bytes);
-        }
-        if (closeAfter) close(fd);
-    });
-}
-
-KeyReader PipeReader(int fds[2]) {
-    EXPECT_EQ(pipe(fds), 0);
-    fcntl(fds[1], F_SETPIPE_SZ, 1 << 18); // room for a part longer than the reader's buffer
-    return ReaderOf(fds[0], false);
-}
-
-// Reads count items, or all up to the end when count is negative.
-void ReadItems(KeyReader* reader, int count, std::vector<std::string>* items) {
-    for (int n = 0; count < 0 || n < count; ++n) {
-        DecodedInput item{};
-        InputEvent event = ReadNext(reader, &item, false);
-        items->push_back(Describe(*reader, event, item));
-        if (event != InputEvent::kItem) return;
-    }
-}
 
 // Types each part and then reads as many items as it is given; after the last part the items are
 // read up to the end.
@@ -93,7 +36,7 @@ std::vector<std::string> Read(const std::vector<Part>& parts) {
     return items;
 }
 
-TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
+TEST(ConsoleTerminalReader, PartsEndsAndDroppedSequences) {
     const std::string longSequence = "\x1b[" + std::string(300, '1');
     struct Case {
         std::vector<Part> parts;
@@ -123,6 +66,7 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         // A pause ends it: what is typed after the pause is kept, with or without a byte that may
         // have begun a terminator before it.
         {{{longSequence, 1}, {"x\r", 0, true}}, {"ignored", "x", "Enter", "end"}},
+        {{{longSequence, 1}, {"23;5A", 0, true}}, {"ignored", "2", "3", ";", "5", "A", "end"}},
         {{{"\x1b]" + std::string(300, 'a'), 1}, {"ls\r", 0, true}},
          {"ignored", "l", "s", "Enter", "end"}},
         {{{"\x1b]" + std::string(300, 'a') + "\x1b", 1}, {"\\", 0, true}},
@@ -136,46 +80,7 @@ TEST(ConsoleInput, PartsEndsAndDroppedSequences) {
         EXPECT_EQ(Read(c.parts), c.items) << c.parts[0].bytes.substr(0, 8);
 }
 
-// The pager takes single pager keys; a paste and text typed ahead end its wait and stay for the
-// edit line. ahead is there when the page fills; each part of later comes a pause after the last.
-TEST(ConsoleInput, ThePagerTakesItsKeysAndLeavesTypedAheadText) {
-    struct Case {
-        std::string ahead;
-        std::vector<std::string> later;
-        More answer;
-        std::vector<std::string> left; // the items the edit line reads afterwards
-    };
-    const Case cases[] = {
-        {"", {"\x1b"}, More::kStop, {}},
-        {"", {"x", "\x1b[A", "\r"}, More::kLine, {}}, // other single keys do nothing
-        {"", {" q"}, More::kPage, {"q"}},             // pager keys at once are each the pager's
-        {"\r\r", {}, More::kLine, {"Enter"}},         // and so are those typed ahead
-        {"\x1b[?1;2c ", {}, More::kPage, {}},         // a reply is no key
-        {"dir\r", {}, More::kRest, {"d", "i", "r", "Enter"}},
-        {"x", {}, More::kRest, {"x"}},
-        {"", {"ls\r"}, More::kRest, {"l", "s", "Enter"}},
-        {"", {"\x1b[200~\r\x1b[201~"}, More::kRest, {"paste begin", "Enter", "paste end"}},
-        {"", {"\x1b[201~"}, More::kRest, {"paste end"}}, // the end of a paste begun before
-    };
-    for (const auto& c : cases) {
-        int fds[2];
-        KeyReader reader = PipeReader(fds);
-        Write(fds[1], c.ahead);
-        std::thread later = TypeLater(fds[1], c.later, true);
-        bool left = false;
-        HelpBoxTerminal terminal{nullptr, &reader, [] {}, [&] { left = true; }};
-        EXPECT_EQ(WaitForMore(terminal), c.answer) << c.ahead << " " << c.later.size();
-        later.join();
-        std::vector<std::string> items;
-        ReadItems(&reader, -1, &items);
-        items.pop_back(); // the end
-        EXPECT_EQ(items, c.left) << c.ahead << " " << c.later.size();
-        EXPECT_FALSE(left);
-        close(fds[0]);
-    }
-}
-
-TEST(ConsoleInput, AnInputThatIsNotOpenEndsTheReading) {
+TEST(ConsoleTerminalReader, AnInputThatIsNotOpenEndsTheReading) {
     int fd = open("/dev/null", O_RDONLY);
     close(fd);
     KeyReader reader = ReaderOf(fd, false);

@@ -17,7 +17,7 @@
 
 namespace {
 
-TEST(ConsoleWineWaits, EveryWaitOnTheBridgeEnds) {
+TEST(ConsoleDriversWineDriver, EveryWaitOnTheBridgeEnds) {
     struct Case {
         const char* script;    // what the fake Wine does with the requests
         bool interrupt;        // the user interrupts the start, or the call once it has started

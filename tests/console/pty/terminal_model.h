@@ -1,20 +1,37 @@
-#include "screen.h"
+// A small model of a terminal for the pseudo-terminal tests: it keeps the rows that the console's
+// output leaves on a screen of a given size, the cursor, and what scrolled off the top.
+#pragma once
 
-#include <cstdlib>
+#include <cstddef>
+#include <string>
+#include <vector>
 
 #include "standins/utf8.h"
 
-namespace {
+struct TerminalModel {
+    size_t rows;
+    size_t columns;
+    std::vector<std::u32string> cells; // one string of `columns` characters per row
+    std::vector<bool> wrapped;         // the row went on into the next when it filled up
+    std::vector<std::string> scrolledOff;
+    size_t row = 0;
+    size_t column = 0;
+    bool pendingWrap = false;
+    int bells = 0;
+    std::string pending; // an escape sequence or UTF-8 character not yet complete
+};
+
+namespace terminal_model {
 
 // Wide characters of the ranges the tests type take two cells; everything else one.
-size_t Width(char32_t ch) {
+inline size_t Width(char32_t ch) {
     return (ch >= 0x1100 && ch <= 0x115F) || (ch >= 0x2E80 && ch <= 0xA4CF) ||
                    (ch >= 0xAC00 && ch <= 0xD7A3) || (ch >= 0xFF00 && ch <= 0xFF60)
                ? 2
                : 1;
 }
 
-std::string Utf8(const std::u32string& text) {
+inline std::string Utf8(const std::u32string& text) {
     std::string out;
     for (char32_t ch : text)
         if (ch != 0) AppendUtf8(&out, ch); // 0: the right half of a wide character
@@ -22,7 +39,7 @@ std::string Utf8(const std::u32string& text) {
     return end == std::string::npos ? std::string() : out.substr(0, end + 1);
 }
 
-void LineFeed(Screen* s) {
+inline void LineFeed(TerminalModel* s) {
     if (s->row + 1 < s->rows) {
         ++s->row;
         return;
@@ -34,7 +51,7 @@ void LineFeed(Screen* s) {
     s->wrapped.push_back(false);
 }
 
-void Put(Screen* s, char32_t ch) {
+inline void Put(TerminalModel* s, char32_t ch) {
     size_t w = Width(ch);
     if (s->pendingWrap || s->column + w > s->columns) {
         s->wrapped[s->row] = true;
@@ -52,7 +69,7 @@ void Put(Screen* s, char32_t ch) {
 }
 
 // Numbers of a control sequence's parameters; missing ones are 0.
-std::vector<int> Parameters(const std::string& body) {
+inline std::vector<int> Parameters(const std::string& body) {
     std::vector<int> out(1, 0);
     for (char c : body) {
         if (c >= '0' && c <= '9')
@@ -64,13 +81,13 @@ std::vector<int> Parameters(const std::string& body) {
 }
 
 // Clears cells of a row up to its end, which also ends the row.
-void ClearCells(Screen* s, size_t row, size_t from) {
+inline void ClearCells(TerminalModel* s, size_t row, size_t from) {
     for (size_t c = from; c < s->columns; ++c)
         s->cells[row][c] = U' ';
     s->wrapped[row] = false;
 }
 
-void ControlSequence(Screen* s, const std::string& body, char final) {
+inline void ControlSequence(TerminalModel* s, const std::string& body, char final) {
     if (!body.empty() && (body[0] == '?' || body[0] == '>')) return; // modes
     std::vector<int> p = Parameters(body);
     size_t n = p[0] > 0 ? static_cast<size_t>(p[0]) : 1;
@@ -113,10 +130,10 @@ void ControlSequence(Screen* s, const std::string& body, char final) {
     }
 }
 
-} // namespace
+} // namespace terminal_model
 
-Screen NewScreen(size_t rows, size_t columns) {
-    Screen s;
+inline TerminalModel NewTerminalModel(size_t rows, size_t columns) {
+    TerminalModel s;
     s.rows = rows;
     s.columns = columns;
     s.cells.assign(rows, std::u32string(columns, U' '));
@@ -124,7 +141,9 @@ Screen NewScreen(size_t rows, size_t columns) {
     return s;
 }
 
-void Resize(Screen* s, size_t rows, size_t columns) {
+// The terminal got a new size; its rows are rewrapped as a terminal that rewraps them does: the
+// rows a line filled and went on from are joined, and every line is broken again at the new width.
+inline void Resize(TerminalModel* s, size_t rows, size_t columns) {
     // The lines, each the rows it filled joined, and the cursor's line and place in it.
     std::vector<std::u32string> lines;
     size_t cursorLine = 0;
@@ -145,7 +164,7 @@ void Resize(Screen* s, size_t rows, size_t columns) {
         lines.pop_back();
     if (lines[cursorLine].size() < cursorAt) lines[cursorLine].resize(cursorAt, U' ');
 
-    Screen out = NewScreen(rows, columns);
+    TerminalModel out = NewTerminalModel(rows, columns);
     out.scrolledOff = s->scrolledOff;
     out.bells = s->bells;
     std::vector<std::u32string> cells;
@@ -169,7 +188,7 @@ void Resize(Screen* s, size_t rows, size_t columns) {
     // Rows above the cursor go off the top when the rest no longer fits.
     size_t drop = cursorRow + 1 > rows ? cursorRow + 1 - rows : 0;
     for (size_t r = 0; r < drop; ++r)
-        out.scrolledOff.push_back(Utf8(cells[r]));
+        out.scrolledOff.push_back(terminal_model::Utf8(cells[r]));
     for (size_t r = 0; r < rows && drop + r < cells.size(); ++r) {
         out.cells[r] = cells[drop + r];
         out.wrapped[r] = wrapped[drop + r];
@@ -180,7 +199,8 @@ void Resize(Screen* s, size_t rows, size_t columns) {
     *s = out;
 }
 
-void Feed(Screen* s, const std::string& bytes) {
+// Feeds bytes the program wrote.
+inline void Feed(TerminalModel* s, const std::string& bytes) {
     std::string data = s->pending + bytes;
     s->pending.clear();
     size_t i = 0;
@@ -197,14 +217,14 @@ void Feed(Screen* s, const std::string& bytes) {
                                        static_cast<unsigned char>(data[j]) > 0x7E))
                 ++j;
             if (j >= data.size()) break;
-            ControlSequence(s, data.substr(i + 2, j - i - 2), data[j]);
+            terminal_model::ControlSequence(s, data.substr(i + 2, j - i - 2), data[j]);
             i = j + 1;
         } else if (b == '\r') {
             s->column = 0;
             s->pendingWrap = false;
             ++i;
         } else if (b == '\n') {
-            LineFeed(s);
+            terminal_model::LineFeed(s);
             s->pendingWrap = false;
             ++i;
         } else if (b == '\b') {
@@ -226,18 +246,20 @@ void Feed(Screen* s, const std::string& bytes) {
             char32_t ch = need == 1 ? b : b & (0x7F >> need);
             for (size_t k = 1; k < need; ++k)
                 ch = (ch << 6) | (static_cast<unsigned char>(data[i + k]) & 0x3F);
-            Put(s, ch);
+            terminal_model::Put(s, ch);
             i += need;
         }
     }
     s->pending = data.substr(i);
 }
 
-std::string RowText(const Screen& s, size_t row) {
-    return row < s.rows ? Utf8(s.cells[row]) : "";
+// A row without its trailing blanks, as UTF-8.
+inline std::string RowText(const TerminalModel& s, size_t row) {
+    return row < s.rows ? terminal_model::Utf8(s.cells[row]) : "";
 }
 
-std::string AllText(const Screen& s) {
+// Everything that scrolled off and every row of the screen, one line each.
+inline std::string AllText(const TerminalModel& s) {
     std::string out;
     for (const auto& line : s.scrolledOff)
         out += line + "\n";

@@ -1,298 +1,15 @@
-// The Torvane console in a pseudo-terminal: keys typed as a terminal sends them, the screen
-// checked as a terminal shows it, and the terminal's settings checked after every way out.
-#include <errno.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
+// The Torvane console as a process: in a pseudo-terminal for what needs a real one (signals, the
+// terminal's modes, resizes, the bridge under Wine), or with its input on a pipe.
 #include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "plugin/version.h"
-#include "screen.h"
+#include "tests/console/pty/pty_run.h"
 
 namespace {
-
-constexpr auto kPatience = std::chrono::seconds(20);
-// Wine makes its prefix on the first run, which takes a while.
-constexpr auto kWinePatience = std::chrono::seconds(240);
-// How long output may still arrive after the console ended.
-constexpr auto kDrainBound = std::chrono::seconds(10);
-
-// One run of torvane-console on a pseudo-terminal of the given size.
-struct ConsoleRun {
-    pid_t pid = -1;
-    int master = -1;
-    Screen screen;
-    int status = 0;
-    bool exited = false;
-};
-
-std::string TestDirectory(const std::string& name) {
-    std::string dir = std::string(TORVANE_CONSOLE_TEST_DIR) + "/" + name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-// As a job-control shell runs a job: the console in a process group of its own, in the
-// terminal's foreground, under a parent that waits for it and ends with its status. (Stop signals
-// do not stop the group of a session's leader, which the console is otherwise.)
-void BecomeAJob() {
-    pid_t job = fork();
-    if (job > 0) {
-        int status = 0;
-        while (waitpid(job, &status, 0) < 0 && errno == EINTR) {
-        }
-        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
-    }
-    setpgid(0, 0);
-    signal(SIGTTOU, SIG_IGN); // a group in the background may take the terminal so
-    tcsetpgrp(STDIN_FILENO, getpid());
-    signal(SIGTTOU, SIG_DFL);
-}
-
-// fileSizeLimit: the largest file the console may write, in bytes (ulimit -f); asJob: run as a
-// job-control shell runs a job.
-ConsoleRun Start(const std::vector<std::string>& arguments, const std::string& configHome,
-                 size_t rows = 24, size_t columns = 80, rlim_t fileSizeLimit = RLIM_INFINITY,
-                 bool asJob = false) {
-    ConsoleRun run;
-    run.screen = NewScreen(rows, columns);
-    winsize size{};
-    size.ws_row = static_cast<unsigned short>(rows);
-    size.ws_col = static_cast<unsigned short>(columns);
-    run.pid = forkpty(&run.master, nullptr, nullptr, &size);
-    if (run.pid > 0) fcntl(run.master, F_SETFL, fcntl(run.master, F_GETFL) | O_NONBLOCK);
-    if (run.pid == 0) {
-        if (asJob) BecomeAJob();
-        rlimit limit{fileSizeLimit, fileSizeLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        setenv("TERM", "xterm", 1);
-        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-        std::vector<char*> argv;
-        std::string program = TORVANE_CONSOLE_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = arguments;
-        for (auto& a : copies)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return run;
-}
-
-// Reads what the console wrote within waitMs: the number of bytes, 0 when nothing came, -1 once
-// the console has closed the terminal.
-ssize_t Pump(ConsoleRun* run, int waitMs) {
-    pollfd entry{run->master, POLLIN, 0};
-    if (poll(&entry, 1, waitMs) <= 0) return 0;
-    char buffer[65536];
-    ssize_t n = read(run->master, buffer, sizeof buffer);
-    if (n < 0 && errno == EAGAIN) return 0;
-    if (n <= 0) return -1;
-    Feed(&run->screen, std::string(buffer, static_cast<size_t>(n)));
-    return n;
-}
-
-// Reads until the console has been quiet for a while: it has dealt with every key typed.
-void Settle(ConsoleRun* run) {
-    auto until = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < until && Pump(run, 200) > 0) {
-    }
-}
-
-// Waits until done holds for the screen; false after the patience ran out.
-bool WaitFor(ConsoleRun* run, const std::function<bool(const Screen&)>& done,
-             std::chrono::seconds patience = kPatience) {
-    auto until = std::chrono::steady_clock::now() + patience;
-    while (std::chrono::steady_clock::now() < until) {
-        if (done(run->screen)) return true;
-        if (Pump(run, 50) < 0) return done(run->screen);
-    }
-    return done(run->screen);
-}
-
-std::string CursorRow(const Screen& s) {
-    return RowText(s, s.row);
-}
-
-bool Shows(ConsoleRun* run, const std::string& text) {
-    return WaitFor(run,
-                   [&](const Screen& s) { return AllText(s).find(text) != std::string::npos; });
-}
-
-bool RowIs(ConsoleRun* run, const std::string& text) {
-    return WaitFor(run, [&](const Screen& s) { return CursorRow(s) == text; });
-}
-
-void Type(ConsoleRun* run, const std::string& keys) {
-    size_t done = 0;
-    while (done < keys.size()) {
-        ssize_t n = write(run->master, keys.data() + done, keys.size() - done);
-        if (n > 0)
-            done += static_cast<size_t>(n);
-        else
-            Pump(run, 10); // the console is busy: let it write
-        Pump(run, 0);
-    }
-    Settle(run);
-}
-
-// Reads the rest of what the console wrote before it ended. The terminal hands output on a little
-// later than it was written, so a console that has ended can still have output on the way: it is
-// all read once reading reports the terminal closed. A process the console started may still hold
-// the terminal open, hence the bound.
-void Drain(ConsoleRun* run) {
-    auto until = std::chrono::steady_clock::now() + kDrainBound;
-    while (std::chrono::steady_clock::now() < until && Pump(run, 50) >= 0) {
-    }
-}
-
-// Waits for the console to end and reads all it wrote; the terminal's settings can still be read
-// from the master.
-bool Ended(ConsoleRun* run, std::chrono::seconds patience = kPatience) {
-    auto until = std::chrono::steady_clock::now() + patience;
-    while (std::chrono::steady_clock::now() < until) {
-        Pump(run, 20);
-        if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
-            run->exited = true;
-            Drain(run);
-            return true;
-        }
-    }
-    return false;
-}
-
-// True when the terminal is back in its usual line mode.
-bool Restored(const ConsoleRun& run) {
-    termios settings{};
-    if (tcgetattr(run.master, &settings) != 0) return false;
-    return (settings.c_lflag & ICANON) && (settings.c_lflag & ECHO) && (settings.c_lflag & ISIG) &&
-           (settings.c_iflag & ICRNL);
-}
-
-void Finish(ConsoleRun* run) {
-    if (!run->exited && run->pid > 0) {
-        kill(run->pid, SIGKILL);
-        waitpid(run->pid, &run->status, 0);
-    }
-    if (run->master >= 0) close(run->master);
-}
-
-// Gives the terminal a new size: the screen rewraps its rows, then the console hears of it.
-void ResizeTo(ConsoleRun* run, size_t rows, size_t columns) {
-    Settle(run);
-    Resize(&run->screen, rows, columns);
-    winsize size{};
-    size.ws_row = static_cast<unsigned short>(rows);
-    size.ws_col = static_cast<unsigned short>(columns);
-    ioctl(run->master, TIOCSWINSZ, &size);
-    Settle(run);
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
-// What a run of the console without a terminal wrote, and how it ended.
-struct PipedRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(int fd) {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<size_t>(n));
-    return text;
-}
-
-// Runs the console with input on standard input (closed instead when input is null).
-PipedRun RunPiped(const std::vector<std::string>& arguments, const std::string& configHome,
-                  const char* input) {
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (input != nullptr)
-            dup2(in[0], STDIN_FILENO);
-        else
-            close(STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        dup2(err[1], STDERR_FILENO);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-            close(fd);
-        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-        std::vector<std::string> copies = arguments;
-        std::vector<char*> argv;
-        std::string program = TORVANE_CONSOLE_PATH;
-        argv.push_back(program.data());
-        for (auto& a : copies)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    if (input != nullptr) {
-        ssize_t written = write(in[1], input, std::strlen(input));
-        (void)written;
-    }
-    close(in[1]);
-    PipedRun run;
-    run.out = ReadAll(out[0]);
-    run.err = ReadAll(err[0]);
-    close(out[0]);
-    close(err[0]);
-    waitpid(pid, &run.status, 0);
-    return run;
-}
-
-struct Step {
-    std::string keys;
-    std::string shows; // text that must appear on the screen ("" for none)
-    std::string row;   // the cursor's row afterwards
-};
-
-void Play(ConsoleRun* run, const std::vector<Step>& steps) {
-    for (const auto& step : steps) {
-        Type(run, step.keys);
-        if (!step.shows.empty()) {
-            EXPECT_TRUE(Shows(run, step.shows)) << "after " << step.keys << "\n"
-                                                << AllText(run->screen);
-        }
-        EXPECT_TRUE(RowIs(run, step.row))
-            << "after " << step.keys << ": row is \"" << CursorRow(run->screen) << "\"\n"
-            << AllText(run->screen);
-    }
-}
 
 TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     std::string dir = TestDirectory("first-minute");
@@ -304,12 +21,12 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     Play(&run, {
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
                    {"notepad", "", "> notepad"},
-                   {"\x1bOR", "", "> notepad a.txt b.txt"},    // F3
-                   {"\x1b[1;6R", "", "> notepad a.txt b.txt"}, // Ctrl-Shift-F3: not the hotkey
-                   {"\x1b[D\x1b[D\x1b[3~", "", "> notepad a.txt b.tt"}, // Left, Left, Delete
-                   {"\x1b", "", ">"},                                   // Esc
-                   {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"},            // unknown sequences ignored
-                   {"\x7f\x7f\x7f", "", ">"},
+                   {"<f3>", "", "> notepad a.txt b.txt"},
+                   {"<c-s-f3>", "", "> notepad a.txt b.txt"}, // not the hotkey
+                   {"<left><left><del>", "", "> notepad a.txt b.tt"},
+                   {"<esc>", "", ">"},
+                   {"ab\x1b[99~\x1b[<0;3;3Mc", "", "> abc"}, // unknown sequences ignored
+                   {"<bs><bs><bs>", "", ">"},
                    // The list is paged: Space shows its second page, with Ctrl-Q; q ends it.
                    {"torvane /l\r", "F12", "-- More: Space next page, Enter next line, q stop --"},
                    {" q", "Ctrl-Q", ">"},
@@ -321,11 +38,7 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
                });
     EXPECT_EQ(RowText(run.screen, run.screen.row - 1), "0");
     EXPECT_EQ(run.screen.column, 2u);
-    Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0);
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "exit\r", 0);
 
     ConsoleRun again = Start({"--registry", registry}, dir);
     ASSERT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
@@ -333,14 +46,10 @@ TEST(ConsolePty, TheFirstMinuteAndTheHotkeyAfterARestart) {
     EXPECT_EQ(AllText(again.screen).find("No registry file"), std::string::npos);
     Play(&again, {
                      {"copy a.txt b.txt\r", "", ">"},
-                     {"notepad\x11", "", "> notepad a.txt b.txt"}, // Ctrl-Q
-                     {"\x1bOR", "", "> notepad a.txt b.txt"},      // F3 is an ordinary key now
+                     {"notepad<c-q>", "", "> notepad a.txt b.txt"},
+                     {"<f3>", "", "> notepad a.txt b.txt"}, // an ordinary key now
                  });
-    Type(&again, "\x03"); // Ctrl-C
-    ASSERT_TRUE(Ended(&again));
-    EXPECT_TRUE(WIFEXITED(again.status) && WEXITSTATUS(again.status) == 130);
-    EXPECT_TRUE(Restored(again));
-    Finish(&again);
+    Leave(&again, "<c-c>", 130);
 }
 
 TEST(ConsolePty, CombinedModifiersTraceLinesAndTheBell) {
@@ -348,73 +57,18 @@ TEST(ConsolePty, CombinedModifiersTraceLinesAndTheBell) {
     ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir);
     ASSERT_TRUE(Shows(&run, "hotkey is F3."));
     Play(&run, {
-                   {"x\x1bOR", "", "> x"}, // nothing saved yet: the bell
-                   {"\x1b", "", ">"},
+                   {"x<f3>", "", "> x"}, // nothing saved yet: the bell
+                   {"<esc>", "", ">"},
                    {"torvane ctrl-shift-f3 /$:y\r", "Ctrl-Shift-F3", ">"},
                    {"copy a.txt b.txt\r",
                     "\xe2\x96\xba Saving args \xe2\x80\x9c"
                     "a.txt b.txt\xe2\x80\x9d.",
                     ">"},
-                   {"copy\x1b[1;6R", "", "> copy a.txt b.txt"},
-                   {"\x1b[1;5H\x1b[1;6R", "", "> a.txt b.txt copy a.txt b.txt"},
+                   {"copy<c-s-f3>", "", "> copy a.txt b.txt"},
+                   {"<c-home><c-s-f3>", "", "> a.txt b.txt copy a.txt b.txt"},
                });
     EXPECT_GE(run.screen.bells, 1);
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    Finish(&run);
-}
-
-TEST(ConsolePty, NarrowTerminalKeepsTheCursorRight) {
-    std::string dir = TestDirectory("narrow");
-    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 12);
-    ASSERT_TRUE(Shows(&run, "F3."));
-    // "> " and 25 characters: rows "> 0123456789", "abcdefghijkl", "mno".
-    Type(&run, "0123456789abcdefghijklmno");
-    ASSERT_TRUE(RowIs(&run, "mno"));
-    EXPECT_EQ(run.screen.column, 3u);
-    struct Case {
-        std::string keys;
-        size_t rowsUp; // rows above the last row of the line
-        size_t column;
-    };
-    const Case cases[] = {
-        {"\x1b[H", 2, 2},  {"\x1b[C\x1b[C", 2, 4},
-        {"\x1b[F", 0, 3},  {"\x1b[D\x1b[D\x1b[D\x1b[D", 1, 11},
-        {"\x1b[D", 1, 10}, {"\x1b[C\x1b[C", 0, 0},
-    };
-    size_t lastRow = run.screen.row;
-    for (const auto& c : cases) {
-        Type(&run, c.keys);
-        EXPECT_TRUE(WaitFor(
-            &run,
-            [&](const Screen& s) { return s.row + c.rowsUp == lastRow && s.column == c.column; }))
-            << c.keys.substr(1) << ": cursor at " << run.screen.row << "," << run.screen.column;
-    }
-    // A line that exactly fills its rows puts the cursor at the start of the next.
-    Type(&run, "\x1b[F\x7f\x7f\x7f");
-    ASSERT_TRUE(RowIs(&run, ""));
-    EXPECT_EQ(run.screen.column, 0u);
-    EXPECT_EQ(RowText(run.screen, run.screen.row - 1), "abcdefghijkl");
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    Finish(&run);
-}
-
-TEST(ConsolePty, PastingMoreThanTheLineHoldsStopsAtItsBound) {
-    std::string dir = TestDirectory("paste");
-    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, 24, 200);
-    ASSERT_TRUE(Shows(&run, "F3."));
-    Type(&run, "\x1b[200~" + std::string(100000, 'x') + "\x1b[201~");
-    EXPECT_TRUE(WaitFor(&run, [](const Screen& s) { return s.bells >= 1; }));
-    // 65535 characters after "> ": the last row holds the remaining 137 of them.
-    EXPECT_TRUE(RowIs(&run, std::string((65535 + 2) % 200, 'x')));
-    Type(&run, "\x7fyz");
-    EXPECT_TRUE(RowIs(&run, std::string((65535 + 2) % 200 - 1, 'x') + "y"));
-    EXPECT_GE(run.screen.bells, 2);
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "<c-c>", 130);
 }
 
 TEST(ConsolePty, SignalsAndCrashesRestoreTheTerminal) {
@@ -457,9 +111,7 @@ TEST(ConsolePty, AStopGivesTheTerminalBackAndContinuingRedrawsTheLine) {
     ASSERT_TRUE(Shows(&run, "F3."));
     Type(&run, "abc");
     ASSERT_TRUE(RowIs(&run, "> abc"));
-    std::string parent = std::to_string(run.pid);
-    pid_t console = -1;
-    std::ifstream("/proc/" + parent + "/task/" + parent + "/children") >> console;
+    pid_t console = ChildOf(&run);
     ASSERT_GT(console, 0);
 
     kill(console, SIGTSTP);
@@ -478,14 +130,10 @@ TEST(ConsolePty, AStopGivesTheTerminalBackAndContinuingRedrawsTheLine) {
     kill(console, SIGCONT);
     EXPECT_TRUE(RowIs(&run, "> abc"));
     EXPECT_FALSE(Restored(run));
-    Type(&run, "d\x1b[D");
+    Type(&run, "d<left>");
     EXPECT_TRUE(RowIs(&run, "> abcd"));
     EXPECT_EQ(run.screen.column, 5u);
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "<c-c>", 130);
 }
 
 TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
@@ -499,9 +147,7 @@ TEST(ConsolePty, ACorruptRegistryFileStartsWithTheDefaultsAndSaysSoOnce) {
     EXPECT_NE(first, std::string::npos) << all;
     EXPECT_EQ(all.find("is corrupt", first + 1), std::string::npos);
     Play(&run, {{"torvane f4 /s\r", "Settings saved", ">"}});
-    Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run));
-    Finish(&run);
+    Leave(&run, "exit\r", 0);
     EXPECT_TRUE(std::filesystem::exists(registry + ".bad"));
 }
 
@@ -526,9 +172,7 @@ TEST(ConsolePty, AFailedSaveNamesTheFileAndTheCause) {
                        "> echo %_?\n2\n"),
               std::string::npos)
         << all;
-    Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run));
-    Finish(&run);
+    Leave(&run, "exit\r", 0);
 }
 
 TEST(ConsolePty, ResizingRedrawsALineOfSeveralRowsOnce) {
@@ -538,12 +182,15 @@ TEST(ConsolePty, ResizingRedrawsALineOfSeveralRowsOnce) {
     std::string line;
     for (int i = 0; i < 20; ++i)
         line += (i > 0 ? " w" : "w") + std::string(i < 10 ? "0" : "") + std::to_string(i);
-    Type(&run, line + "\x1b[D\x1b[D"); // the cursor on the second character from the end
+    Type(&run, line + "<left><left>"); // the cursor on the second character from the end
     for (size_t columns : {80, 30, 100, 25, 80}) {
         ResizeTo(&run, 24, columns);
-        const Screen& s = run.screen;
+        const TerminalModel& s = run.screen;
         std::string all = AllText(s);
-        EXPECT_EQ(Count(all, "> w00"), 1u) << columns << " columns:\n" << all;
+        size_t count = 0; // the line's start, once
+        for (size_t at = all.find("> w00"); at != std::string::npos; at = all.find("> w00", at + 1))
+            ++count;
+        EXPECT_EQ(count, 1u) << columns << " columns:\n" << all;
         // The line's rows, from its first to the last row on the screen, hold it once.
         size_t first = 0;
         while (first < s.rows && RowText(s, first).rfind("> w00", 0) != 0)
@@ -559,13 +206,15 @@ TEST(ConsolePty, ResizingRedrawsALineOfSeveralRowsOnce) {
         EXPECT_EQ(s.row, first + cursor / columns) << columns << " columns:\n" << all;
         EXPECT_EQ(s.column, cursor % columns) << columns << " columns:\n" << all;
     }
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    Finish(&run);
+    Leave(&run, "<c-c>", 130);
 }
 
 TEST(ConsolePty, TheHelpBoxFitsTheTerminalAndClosesWithEnterEscOrCtrlC) {
     std::string dir = TestDirectory("help-box");
+    std::string top = "\xe2\x94\x8c"; // the box's top border on 120 columns
+    for (int i = 0; i < 68; ++i)
+        top += "\xe2\x94\x80";
+    top += "\xe2\x94\x90";
     struct Case {
         size_t rows, columns;
         std::string shows; // in the box
@@ -573,18 +222,9 @@ TEST(ConsolePty, TheHelpBoxFitsTheTerminalAndClosesWithEnterEscOrCtrlC) {
         std::string close;
     };
     const Case cases[] = {
-        {40, 120, "TORVANE with no options displays the current settings.",
-         "\xe2\x94\x8c" +
-             [] {
-                 std::string bar;
-                 for (int i = 0; i < 68; ++i)
-                     bar += "\xe2\x94\x80";
-                 return bar;
-             }() +
-             "\xe2\x94\x90",
-         "\r"},
-        {24, 80, "Lines 1-17 of 19: Up/Down/PgUp/PgDn", "", "\x1b"},
-        {24, 40, "Lines 1-17 of 34", "", "\x1b"},
+        {40, 120, "TORVANE with no options displays the current settings.", top, "\r"},
+        {24, 80, "Lines 1-17 of 19: Up/Down/PgUp/PgDn", "", "<esc>"},
+        {24, 40, "Lines 1-17 of 34", "", "<esc>"},
     };
     for (const auto& c : cases) {
         ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir, c.rows, c.columns);
@@ -602,39 +242,14 @@ TEST(ConsolePty, TheHelpBoxFitsTheTerminalAndClosesWithEnterEscOrCtrlC) {
             }
         }
         if (c.shows.rfind("Lines", 0) == 0) {
-            Type(&run, "\x1b[B");
+            Type(&run, "<down>");
             EXPECT_TRUE(Shows(&run, "Lines 2-18 of")) << AllText(run.screen);
         }
         Type(&run, c.close);
         EXPECT_TRUE(RowIs(&run, ">")) << AllText(run.screen);
-        Type(&run, "help torvane\r\x03");
-        ASSERT_TRUE(Ended(&run));
-        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130);
-        EXPECT_TRUE(Restored(run));
-        Finish(&run);
+        Type(&run, "help torvane\r");
+        Leave(&run, "<c-c>", 130); // from the box
     }
-}
-
-TEST(ConsolePty, PastedLinesRunAndEveryPasteEnds) {
-    std::string dir = TestDirectory("paste-lines");
-    ConsoleRun run = Start({"--registry", dir + "/registry.txt"}, dir);
-    ASSERT_TRUE(Shows(&run, "F3."));
-    Play(&run, {
-                   {"\x1b[200~copy p1 p2\r\nnotepad\x1b[201~", "Not run: copy p1 p2", "> notepad"},
-                   {"\x1bOR", "", "> notepad p1 p2"},
-                   {"\x1b", "", ">"},
-                   // A sequence too long to be a key is dropped whole; a pause ends it, so
-                   // what is typed after it is kept, even what could have been its rest.
-                   {"\x1b[" + std::string(300, '1'), "", ">"},
-                   {"23;5A", "", "> 23;5A"},
-                   {"x", "", "> 23;5Ax"},
-                   {"\x1b[200~abc", "", "> 23;5Axabc"}, // the paste's end never comes
-               });
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130);
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
 }
 
 TEST(ConsolePty, OptionsThatCannotBeUsedAreNamed) {
@@ -654,13 +269,11 @@ TEST(ConsolePty, OptionsThatCannotBeUsedAreNamed) {
     };
     for (const auto& c : cases) {
         ConsoleRun run = Start(c.arguments, dir, 24, 200);
-        ASSERT_TRUE(Ended(&run)) << c.arguments[0];
-        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == c.status) << c.arguments[0];
+        Leave(&run, "", c.status);
         EXPECT_NE(AllText(run.screen).find(c.shows), std::string::npos) << AllText(run.screen);
         if (c.status == 2) {
             EXPECT_NE(AllText(run.screen).find("Usage: torvane-console"), std::string::npos);
         }
-        Finish(&run);
     }
 }
 
@@ -711,10 +324,8 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     std::string dir = TestDirectory("wine");
     setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
     ConsoleRun run = Start({"--windows"}, dir);
-    auto startedOrRefused = [](const Screen& s) {
-        std::string all = AllText(s);
-        return all.find("loaded; hotkey is") != std::string::npos ||
-               all.find("--windows:") != std::string::npos;
+    auto startedOrRefused = [](const TerminalModel& s) {
+        return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
     };
     bool started = WaitFor(&run, startedOrRefused, kWinePatience);
     std::string all = AllText(run.screen);
@@ -726,44 +337,34 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     Play(&run, {
                    {"torvane f3 /q\r", "", ">"},
                    {"copy a.txt b.txt\r", "Not run: copy a.txt b.txt", ">"},
-                   {"notepad\x1bOR", "", "> notepad a.txt b.txt"},
-                   {"\x1b", "", ">"},
+                   {"notepad<f3>", "", "> notepad a.txt b.txt"},
+                   {"<esc>", "", ">"},
                    {"torvane ctrl-shift-f3\r", "Ctrl-Shift-F3", ">"},
-                   {"y\x1b[1;6R", "", "> y ctrl-shift-f3"}, // Ctrl and Shift really held
-                   {"\x1b", "", ">"},
+                   {"y<c-s-f3>", "", "> y ctrl-shift-f3"}, // Ctrl and Shift really held
+                   {"<esc>", "", ">"},
                    {"torvane ctrl-q /s\r", "Settings saved to the registry", ">"},
-                   {"x\x11", "", "> x ctrl-q /s"},
-                   {"\x1b", "", ">"},
+                   {"x<c-q>", "", "> x ctrl-q /s"},
+                   {"<esc>", "", ">"},
                });
-    Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run, kWinePatience)) << AllText(run.screen);
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "exit\r", 0, kWinePatience);
 
     ConsoleRun again = Start({"--windows"}, dir);
     ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
     EXPECT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
         << AllText(again.screen);
     Play(&again, {{"torvane /d /s /q\r", "", ">"}, {"set noloadmsg=1\r", "", ">"}});
-    Type(&again, "exit\r");
-    ASSERT_TRUE(Ended(&again, kWinePatience));
-    EXPECT_TRUE(Restored(again));
-    Finish(&again);
+    Leave(&again, "exit\r", 0, kWinePatience);
 
     // The variables kept beside the default registry file reach the bridge before the plug-in
     // starts: no banner.
     ConsoleRun third = Start({"--windows"}, dir);
     ASSERT_TRUE(WaitFor(
-        &third, [](const Screen& s) { return CursorRow(s) == ">"; }, kWinePatience))
+        &third, [](const TerminalModel& s) { return CursorRow(s) == ">"; }, kWinePatience))
         << AllText(third.screen);
     EXPECT_EQ(AllText(third.screen).find("loaded; hotkey is"), std::string::npos)
         << AllText(third.screen);
     Play(&third, {{"echo [%noloadmsg%]\r", "[1]", ">"}, {"set noloadmsg=\r", "", ">"}});
-    Type(&third, "\x03");
-    ASSERT_TRUE(Ended(&third, kWinePatience));
-    EXPECT_TRUE(WIFEXITED(third.status) && WEXITSTATUS(third.status) == 130);
-    EXPECT_TRUE(Restored(third));
-    Finish(&third);
+    Leave(&third, "<c-c>", 130, kWinePatience);
 }
 
 // A save waits a few seconds for a lock another process holds, names the file and fails with
@@ -785,12 +386,10 @@ TEST(ConsolePty, ALockHeldElsewhereIsWaitedForBrieflyAndCtrlCEndsTheWait) {
     EXPECT_TRUE(Shows(&run, "echo %_?\n2\n")) << AllText(run.screen);
 
     Type(&run, "torvane /s\r");
-    Type(&run, "\x03");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(Shows(&run, ".lock (the wait for it was interrupted)")) << AllText(run.screen);
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << run.status;
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "<c-c>", 130);
+    EXPECT_NE(AllText(run.screen).find(".lock (the wait for it was interrupted)"),
+              std::string::npos)
+        << AllText(run.screen);
     close(lock);
 }
 
@@ -813,11 +412,7 @@ TEST(ConsolePty, ASaveOverTheFileSizeLimitFailsAndTheConsoleGoesOn) {
                        ": File too large\n> echo %_?\n2\n"),
               std::string::npos)
         << all;
-    Type(&run, "exit\r");
-    ASSERT_TRUE(Ended(&run));
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
+    Leave(&run, "exit\r", 0);
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         files.push_back(entry.path().filename().string());
@@ -877,7 +472,7 @@ TEST(ConsolePty, ATranscriptKeepsNoControlCharacterOfAFileName) {
 TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
     setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
     ConsoleRun run = Start({"--windows"}, TestDirectory("wine-dies"), 24, 200);
-    auto startedOrRefused = [](const Screen& s) {
+    auto startedOrRefused = [](const TerminalModel& s) {
         return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
     };
     ASSERT_TRUE(WaitFor(&run, startedOrRefused, kWinePatience)) << AllText(run.screen);
@@ -885,21 +480,15 @@ TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
         Finish(&run);
         GTEST_SKIP() << AllText(run.screen);
     }
-    std::string task = std::to_string(run.pid); // the console's one child is the bridge
-    pid_t bridge = -1;
-    std::ifstream("/proc/" + task + "/task/" + task + "/children") >> bridge;
+    pid_t bridge = ChildOf(&run);
     ASSERT_GT(bridge, 0);
     kill(bridge, SIGKILL);
-    Type(&run, "torvane /q\r");
-    ASSERT_TRUE(Ended(&run, kWinePatience)) << AllText(run.screen);
-    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+    Leave(&run, "torvane /q\r", 1, kWinePatience);
     EXPECT_NE(
         AllText(run.screen)
             .find(">\ntorvane-console: the bridge under Wine was ended by signal 9 (Killed)\n"),
         std::string::npos)
         << AllText(run.screen);
-    EXPECT_TRUE(Restored(run));
-    Finish(&run);
 }
 
 // --windows with a fake Wine that never answers, at the start or once a key is sent: Ctrl-C ends
@@ -932,19 +521,12 @@ TEST(ConsolePty, CtrlCEndsEveryWaitOnTheBridge) {
             ASSERT_TRUE(RowIs(&run, ">")) << AllText(run.screen);
             Type(&run, c.keys);
         }
-        std::string task = std::to_string(run.pid); // the console's one child is the bridge
-        pid_t bridge = -1;
-        for (int i = 0; i < 100 && bridge <= 0; ++i, Pump(&run, 50))
-            std::ifstream("/proc/" + task + "/task/" + task + "/children") >> bridge;
+        pid_t bridge = ChildOf(&run); // the console's one child
         ASSERT_GT(bridge, 0);
-        Type(&run, "\x03");
-        ASSERT_TRUE(Ended(&run)) << AllText(run.screen);
-        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130) << c.script;
-        EXPECT_TRUE(Restored(run)) << c.script;
+        Leave(&run, "<c-c>", 130);
         EXPECT_EQ(RowText(run.screen, run.screen.row - 1), c.shows) << AllText(run.screen);
         EXPECT_EQ(CursorRow(run.screen), "") << AllText(run.screen);
         EXPECT_NE(kill(bridge, 0), 0) << c.script << ": the bridge was left running";
-        Finish(&run);
     }
     setenv("PATH", path.c_str(), 1);
     unsetenv("TORVANE_WINDOWS_BUILD");

@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ConsoleBridge, HexTextBothWays) {
+TEST(ConsoleDriversBridgeProtocol, HexTextBothWays) {
     struct Case {
         std::u16string text;
         std::string hex;
@@ -37,7 +37,7 @@ TEST(ConsoleBridge, HexTextBothWays) {
     EXPECT_EQ(TextOfHex("zz41"), u"A");
 }
 
-TEST(ConsoleBridge, FieldsSplitAtBlanksUpToTheLineEnd) {
+TEST(ConsoleDriversBridgeProtocol, FieldsSplitAtBlanksUpToTheLineEnd) {
     struct Case {
         std::string line;
         std::vector<std::string> fields;
@@ -55,7 +55,7 @@ TEST(ConsoleBridge, FieldsSplitAtBlanksUpToTheLineEnd) {
 }
 
 // A line is taken whole, or waited for up to a bound; past it the reader gives the other side up.
-TEST(ConsoleBridge, LinesAreTakenWholeAndBounded) {
+TEST(ConsoleDriversBridgeProtocol, LinesAreTakenWholeAndBounded) {
     struct Case {
         std::string received;
         LineTaken taken;
@@ -85,7 +85,7 @@ TEST(ConsoleBridge, LinesAreTakenWholeAndBounded) {
 
 // Text of any length crosses in pieces of at most a line, a surrogate pair whole; no message is
 // longer than the longest key reply.
-TEST(ConsoleBridge, LongTextCrossesInPieces) {
+TEST(ConsoleDriversBridgeProtocol, LongTextCrossesInPieces) {
     const std::u16string line(kLineBufferSize, u'a');
     const std::pair<std::u16string, std::vector<size_t>> cases[] = {
         {u"", {}},
@@ -121,7 +121,7 @@ struct EditCase {
     std::u16string inserted;
 };
 
-TEST(ConsoleBridge, EditsCarryOnlyWhatChanged) {
+TEST(ConsoleDriversBridgeProtocol, EditsCarryOnlyWhatChanged) {
     const EditCase cases[] = {
         {u"", u"", 0, 0, u""},
         {u"notepa", u"notepad", 6, 0, u"d"},
@@ -150,7 +150,7 @@ TEST(ConsoleBridge, EditsCarryOnlyWhatChanged) {
     }
 }
 
-TEST(ConsoleBridge, EditsThatDoNotFitChangeNothing) {
+TEST(ConsoleDriversBridgeProtocol, EditsThatDoNotFitChangeNothing) {
     struct Case {
         size_t at;
         size_t removed;
@@ -178,7 +178,7 @@ TEST(ConsoleBridge, EditsThatDoNotFitChangeNothing) {
     EXPECT_EQ(std::u16string(buffer), u"abc456789");
 }
 
-TEST(ConsoleBridge, EditFieldsFormAThreeFieldTail) {
+TEST(ConsoleDriversBridgeProtocol, EditFieldsFormAThreeFieldTail) {
     EXPECT_EQ(EditFields({7, 0, u" a"}), "7 0 00200061");
     EXPECT_EQ(EditFields({0, 3, u""}), "0 3 -");
     std::vector<std::string> f = Fields("done 0 " + EditFields({2, 1, u"q"}));
@@ -186,7 +186,7 @@ TEST(ConsoleBridge, EditFieldsFormAThreeFieldTail) {
     EXPECT_EQ(TextOfHex(f[4]), u"q");
 }
 
-TEST(ConsoleBridge, KeyRequestsCrossAsTheyWere) {
+TEST(ConsoleDriversBridgeProtocol, KeyRequestsCrossAsTheyWere) {
     struct Case {
         KeyRequest request;
         std::string line;
@@ -207,7 +207,7 @@ TEST(ConsoleBridge, KeyRequestsCrossAsTheyWere) {
     }
 }
 
-TEST(ConsoleBridge, KeyRepliesCrossAsTheyWere) {
+TEST(ConsoleDriversBridgeProtocol, KeyRepliesCrossAsTheyWere) {
     struct Case {
         KeyReply reply;
         std::string line;
@@ -228,7 +228,7 @@ TEST(ConsoleBridge, KeyRepliesCrossAsTheyWere) {
     }
 }
 
-TEST(ConsoleBridge, LinesThatAreNoWholeKeyRecordAreRefused) {
+TEST(ConsoleDriversBridgeProtocol, LinesThatAreNoWholeKeyRecordAreRefused) {
     const char* lines[] = {
         "",
         "done 0",                        // the reply of any other call

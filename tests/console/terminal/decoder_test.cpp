@@ -1,40 +1,26 @@
-// The console's keyboard: terminal bytes to keys, and keys to what the host reports.
+// The terminal's bytes decoded into keys, text and the marks of a paste, in five dialects.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <iterator>
 #include <string>
 
-#include "console/session/host_keys.h"
 #include "console/terminal/decoder.h"
-#include "standins/utf8.h"
+#include "tests/console/terminal/typed_input.h"
 
 namespace {
 
 // One decoded item in words: "key Ctrl-Shift-F3 (6)", "text U+00E9 (2)", "ignored (5)",
 // "need more", "paste begin (6)"; the number is the bytes consumed.
 std::string Describe(const DecodedInput& item) {
-    char buffer[64];
     std::string consumed = " (" + std::to_string(item.consumed) + ")";
-    switch (item.kind) {
-    case InputKind::kNeedMore:
-        return "need more";
-    case InputKind::kIgnored:
-        return "ignored" + consumed;
-    case InputKind::kText:
-        std::snprintf(buffer, sizeof buffer, "text U+%04X", static_cast<unsigned>(item.text));
-        return buffer + consumed;
-    case InputKind::kKey: {
-        char16_t name[48];
-        ConsoleKeyName(item.key, item.modifiers, name, 48);
-        return "key " + ToUtf8(name) + consumed;
-    }
-    case InputKind::kPasteBegin:
-        return "paste begin" + consumed;
-    case InputKind::kPasteEnd:
-        return "paste end" + consumed;
-    }
-    return "?";
+    char text[32];
+    std::snprintf(text, sizeof text, "text U+%04X", static_cast<unsigned>(item.text));
+    if (item.kind == InputKind::kNeedMore) return "need more";
+    if (item.kind == InputKind::kIgnored) return "ignored" + consumed;
+    if (item.kind == InputKind::kText) return text + consumed;
+    if (item.kind == InputKind::kKey) return "key " + KeyWords(item.key, item.modifiers) + consumed;
+    return (item.kind == InputKind::kPasteBegin ? "paste begin" : "paste end") + consumed;
 }
 
 std::string Decode(const std::string& bytes, bool complete, bool lineFeedIsEnter = false) {
@@ -47,7 +33,7 @@ struct DecodeCase {
     std::string expected; // with more bytes possibly to come
 };
 
-TEST(ConsoleDecode, FunctionKeysWithXtermModifiers) {
+TEST(ConsoleTerminalDecoder, FunctionKeysWithXtermModifiers) {
     const DecodeCase cases[] = {
         {"\x1bOP", "key F1 (3)"},
         {"\x1bOQ", "key F2 (3)"},
@@ -62,24 +48,17 @@ TEST(ConsoleDecode, FunctionKeysWithXtermModifiers) {
         {"\x1b[1;4R", "key Alt-Shift-F3 (6)"},
         {"\x1b[1;9R", "key Alt-F3 (6)"}, // Meta counts as Alt
         {"\x1bO5R", "key Ctrl-F3 (4)"},
-        {"\x1b[13~", "key F3 (5)"},
         {"\x1b[13;5~", "key Ctrl-F3 (7)"},
-        {"\x1b[15~", "key F5 (5)"},
-        {"\x1b[17~", "key F6 (5)"},
-        {"\x1b[21~", "key F10 (5)"},
-        {"\x1b[23~", "key F11 (5)"},
         {"\x1b[24;2~", "key Shift-F12 (7)"},
-        {"\x1b[25~", "key Shift-F3 (5)"},  // rxvt
-        {"\x1b[34~", "key Shift-F10 (5)"}, // rxvt
-        {"\x1b[11^", "key Ctrl-F1 (5)"},   // rxvt
-        {"\x1b[[C", "key F3 (4)"},         // Linux console
+        {"\x1b[11^", "key Ctrl-F1 (5)"}, // rxvt
+        {"\x1b[[C", "key F3 (4)"},       // Linux console
         {"\x1b[[E", "key F5 (4)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
 }
 
-TEST(ConsoleDecode, EditingKeys) {
+TEST(ConsoleTerminalDecoder, EditingKeys) {
     const DecodeCase cases[] = {
         {"\x1b[A", "key Up (3)"},
         {"\x1b[B", "key Down (3)"},
@@ -91,15 +70,7 @@ TEST(ConsoleDecode, EditingKeys) {
         {"\x1b[H", "key Home (3)"},
         {"\x1b[F", "key End (3)"},
         {"\x1bOH", "key Home (3)"},
-        {"\x1b[1~", "key Home (4)"},
-        {"\x1b[7~", "key Home (4)"},
-        {"\x1b[4~", "key End (4)"},
-        {"\x1b[8~", "key End (4)"},
-        {"\x1b[2~", "key Ins (4)"},
-        {"\x1b[3~", "key Del (4)"},
         {"\x1b[3;5~", "key Ctrl-Del (6)"},
-        {"\x1b[5~", "key PgUp (4)"},
-        {"\x1b[6~", "key PgDn (4)"},
         {"\x1b[5;5~", "key Ctrl-PgUp (6)"},
         {"\x1b[2$", "key Shift-Ins (4)"}, // rxvt
         {"\x1b[a", "key Shift-Up (3)"},   // rxvt
@@ -116,7 +87,7 @@ TEST(ConsoleDecode, EditingKeys) {
     EXPECT_EQ(Decode("\n", false, true), "key Enter (1)") << "scripted input";
 }
 
-TEST(ConsoleDecode, ControlAndAltLetters) {
+TEST(ConsoleTerminalDecoder, ControlAndAltLetters) {
     const DecodeCase cases[] = {
         {"\x11", "key Ctrl-Q (1)"},
         {"\x01", "key Ctrl-A (1)"},
@@ -149,7 +120,7 @@ TEST(ConsoleDecode, ControlAndAltLetters) {
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes;
 }
 
-TEST(ConsoleDecode, ModifyOtherKeysAndCsiU) {
+TEST(ConsoleTerminalDecoder, ModifyOtherKeysAndCsiU) {
     const DecodeCase cases[] = {
         {"\x1b[27;5;49~", "key Ctrl-1 (10)"},
         {"\x1b[27;2;13~", "key Shift-Enter (10)"},
@@ -171,7 +142,7 @@ TEST(ConsoleDecode, ModifyOtherKeysAndCsiU) {
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
 }
 
-TEST(ConsoleDecode, UnknownSequencesAreConsumedWholeAndNeverTyped) {
+TEST(ConsoleTerminalDecoder, UnknownSequencesAreConsumedWholeAndNeverTyped) {
     const DecodeCase cases[] = {
         {"\x1b[99~x", "ignored (5)"},
         {"\x1b[<0;10;20Mx", "ignored (11)"}, // mouse report
@@ -206,7 +177,7 @@ TEST(ConsoleDecode, UnknownSequencesAreConsumedWholeAndNeverTyped) {
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
 }
 
-TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
+TEST(ConsoleTerminalDecoder, UnfinishedInputWaitsUnlessNothingMoreComes) {
     struct Case {
         std::string bytes;
         std::string waiting;
@@ -230,8 +201,9 @@ TEST(ConsoleDecode, UnfinishedInputWaitsUnlessNothingMoreComes) {
     EXPECT_EQ(Decode("", true), "need more");
 }
 
-TEST(ConsoleDecode, EveryTildeNumber) {
-    // The key of "CSI n ~" for n from 1 on; "" where the number stands for no key.
+TEST(ConsoleTerminalDecoder, EveryTildeNumber) {
+    // The key of "CSI n ~" for n from 1 on (25 to 34 are rxvt's shifted function keys); "" where
+    // the number stands for no key.
     const char* keys[] = {
         "Home",     "Ins", "Del",      "End",      "PgUp",     "PgDn",      "Home",
         "End",      "",    "", // 1 to 10
@@ -250,16 +222,12 @@ TEST(ConsoleDecode, EveryTildeNumber) {
     }
 }
 
-TEST(ConsoleDecode, EveryFinalLetterAndCharacterCode) {
+TEST(ConsoleTerminalDecoder, EveryFinalLetterAndCharacterCode) {
     const DecodeCase cases[] = {
-        {"\x1b[A", "key Up (3)"},
         {"\x1bOB", "key Down (3)"},
-        {"\x1b[C", "key Right (3)"},
-        {"\x1bOH", "key Home (3)"},
         {"\x1bOF", "key End (3)"},
         {"\x1b[P", "key F1 (3)"},
         {"\x1b[Q", "key F2 (3)"},
-        {"\x1bOR", "key F3 (3)"},
         {"\x1b[S", "key F4 (3)"},
         {"\x1b[E", "ignored (3)"},
         {"\x1b[b", "key Shift-Down (3)"},
@@ -282,7 +250,7 @@ TEST(ConsoleDecode, EveryFinalLetterAndCharacterCode) {
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes.substr(1);
 }
 
-TEST(ConsoleDecode, Utf8Text) {
+TEST(ConsoleTerminalDecoder, Utf8Text) {
     const DecodeCase cases[] = {
         {"a", "text U+0061 (1)"},
         {"~", "text U+007E (1)"},
@@ -303,115 +271,6 @@ TEST(ConsoleDecode, Utf8Text) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Decode(c.bytes, false), c.expected) << "bytes: " << c.bytes;
-}
-
-// --- reports ---
-
-struct ReportCase {
-    int key;
-    int modifiers;
-    bool extendedHost;
-    bool reported;
-    int32_t keyCode;
-    const char16_t* keyName;
-};
-
-constexpr int kS = kShiftBit;
-constexpr int kC = kCtrlBit;
-constexpr int kA = kAltBit;
-
-TEST(ConsoleReport, CodesAndNamesPerHostGeneration) {
-    const ReportCase cases[] = {
-        {kKeyF3, 0, false, true, 0x1003D, u"F3"},
-        {kKeyF3, kS, false, true, 0x10056, u"Shift-F3"},
-        {kKeyF3, kC, false, true, 0x10060, u"Ctrl-F3"},
-        {kKeyF3, kA, false, true, 0x1006A, u"Alt-F3"},
-        // Combinations: the code of the key with one modifier; the plug-in adds the rest.
-        {kKeyF3, kC | kS, false, true, 0x10056, u"Ctrl-Shift-F3"},
-        {kKeyF3, kC | kA, false, true, 0x10060, u"Ctrl-Alt-F3"},
-        {kKeyF1, kC | kA | kS, true, true, 0x1005E, u"Ctrl-Alt-Shift-F1"},
-        {kKeyF3, kA | kS, false, true, 0x1006A, u"Alt-F3"},
-        {LetterKey('Q'), kC, false, true, 0x11, u"Ctrl-Q"},
-        {LetterKey('Q'), kC | kS, false, true, 0x11, u"Ctrl-Shift-Q"},
-        {kKeyA, kC | kA, false, true, 0x1001E, u"Ctrl-Alt-A"},
-        {kKeyLeft, kC | kS, false, true, 0x100CC, u"Ctrl-Shift-Left"},
-        {kKeyEnter, 0, false, true, 13, u"Enter"},
-        {kKeyEnter, 0, true, true, 13, u"Enter"},
-        {kKeyEnter, kS, false, true, 13, u"Shift-Enter"},
-        {kKeyEnter, kS, true, true, 0, u"Shift-Enter"},
-        {kKeyEnter, kA, true, true, 0, u"Alt-Enter"},
-        {kKeyBackspace, 0, false, true, 8, u"Backspace"},
-        {kKeyBackspace, kS, false, true, 8, u"Shift-Backspace"},
-        {kKeyBackspace, kS, true, true, 0, u"Shift-Backspace"},
-        {kKey1, kC, false, false, 0, u"Ctrl-1"},
-        {kKey1, kC, true, true, 0, u"Ctrl-1"},
-        {kKeyBackslash, kC, false, true, 0x1C, u"Ctrl-\\"},
-        {kKeyBackslash, kC, true, true, 0, u"Ctrl-\\"},
-        {kKeyGrave, kA, false, true, 0x10029, u"Alt-`"},
-        {kKeyGrave, kA, true, true, 0, u"Alt-`"},
-        {LetterKey('B'), kC | kA | kS, false, true, 0x10030, u"Ctrl-Alt-Shift-B"},
-        {LetterKey('B'), kC | kA | kS, true, true, 0, u"Ctrl-Alt-Shift-B"},
-        {kKeyHome, kA, false, false, 0, u"Alt-Home"},
-        {LetterKey('C'), kC, false, false, 0, u"Ctrl-C"},
-        {kKeyTab, 0, false, true, 9, u"Tab"},
-        {kKeyEsc, 0, true, true, 27, u"Esc"},
-    };
-    for (const auto& c : cases) {
-        HostKeyReport report = HostReportOfKey(c.key, c.modifiers, c.extendedHost);
-        std::string what = ToUtf8(c.keyName) + (c.extendedHost ? " (newer host)" : "");
-        EXPECT_EQ(report.reported, c.reported) << what;
-        EXPECT_EQ(report.keyCode, c.keyCode) << what;
-        EXPECT_EQ(std::u16string(report.keyName), c.keyName) << what;
-        EXPECT_EQ(report.modifiers, c.modifiers) << what;
-    }
-}
-
-TEST(ConsoleReport, TextIsReportedByItsCodeUnit) {
-    const char16_t units[] = {u'a', u'A', u' ', 0xE9, 0x4E2D, 0xD83D, 0xDE00};
-    for (char16_t unit : units) {
-        HostKeyReport report = HostReportOfText(unit);
-        EXPECT_TRUE(report.reported);
-        EXPECT_EQ(report.keyCode, unit);
-        EXPECT_EQ(report.keyName[0], 0);
-        EXPECT_EQ(report.modifiers, 0);
-    }
-}
-
-TEST(ConsoleReport, OutOfRangeKeysReportNothing) {
-    EXPECT_FALSE(HostReportOfKey(-1, 0, false).reported);
-    EXPECT_FALSE(HostReportOfKey(kConsoleKeyCount, 0, true).reported);
-    char16_t name[8] = u"x";
-    ConsoleKeyName(kConsoleKeyCount, 0, name, 8);
-    EXPECT_EQ(name[0], 0);
-}
-
-TEST(ConsoleReport, ColumnsOfModifierStates) {
-    const size_t expected[8] = {0, 1, 2, 4, 3, 3, 5, 6};
-    for (int state = 0; state < 8; ++state)
-        EXPECT_EQ(HostKeyColumn(state), expected[state]) << "state " << state;
-}
-
-TEST(ConsoleReport, ShownNamesListTheKeysHeld) {
-    struct Case {
-        int modifiers;
-        const char16_t* name;
-    };
-    const Case cases[] = {
-        {0, u"F3"},
-        {kShiftBit, u"Shift-F3"},
-        {kCtrlBit, u"Ctrl-F3"},
-        {kCtrlShiftState, u"Ctrl-Shift-F3"},
-        {kAltBit, u"Alt-F3"},
-        {kAltBit | kShiftBit, u"Alt-Shift-F3"}, // no column of its own, still shown as held
-        {kCtrlAltState, u"Ctrl-Alt-F3"},
-        {kCtrlAltShiftState, u"Ctrl-Alt-Shift-F3"},
-        {8 | kAltBit, u"Alt-F3"}, // bits beyond the three keys are no key
-    };
-    for (const auto& c : cases) {
-        char16_t name[48];
-        ConsoleKeyName(kKeyF3, c.modifiers, name, 48);
-        EXPECT_EQ(std::u16string(name), c.name) << "modifiers " << c.modifiers;
-    }
 }
 
 } // namespace
