@@ -102,6 +102,19 @@ bool ForTheLine(KeyReader* keys, bool typedAhead) {
     return paste || (other && (typedAhead || items > 1));
 }
 
+// True when the next item is a paste mark. A paste is the edit line's: the box must not take its
+// end, or the line would stay in paste mode and type every later key.
+bool PasteComes(KeyReader* keys) {
+    bool paste = false;
+    bool first = true;
+    ReaderLookAhead(keys, [&](const DecodedInput& item) {
+        if (!first || item.kind == InputKind::kIgnored) return;
+        first = false;
+        paste = item.kind == InputKind::kPasteBegin || item.kind == InputKind::kPasteEnd;
+    });
+    return paste;
+}
+
 // Draws the rows; after the first time the box is drawn over itself. Its sequences are in the list
 // of every sequence the console writes (terminal_screen.h).
 void Draw(Screen& screen, const BoxLayout& box, size_t top, bool again) {
@@ -182,8 +195,7 @@ void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
     size_t top = 0;
     Draw(screen, box, top, false);
     for (;;) {
-        DecodedInput item{};
-        InputEvent event = ReadNext(terminal.keys, &item, false);
+        InputEvent event = ReaderAwait(terminal.keys);
         if (event == InputEvent::kEnded || event == InputEvent::kInvalid) return;
         if (event == InputEvent::kChanged) {
             // The terminal rewrapped the box's rows: it is drawn anew on a clear screen.
@@ -194,6 +206,9 @@ void ShowHelpBox(const HelpBoxTerminal& terminal, const std::u16string& text,
             Draw(screen, box, top, false);
             continue;
         }
+        if (PasteComes(terminal.keys)) return; // the box closes and leaves the paste to the line
+        DecodedInput item{};
+        ReadNext(terminal.keys, &item, false);
         size_t before = top;
         BoxAnswer answer = BoxKey(box, item, &top);
         if (answer == BoxAnswer::kLeave) terminal.leave();

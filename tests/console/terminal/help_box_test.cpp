@@ -2,6 +2,7 @@
 // output waiting for its keys while text typed ahead stays for the edit line.
 #include "console/terminal/help_box.h"
 #include "console/terminal/keyboard.h"
+#include "console/terminal/transcript_screen.h"
 #include "standins/utf8.h"
 #include "tests/console/terminal/typed_input.h"
 
@@ -123,6 +124,38 @@ TEST(ConsoleTerminalHelpBox, KeysInTheBox) {
     DecodedInput typed{InputKind::kText, 1, U'q', 0, 0};
     EXPECT_EQ(BoxKey(box, typed, &top), BoxAnswer::kStay);
     EXPECT_EQ(top, 2u);
+}
+
+// The box takes its keys and closes at Enter or Esc; a paste, begun before the box came up or
+// while it is up, closes it and stays whole for the edit line, its end mark included.
+TEST(ConsoleTerminalHelpBox, TheBoxLeavesAPasteToTheLine) {
+    struct Case {
+        std::string typed;
+        std::vector<std::string> left; // the items the edit line reads afterwards
+    };
+    const Case cases[] = {
+        {"x\x1b[B\r", {}},
+        {"\x1b", {}},
+        {"\r\r", {"Enter"}},
+        {"x\x1b[201~y", {"paste end", "y"}},
+        {"\x1b[200~a\r\x1b[201~", {"paste begin", "a", "Enter", "paste end"}},
+    };
+    for (const auto& c : cases) {
+        int fds[2];
+        KeyReader reader = PipeReader(fds);
+        Write(fds[1], c.typed);
+        close(fds[1]);
+        std::string shown;
+        ByteSink sink = [&](const char* bytes, size_t length) { shown.append(bytes, length); };
+        std::unique_ptr<Screen> screen = MakeTranscriptScreen(sink, sink);
+        HelpBoxTerminal terminal{screen.get(), &reader, [] {}, [] {}};
+        ShowHelpBox(terminal, u"text", u"T");
+        std::vector<std::string> items;
+        ReadItems(&reader, -1, &items);
+        items.pop_back(); // the end
+        EXPECT_EQ(items, c.left) << c.typed;
+        close(fds[0]);
+    }
 }
 
 // The pager takes single pager keys; a paste and text typed ahead end its wait and stay for the
