@@ -4,10 +4,16 @@
 # The bounded UTF-16 helpers, shared by the plug-in, the stand-ins and the host.
 add_library(torvane_text STATIC ${TORVANE_TEXT_SOURCES})
 
+# The conversions between UTF-16 and the UTF-8 of terminals and files, kept with the stand-ins
+# but a library of its own: the console's terminal layer needs them and nothing else of those.
+set(UTF8_SOURCES ${PROJECT_SOURCE_DIR}/standins/utf8.cpp)
+add_library(torvane_utf8 STATIC ${UTF8_SOURCES})
+
 # The stand-ins for the Windows services (registry, key state, sounds, message box, ...).
 torvane_sources(STANDIN_SOURCES standins)
+list(REMOVE_ITEM STANDIN_SOURCES ${UTF8_SOURCES})
 add_library(torvane_standins STATIC ${STANDIN_SOURCES})
-target_link_libraries(torvane_standins PUBLIC torvane_text)
+target_link_libraries(torvane_standins PUBLIC torvane_utf8 torvane_text)
 
 # The stand-in host: the seven host operations, variables and captured output.
 torvane_sources(HOST_SOURCES host host/native)
@@ -44,13 +50,20 @@ function(torvane_test_program target)
 endfunction()
 if(GTest_FOUND)
   include(GoogleTest)
-  torvane_sources(UNIT_TESTS tests/unit)
-  add_executable(torvane_tests ${UNIT_TESTS})
-  torvane_test_program(torvane_tests)
-  target_link_libraries(torvane_tests PRIVATE torvane_plugin GTest::gtest GTest::gtest_main)
-  # Where the tests find their checked-in data (tests/golden).
-  target_compile_definitions(torvane_tests PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
-  gtest_discover_tests(torvane_tests DISCOVERY_TIMEOUT 60)
+  # The unit tests of one folder of tests/ as one program, linked with the libraries given (the
+  # layer the folder mirrors, which brings those below it) and nothing above them: a test that
+  # reaches up a layer does not link, as in the code.
+  function(torvane_unit_tests name folder)
+    torvane_sources(sources ${folder})
+    add_executable(${name} ${sources})
+    torvane_test_program(${name})
+    target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
+    # Where the tests find their checked-in data (tests/golden) and README.md.
+    target_compile_definitions(${name} PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endfunction()
+  torvane_unit_tests(torvane_standins_tests tests/standins torvane_standins torvane_text)
+  torvane_unit_tests(torvane_plugin_tests tests/plugin torvane_plugin)
 else()
   message(STATUS "GoogleTest not found: the unit tests and the console's terminal tests are not built")
 endif()

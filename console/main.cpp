@@ -15,10 +15,11 @@
 
 #include "console/drivers/native_driver.h"
 #include "console/drivers/wine_driver.h"
+#include "console/drivers/wine_paths.h"
 #include "console/options.h"
 #include "console/session/commands.h"
-#include "console/session/help_box.h"
 #include "console/session/session.h"
+#include "console/terminal/help_box.h"
 #include "console/terminal/raw_mode.h"
 #include "console/terminal/reader.h"
 #include "console/terminal/terminal_screen.h"
@@ -110,6 +111,60 @@ std::unique_ptr<PluginDriver> DriverFor(const ConsoleOptions& options, Screen* s
     return driver;
 }
 
+// The console's parts as main makes them, and what links them.
+struct Console {
+    bool terminal = false;            // the keys come from a terminal, which shows the screen
+    int outputFd = STDOUT_FILENO;     // the terminal's output
+    KeyReader keys;                   // standard input, decoded
+    std::unique_ptr<Session> session; // on the heap: it holds the host's 64K edit line
+    std::unique_ptr<Screen> screen;   // the terminal's, or the transcript
+    HelpBoxTerminal box{};            // how the help box and the pager reach the rest
+    bool keysOurs = false;            // the keys are the console's: Ctrl-C ends a bridge wait
+    std::function<bool()> bridgeInterrupted; // asked during each wait on the bridge under Wine
+};
+
+// Every hook through which what runs below main reaches the console's keys, screen and session,
+// set in one place; UnhookConsole clears what outlives a call. The help box and the pager read
+// their keys themselves, inside the plug-in's call, and tell the session of a resize and of
+// Ctrl-C. The stand-ins show on the terminal what the plug-in shows beside its output (trace
+// lines are its text, shown as any), or keep it for the transcript; with --windows the bridge
+// hands it to them. A save waiting for another process's lock ends at Ctrl-C, and so does every
+// wait on the bridge while the keys are the console's; once the line is there, the screen shows
+// the Ctrl-C as at the line.
+void HookConsole(Console& c) {
+    c.box = {c.screen.get(), &c.keys,
+             [&c] { SessionResize(*c.session, TerminalSizeOf(c.outputFd)); },
+             [&c] { SessionLeave(*c.session, 130); }};
+    HostReset();
+    StandInCaptureConsole(!c.terminal);
+    StandInSetBellForSounds(c.terminal);
+    if (c.terminal) {
+        StandInShowConsoleWith([&c](const char16_t* text, size_t length) {
+            c.screen->Print(std::u16string(text, length));
+        });
+        StandInShowMessageBoxesWith([&c](const std::u16string& text, const std::u16string& title) {
+            ShowHelpBox(c.box, text, title);
+        });
+        KeptFileWaitWith([&c] {
+            if (!ReaderHolds(&c.keys, '\x03')) return false;
+            SessionLeave(*c.session, 130);
+            return true;
+        });
+    }
+    c.keysOurs = c.terminal;
+    c.bridgeInterrupted = [&c] {
+        if (!c.keysOurs || !ReaderHolds(&c.keys, '\x03')) return false;
+        c.session->screen != nullptr ? SessionInterrupt(*c.session) : SessionLeave(*c.session, 130);
+        return true;
+    };
+}
+
+void UnhookConsole() {
+    StandInShowMessageBoxesWith(nullptr);
+    StandInShowConsoleWith(nullptr);
+    KeptFileWaitWith(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -129,65 +184,35 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.registry.empty()) options.registry = DefaultRegistryPath();
-    bool terminal = !options.transcript && isatty(STDIN_FILENO);
-    int outputFd = STDOUT_FILENO;
+    Console console;
+    console.terminal = !options.transcript && isatty(STDIN_FILENO);
+    bool terminal = console.terminal;
     int ttyFd = -1;
     if (terminal && !isatty(STDOUT_FILENO)) {
         ttyFd = open("/dev/tty", O_WRONLY | O_CLOEXEC);
-        outputFd = ttyFd >= 0 ? ttyFd : STDOUT_FILENO;
+        console.outputFd = ttyFd >= 0 ? ttyFd : STDOUT_FILENO;
     }
+    int outputFd = console.outputFd;
     // Raw mode from the start, so that keys typed while the plug-in loads are kept for the line.
     if (terminal) TerminalEnterRaw(STDIN_FILENO, outputFd);
-    KeyReader keys = ReaderOf(STDIN_FILENO, terminal);
+    console.keys = ReaderOf(STDIN_FILENO, terminal);
     // A transcript keeps no control character but the line feed, whoever writes it.
     TranscriptFilter out(SinkOf(STDOUT_FILENO));
     TranscriptFilter err(SinkOf(STDERR_FILENO));
-    // On the heap: it holds the host's 64K edit line.
-    auto session = std::make_unique<Session>();
-    // The help box and the pager of long output read their keys themselves.
-    HelpBoxTerminal box{nullptr, &keys, [&] { SessionResize(*session, TerminalSizeOf(outputFd)); },
-                        [&] { SessionLeave(*session, 130); }};
-    std::unique_ptr<Screen> screen;
+    console.session = std::make_unique<Session>();
     if (terminal)
         // The host's output on the terminal is paged with the console's; elsewhere it is not.
-        screen = MakeTerminalScreen(SinkOf(outputFd),
-                                    outputFd == STDOUT_FILENO ? nullptr : SinkOf(STDOUT_FILENO),
-                                    isatty(STDERR_FILENO) ? nullptr : SinkOf(STDERR_FILENO),
-                                    TerminalSizeOf(outputFd), [&box] { return WaitForMore(box); });
+        console.screen = MakeTerminalScreen(
+            SinkOf(outputFd), outputFd == STDOUT_FILENO ? nullptr : SinkOf(STDOUT_FILENO),
+            isatty(STDERR_FILENO) ? nullptr : SinkOf(STDERR_FILENO), TerminalSizeOf(outputFd),
+            [&console] { return WaitForMore(console.box); });
     else
-        screen = MakeTranscriptScreen(
+        console.screen = MakeTranscriptScreen(
             [&out](const char* bytes, size_t length) { out.Write(bytes, length); },
             [&err](const char* bytes, size_t length) { err.Write(bytes, length); });
-    box.screen = screen.get();
-
-    // The stand-ins show on the terminal what the plug-in shows beside its output, or keep it
-    // for the transcript; with --windows the bridge hands it to them.
-    HostReset();
-    StandInCaptureConsole(!terminal);
-    if (terminal) {
-        // Trace lines are the plug-in's text: the terminal shows them as it shows any.
-        StandInShowConsoleWith([&screen](const char16_t* text, size_t length) {
-            screen->Print(std::u16string(text, length));
-        });
-        StandInShowMessageBoxesWith([box](const std::u16string& text, const std::u16string& title) {
-            ShowHelpBox(box, text, title);
-        });
-        // A save waiting for another process's lock ends at Ctrl-C, and so does the console.
-        KeptFileWaitWith([&] {
-            if (!ReaderHolds(&keys, '\x03')) return false;
-            SessionLeave(*session, 130);
-            return true;
-        });
-    }
-    // So does every wait on the bridge under Wine while the keys are the console's; once the line
-    // is there, the screen shows the Ctrl-C as at the line.
-    bool keysOurs = terminal;
-    std::function<bool()> ctrlC = [&] {
-        if (!keysOurs || !ReaderHolds(&keys, '\x03')) return false;
-        session->screen != nullptr ? SessionInterrupt(*session) : SessionLeave(*session, 130);
-        return true;
-    };
-    StandInSetBellForSounds(terminal);
+    Screen* screen = console.screen.get();
+    Session* session = console.session.get();
+    HookConsole(console);
     std::signal(SIGPIPE, SIG_IGN);
     // A save past the file-size limit then fails as on a full disk, instead of ending the console
     // with the terminal raw and the half-written temporary left behind.
@@ -195,7 +220,7 @@ int main(int argc, char** argv) {
 
     std::string variables = VariablesPath(options.registry);
     Say(*screen, FromUtf8(StartUpText(options, variables)));
-    std::unique_ptr<PluginDriver> plugin = DriverFor(options, screen.get(), ctrlC);
+    std::unique_ptr<PluginDriver> plugin = DriverFor(options, screen, console.bridgeInterrupted);
     if (plugin == nullptr) return session->exitRequested ? session->exitStatus : 1;
     if (!options.windows) AttachRegistry(*screen, options.registry);
     std::string unreadable = VariablesAttach(&session->variables, variables);
@@ -212,18 +237,16 @@ int main(int argc, char** argv) {
         Complain(*screen, "the plug-in did not load: " + problem);
         return 1;
     }
-    SessionBegin(*session, plugin.get(), screen.get(),
+    SessionBegin(*session, plugin.get(), screen,
                  options.hostVersion >= kFirstHostVersionWithKeyNames);
     SessionFlush(*session);
-    int status = ReadKeys(*session, keys, terminal ? outputFd : -1);
+    int status = ReadKeys(*session, console.keys, terminal ? outputFd : -1);
     out.End();
     err.End();
     if (terminal) TerminalRestore();
-    keysOurs = false; // what is typed from now on is for the shell
+    console.keysOurs = false; // what is typed from now on is for the shell
     plugin->Stop();
-    StandInShowMessageBoxesWith(nullptr);
-    StandInShowConsoleWith(nullptr);
-    KeptFileWaitWith(nullptr);
+    UnhookConsole();
     if (ttyFd >= 0) close(ttyFd);
     return status;
 }

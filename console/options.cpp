@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "console/drivers/wine_driver.h"
+#include "console/drivers/wine_paths.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // Conversions between the plug-in's UTF-16 and the UTF-8 of terminals and files. Used by the
-// stand-ins and tools of the native build, never by the plug-in's own logic.
+// stand-ins, the console, the Windows programs that load the plug-in and the tests, never by the
+// plug-in's own logic: so they live here, not with the UTF-16 helpers of src/text that go into
+// Torvane.dll. A library of its own natively, which the console's terminal layer links alone.
 #pragma once
 
 #include <cstddef>

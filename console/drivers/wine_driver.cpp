@@ -10,7 +10,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,40 +24,11 @@
 
 #include "console/drivers/bridge_protocol.h"
 #include "console/drivers/side_output.h"
+#include "console/drivers/wine_paths.h"
 #include "platform/platform.h"
 #include "text/wtext.h"
 
 namespace {
-
-// The Windows build the bridge and the DLLs come from: $TORVANE_WINDOWS_BUILD, or build/windows
-// in the source tree.
-std::string WindowsBuildFolder() {
-    const char* setDir = std::getenv("TORVANE_WINDOWS_BUILD");
-    return setDir != nullptr && setDir[0] != 0 ? setDir
-                                               : std::string(TORVANE_SOURCE_DIR) + "/build/windows";
-}
-
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
-}
-
-// The first of the names that is a program on the PATH.
-std::string FindProgram(const std::vector<std::string>& names) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    for (const auto& name : names) {
-        size_t start = 0;
-        while (start <= dirs.size()) {
-            size_t end = dirs.find(':', start);
-            if (end == std::string::npos) end = dirs.size();
-            std::string candidate = dirs.substr(start, end - start) + "/" + name;
-            if (access(candidate.c_str(), X_OK) == 0) return candidate;
-            start = end + 1;
-        }
-    }
-    return "";
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -79,6 +49,121 @@ class Wine : public PluginDriver {
         : output_(std::move(output)), say_(std::move(say)), waits_(std::move(waits)) {}
     ~Wine() override { End(); }
 
+    // Starts wine with the bridge in the prefix and waits until the bridge says ready, once both
+    // DLLs are loaded; the first start of a prefix takes long. False, with the reason in
+    // *problem, when it did not start; with no reason when the user interrupted the wait.
+    bool Launch(const std::string& wine, const std::string& bridge, const std::string& prefix,
+                std::string* problem) {
+        int requests[2] = {-1, -1};
+        int reports[2] = {-1, -1};
+        if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(reports, O_CLOEXEC) != 0) {
+            for (int fd : {requests[0], requests[1], reports[0], reports[1]})
+                if (fd >= 0) close(fd);
+            *problem = "no pipe to the bridge";
+            return false;
+        }
+        // The console's ends; End closes them whatever happens next.
+        toBridge_ = requests[1];
+        fromBridge_ = reports[0];
+        bridgePid_ = forkpty(&wineTerminal_, nullptr, nullptr, nullptr);
+        if (bridgePid_ == 0) {
+            dup2(requests[0], STDIN_FILENO);
+            dup2(reports[1], STDOUT_FILENO);
+            setenv("WINEPREFIX", prefix.c_str(), 1);
+            setenv("WINEARCH", "win64", 1);
+            setenv("WINEDEBUG", "-all", 1);
+            setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            execl(wine.c_str(), wine.c_str(), bridge.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(requests[0]);
+        close(reports[1]);
+        if (bridgePid_ < 0) {
+            *problem = "no pseudo-terminal for Wine";
+            return false;
+        }
+        // Neither a full pipe nor Wine's terminal may hold the console up.
+        for (int fd : {toBridge_, wineTerminal_})
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+
+        BeginWait(waits_.startSeconds, waits_.startSeconds);
+        std::string line;
+        while (NextLine(&line)) {
+            if (line == "ready") return true;
+            if (line.rfind("fail ", 0) == 0) {
+                *problem = "the bridge under Wine: " + line.substr(5);
+                return false;
+            }
+        }
+        *problem = left_ ? "" : lost_ + " before it started (" + wine + " " + bridge + ")";
+        return false;
+    }
+
+    bool Start(std::string* problem) override {
+        if (!Call("start").empty()) return true;
+        *problem = lost_.empty() ? "the bridge did not start the plug-in" : lost_;
+        return false;
+    }
+    void Stop() override {
+        Call("stop");
+        End();
+    }
+    int Key(KeystrokeRecord* record, int modifiers,
+            std::vector<const char16_t*>* cleared) override {
+        size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
+        KeyRequest request{modifiers, record->keyName != nullptr,
+                           FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
+        request.record.name = record->keyName != nullptr ? record->keyName : u"";
+        request.record.edit =
+            EditBetween(bridgeLine_.data(), bridgeLine_.size(), record->lineStart, length);
+        bridgeLine_.assign(record->lineStart, length);
+        KeyReply reply{};
+        if (!DecodeKeyReply(Call(EncodeKeyRequest(request)), &reply)) return 0;
+        // Where the plug-in cleared the shown line, then what it wrote into the line.
+        for (long offset : reply.cleared)
+            if (offset >= 0 && static_cast<size_t>(offset) <= length)
+                cleared->push_back(record->lineStart + offset);
+        size_t newLength = length;
+        if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
+            bridgeLine_.assign(record->lineStart, newLength);
+        SetRecordNumbers(record, reply.record);
+        long index = reply.record.cursor;
+        if (index >= 0 && static_cast<size_t>(index) <= newLength)
+            record->cursorPos = record->lineStart + index;
+        record->redraw = reply.redraw;
+        if (record->keyName != nullptr)
+            CopyText(record->keyName, kReportedKeyNameSize, reply.record.name.c_str());
+        return reply.result;
+    }
+    int Command(const char16_t* arguments) override {
+        return Result(Call("command " + HexText(arguments, TextLength(arguments))));
+    }
+    int Help(const char16_t* name) override {
+        return Result(Call("help " + HexText(name, TextLength(name))));
+    }
+    int Usage(const char16_t* name, char16_t* out) override {
+        std::vector<std::string> f = Call("usage " + HexText(name, TextLength(name)));
+        if (Result(f) != 0 && f.size() >= 3)
+            CopyText(out, kUsageBufferSize, TextOfHex(f[2]).c_str());
+        return Result(f);
+    }
+    void SetVariable(const std::u16string& name, const std::u16string& value) override {
+        Call("set " + HexText(name) + " " + HexText(value));
+    }
+    void UnsetVariable(const std::u16string& name) override { Call("unset " + HexText(name)); }
+    // The host expands in buffers of kExpandBufferSize characters; longer text is left as it is.
+    std::u16string Expand(const std::u16string& text) override {
+        if (text.size() >= kExpandBufferSize) return text;
+        std::vector<std::string> f = Call("expand " + HexText(text));
+        return f.size() >= 3 ? TextOfHex(f[2]) : text;
+    }
+    void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
+    std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
+    std::string Lost() const override { return left_ ? "" : lost_; }
+
+  private:
     bool Gone() const { return left_ || !lost_.empty(); }
 
     // Wine writes to its terminal now and then; what it writes is of no use and only read away.
@@ -254,68 +339,6 @@ class Wine : public PluginDriver {
         return AwaitDone();
     }
 
-    bool Start(std::string* problem) override {
-        if (!Call("start").empty()) return true;
-        *problem = lost_.empty() ? "the bridge did not start the plug-in" : lost_;
-        return false;
-    }
-    void Stop() override {
-        Call("stop");
-        End();
-    }
-    int Key(KeystrokeRecord* record, int modifiers,
-            std::vector<const char16_t*>* cleared) override {
-        size_t length = TextLengthBounded(record->lineStart, kLineBufferSize);
-        KeyRequest request{modifiers, record->keyName != nullptr,
-                           FieldsOfRecord(*record, record->cursorPos - record->lineStart)};
-        request.record.name = record->keyName != nullptr ? record->keyName : u"";
-        request.record.edit =
-            EditBetween(bridgeLine_.data(), bridgeLine_.size(), record->lineStart, length);
-        bridgeLine_.assign(record->lineStart, length);
-        KeyReply reply{};
-        if (!DecodeKeyReply(Call(EncodeKeyRequest(request)), &reply)) return 0;
-        // Where the plug-in cleared the shown line, then what it wrote into the line.
-        for (long offset : reply.cleared)
-            if (offset >= 0 && static_cast<size_t>(offset) <= length)
-                cleared->push_back(record->lineStart + offset);
-        size_t newLength = length;
-        if (ApplyEdit(record->lineStart, &newLength, kLineBufferSize, reply.record.edit))
-            bridgeLine_.assign(record->lineStart, newLength);
-        SetRecordNumbers(record, reply.record);
-        long index = reply.record.cursor;
-        if (index >= 0 && static_cast<size_t>(index) <= newLength)
-            record->cursorPos = record->lineStart + index;
-        record->redraw = reply.redraw;
-        if (record->keyName != nullptr)
-            CopyText(record->keyName, kReportedKeyNameSize, reply.record.name.c_str());
-        return reply.result;
-    }
-    int Command(const char16_t* arguments) override {
-        return Result(Call("command " + HexText(arguments, TextLength(arguments))));
-    }
-    int Help(const char16_t* name) override {
-        return Result(Call("help " + HexText(name, TextLength(name))));
-    }
-    int Usage(const char16_t* name, char16_t* out) override {
-        std::vector<std::string> f = Call("usage " + HexText(name, TextLength(name)));
-        if (Result(f) != 0 && f.size() >= 3)
-            CopyText(out, kUsageBufferSize, TextOfHex(f[2]).c_str());
-        return Result(f);
-    }
-    void SetVariable(const std::u16string& name, const std::u16string& value) override {
-        Call("set " + HexText(name) + " " + HexText(value));
-    }
-    void UnsetVariable(const std::u16string& name) override { Call("unset " + HexText(name)); }
-    // The host expands in buffers of kExpandBufferSize characters; longer text is left as it is.
-    std::u16string Expand(const std::u16string& text) override {
-        if (text.size() >= kExpandBufferSize) return text;
-        std::vector<std::string> f = Call("expand " + HexText(text));
-        return f.size() >= 3 ? TextOfHex(f[2]) : text;
-    }
-    void SetCursorRow(int32_t row) override { Call("row " + std::to_string(row)); }
-    std::u16string TakeSideOutput() override { return ::TakeSideOutput(&taken_); }
-    std::string Lost() const override { return left_ ? "" : lost_; }
-
     HostOutputSink output_;
     DriverMessageSink say_;
     BridgeWaits waits_;
@@ -337,19 +360,12 @@ class Wine : public PluginDriver {
 
 } // namespace
 
-std::string WinePrefixPath() {
-    const char* setPrefix = std::getenv("TORVANE_WINE_PREFIX");
-    return setPrefix != nullptr && setPrefix[0] != 0
-               ? setPrefix
-               : WindowsBuildFolder() + "/console-wine-prefix";
-}
-
 std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
                                                BridgeWaits waits, std::string* problem) {
     std::string build = WindowsBuildFolder();
     const char* files[] = {"Torvane.dll", "TakeCmd.dll", "torvane_console_bridge.exe"};
     for (const char* file : files) {
-        if (!Exists(build + "/" + file)) {
+        if (!PathExists(build + "/" + file)) {
             *problem = "the Windows build is missing (no " + build + "/" + file +
                        "); build it with: cmake --preset windows && cmake --build --preset "
                        "windows (or set TORVANE_WINDOWS_BUILD)";
@@ -362,56 +378,10 @@ std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMess
         return nullptr;
     }
     std::string prefix = WinePrefixPath();
-    if (!Exists(prefix))
+    if (!PathExists(prefix))
         say("preparing the Wine prefix " + prefix + " (the first time takes a while)");
-
-    int requests[2];
-    int reports[2];
-    if (pipe2(requests, O_CLOEXEC) != 0 || pipe2(reports, O_CLOEXEC) != 0) {
-        *problem = "no pipe to the bridge";
-        return nullptr;
-    }
-    std::string bridge = build + "/torvane_console_bridge.exe";
-    int startSeconds = waits.startSeconds;
     auto driver = std::make_unique<Wine>(std::move(output), std::move(say), std::move(waits));
-    driver->bridgePid_ = forkpty(&driver->wineTerminal_, nullptr, nullptr, nullptr);
-    if (driver->bridgePid_ < 0) {
-        *problem = "no pseudo-terminal for Wine";
+    if (!driver->Launch(wine, build + "/torvane_console_bridge.exe", prefix, problem))
         return nullptr;
-    }
-    if (driver->bridgePid_ == 0) {
-        dup2(requests[0], STDIN_FILENO);
-        dup2(reports[1], STDOUT_FILENO);
-        setenv("WINEPREFIX", prefix.c_str(), 1);
-        setenv("WINEARCH", "win64", 1);
-        setenv("WINEDEBUG", "-all", 1);
-        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        execl(wine.c_str(), wine.c_str(), bridge.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(requests[0]);
-    close(reports[1]);
-    driver->toBridge_ = requests[1];
-    driver->fromBridge_ = reports[0];
-    // Neither a full pipe nor Wine's terminal may hold the console up.
-    for (int fd : {driver->toBridge_, driver->wineTerminal_})
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-
-    // The bridge says ready once both DLLs are loaded; the first start of a prefix takes long.
-    driver->BeginWait(startSeconds, startSeconds);
-    std::string line;
-    while (driver->NextLine(&line)) {
-        if (line == "ready") return driver;
-        if (line.rfind("fail ", 0) == 0) {
-            *problem = "the bridge under Wine: " + line.substr(5);
-            return nullptr;
-        }
-    }
-    if (driver->left_)
-        problem->clear();
-    else
-        *problem = driver->lost_ + " before it started (" + wine + " " + bridge + ")";
-    return nullptr;
+    return driver;
 }

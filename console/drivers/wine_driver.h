@@ -24,7 +24,3 @@ struct BridgeWaits {
 // with no reason when waits.interrupted ended the wait for it.
 std::unique_ptr<PluginDriver> LaunchWineDriver(HostOutputSink output, DriverMessageSink say,
                                                BridgeWaits waits, std::string* problem);
-
-// The Wine prefix, and with it the registry, that --windows uses: $TORVANE_WINE_PREFIX, or
-// console-wine-prefix in the Windows build.
-std::string WinePrefixPath();

@@ -18,20 +18,21 @@
 constexpr const char16_t* kPrompt = u"> ";
 
 struct Session {
-    ConsoleLine line;
-    PluginDriver* plugin;
-    Screen* screen;
-    KeptVariables variables;
-    bool extendedHost;  // the host reports some keys by name
-    bool promptShown;   // false once the plug-in moved the line's start (after a trace line)
-    int32_t originRow;  // the line's first row, as GetAbsCursorPosition counts rows
-    bool redrawPending; // the line changed since it was last drawn
-    bool bellPending;
-    bool pasting;
-    bool pasteAfterReturn; // a pasted carriage return just ran the line: a line feed is its part
-    bool exitRequested;
-    int exitStatus; // 130 after Ctrl-C, as a shell reports a program ended by it
+    ConsoleLine line;        // the host's edit line, which the plug-in writes into in place
+    PluginDriver* plugin;    // the plug-in, native or under Wine; not owned
+    Screen* screen;          // where the line and the texts show; not owned
+    KeptVariables variables; // what set keeps for the next start, and its file
+    bool extendedHost;       // the host reports some keys by name
+    bool promptShown;        // false once the plug-in moved the line's start (after a trace line)
+    int32_t originRow;       // the line's first row, as GetAbsCursorPosition counts rows
+    bool redrawPending;      // the line changed since it was last drawn
+    bool bellPending;        // a character did not fit: the bell rings at the next flush
+    bool pasting;            // inside a bracketed paste: a line break runs the line, a tab types
+    bool pasteAfterReturn;   // a pasted carriage return just ran the line: a line feed is its part
+    bool exitRequested;      // exit, Ctrl-C or a lost plug-in: no more keys are read
+    int exitStatus;          // 130 after Ctrl-C, as a shell reports a program ended by it
 
+    // The lines run, oldest first: no empty one, none twice in a row.
     std::vector<std::u16string> history;
     size_t historyIndex;  // history.size() while editing a new line
     std::u16string draft; // the new line while the history is shown

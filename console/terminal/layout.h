@@ -46,5 +46,6 @@ std::vector<size_t> RowWidths(const char16_t* prompt, const ConsoleLine& line, s
 // rows is width columns wide: a row wider than that takes as many rows as it then needs.
 LinePlace Rewrapped(const std::vector<size_t>& rows, LinePlace place, size_t width);
 
-// Cursor movement between two places of the drawn line, as terminal sequences.
+// Cursor movement between two places of the drawn line, as terminal sequences (listed with every
+// sequence the console writes in terminal_screen.h).
 std::string MoveBetween(LinePlace from, LinePlace to);

@@ -20,6 +20,8 @@ volatile sig_atomic_t rawActive = 0;
 volatile sig_atomic_t changed = 0;
 bool modifyOtherKeys = false;
 
+// The sequences written here are in the list of every sequence the console writes
+// (terminal_screen.h).
 constexpr char kEnterSequences[] = "\x1b[?2004h";       // bracketed paste on
 constexpr char kLeaveSequences[] = "\x1b[?2004l\x1b[m"; // off, and plain colours
 // xterm's modifyOtherKeys level 1: Ctrl and Alt with digits, Enter and punctuation get sequences.

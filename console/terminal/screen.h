@@ -22,13 +22,48 @@ struct ShownLine {
     const ConsoleLine& line;
 };
 
-class Screen {
+// The edit line drawn in place, as a terminal shows it. A transcript shows no line (it records
+// each key instead, KeyLog), so each of these does nothing unless a screen draws.
+class LineDisplay {
   public:
-    virtual ~Screen() = default;
+    virtual ~LineDisplay() = default;
 
-    virtual TerminalSize Size() const = 0;
     // The terminal was resized: it rewrapped the rows of the line shown.
-    virtual void Resize(TerminalSize size) = 0;
+    virtual void Resize(TerminalSize) {}
+    // The line drawn anew from its start, the cursor left on the line's cursor.
+    virtual void DrawLine(const ShownLine&) {}
+    // The cursor to the end of the line, where the plug-in's trace line may follow.
+    virtual void GoToLineEnd(const ShownLine&) {}
+    // The line is done: the cursor to the start of the row below it.
+    virtual void LeaveLine(const ShownLine&) {}
+    // A new line starts where the cursor is now; nothing of it is shown yet.
+    virtual void StartLine() {}
+    // The shown line cleared from its character at index on (the host's ClearEditLine).
+    virtual void ClearLineFrom(const ShownLine&, size_t /*index*/) {}
+    // The whole screen cleared, the cursor at its top (Ctrl-L, a box drawn anew).
+    virtual void ClearScreen() {}
+};
+
+// What a transcript records of each key. A terminal shows a key by what it does to the line, and
+// what the plug-in showed beside its output as it happened, so each of these does nothing unless
+// a screen records.
+class KeyLog {
+  public:
+    virtual ~KeyLog() = default;
+
+    // One key: the line before it, then the key's name and the line after it (null when the key
+    // ran the line, whose output follows).
+    virtual void KeyBegins(const ConsoleLine&) {}
+    virtual void KeyHandled(const char16_t* /*keyName*/, const ConsoleLine* /*after*/) {}
+    // What the plug-in showed beside that output (trace lines, sounds, message boxes) as the
+    // stand-ins kept it, after the key that caused it.
+    virtual void SideOutput(const std::u16string&) {}
+};
+
+// A screen shows the console's texts, and draws the line or records the keys.
+class Screen : public LineDisplay, public KeyLog {
+  public:
+    virtual TerminalSize Size() const = 0;
 
     // The output that follows, up to PageOutput(false), stops whenever it fills the terminal
     // until the user goes on (a command's output; a transcript keeps it all).
@@ -42,28 +77,8 @@ class Screen {
     // The console's own drawing, its cursor moves and all, written as it is: the help box. What
     // data it shows was made visible when it was laid out.
     virtual void Draw(const std::u16string& drawing) = 0;
-    // What the plug-in showed beside that output (trace lines, sounds, message boxes) as the
-    // stand-ins kept it: a transcript records it; a terminal showed it as it happened.
-    virtual void SideOutput(const std::u16string& text) = 0;
-
-    // The line drawn anew from its start, the cursor left on the line's cursor.
-    virtual void DrawLine(const ShownLine& shown) = 0;
-    // The cursor to the end of the line, where the plug-in's trace line may follow.
-    virtual void GoToLineEnd(const ShownLine& shown) = 0;
-    // The line is done: the cursor to the start of the row below it.
-    virtual void LeaveLine(const ShownLine& shown) = 0;
-    // A new line starts where the cursor is now; nothing of it is shown yet.
-    virtual void StartLine() = 0;
-    // The shown line cleared from its character at index on (the host's ClearEditLine).
-    virtual void ClearLineFrom(const ShownLine& shown, size_t index) = 0;
-    virtual void ClearScreen() = 0;
     // The line is full: what was typed is not in it.
     virtual void Bell() = 0;
-
-    // One key: the line before it, then the key's name and the line after it (null when the key
-    // ran the line, whose output follows).
-    virtual void KeyBegins(const ConsoleLine& line) = 0;
-    virtual void KeyHandled(const char16_t* keyName, const ConsoleLine* after) = 0;
     // Ctrl-C: the console leaves from this line.
     virtual void Interrupted(const ShownLine& shown) = 0;
 };

@@ -56,7 +56,6 @@ class Terminal : public Screen {
         host(bytes.data(), bytes.size());
     }
     void Draw(const std::u16string& drawing) override { Write(ToUtf8(drawing)); }
-    void SideOutput(const std::u16string&) override {}
     void DrawLine(const ShownLine& shown) override {
         std::string out = MoveBetween(cursor_, {0, 0}) + kClearBelow;
         out += ::DrawLine(shown.prompt, shown.line, size_.columns, &cursor_);
@@ -91,8 +90,6 @@ class Terminal : public Screen {
         StartLine();
     }
     void Bell() override { Write("\a"); }
-    void KeyBegins(const ConsoleLine&) override {}
-    void KeyHandled(const char16_t*, const ConsoleLine*) override {}
     void Interrupted(const ShownLine& shown) override {
         GoToLineEnd(shown);
         Write("^C\r\n");
@@ -125,8 +122,8 @@ class Terminal : public Screen {
             if (ch == U'\n') {
                 ++pageRows_;
                 column_ = 0;
-            } else if (ch == U'\t') { // to the next multiple of 8, never past the last column
-                column_ = std::max(column_, std::min(column_ / 8 * 8 + 8, size_.columns - 1));
+            } else if (ch == U'\t') { // to the next tab stop, never past the last column
+                column_ = std::max(column_, std::min(NextTabStop(column_), size_.columns - 1));
             } else {
                 column_ += columns;
             }

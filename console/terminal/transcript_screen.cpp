@@ -29,19 +29,12 @@ class Transcript : public Screen {
     Transcript(ByteSink out, ByteSink err) : out_(std::move(out)), err_(std::move(err)) {}
 
     TerminalSize Size() const override { return {24, 80}; }
-    void Resize(TerminalSize) override {}
     void Print(const std::u16string& text) override { Write(out_, ToUtf8(text)); }
     void HostOutput(int stream, const char16_t* text, size_t length) override {
         Write(stream == 2 ? err_ : out_, ToUtf8(text, length));
     }
     void Draw(const std::u16string& drawing) override { Print(drawing); }
     void SideOutput(const std::u16string& text) override { Print(text); }
-    void DrawLine(const ShownLine&) override {}
-    void GoToLineEnd(const ShownLine&) override {}
-    void LeaveLine(const ShownLine&) override {}
-    void StartLine() override {}
-    void ClearLineFrom(const ShownLine&, size_t) override {}
-    void ClearScreen() override {}
     void Bell() override { Print(u"(bell: the line is full)\n"); }
     void KeyBegins(const ConsoleLine& line) override { before_ = TranscriptLine(line); }
     void KeyHandled(const char16_t* keyName, const ConsoleLine* after) override {

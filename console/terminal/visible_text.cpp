@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr size_t kTabWidth = 8;
-
 // The UTF-8 of a C1 control starts at bytes[i].
 bool IsC1(const char* bytes, size_t length, size_t i) {
     return static_cast<unsigned char>(bytes[i]) == 0xC2 && i + 1 < length &&
@@ -51,7 +49,7 @@ std::string VisibleText(VisibleStream* stream, const char* bytes, size_t length)
         } else if (b == '\t' && !transcript) {
             out += '\t';
         } else if (b == '\t') {
-            size_t blanks = kTabWidth - stream->column % kTabWidth;
+            size_t blanks = NextTabStop(stream->column) - stream->column;
             out.append(blanks, ' ');
             stream->column += blanks;
         } else if (b < 0x80 && IsControl(b)) {

@@ -22,6 +22,14 @@ std::u16string VisibleControl(char32_t ch);
 // must stay on one line, such as a file's name in a message.
 std::u16string VisibleLine(const std::u16string& text);
 
+// Tab stops every 8 columns, as terminals set them: where the console counts the columns a tab
+// takes (a transcript, the help box, the pager), it stops where the terminal would.
+constexpr size_t kTabWidth = 8;
+// The column a tab at column goes on to.
+constexpr size_t NextTabStop(size_t column) {
+    return column / kTabWidth * kTabWidth + kTabWidth;
+}
+
 enum class ShownOn { kTerminal, kTranscript };
 
 // One stream of shown text between writes.

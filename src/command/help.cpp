@@ -30,8 +30,8 @@ const char16_t HelpText[] = u"Display or change settings for the Torvane plugin.
 
 static_assert(sizeof(HelpText) / sizeof(HelpText[0]) == 659 + 1,
               "the help text changed: update its length (659) here and in "
-              "tests/unit/help_test.cpp, and the usage length (607, from its third line) there and "
-              "in tests/scenarios/60-usage-and-help.txt");
+              "tests/plugin/help_test.cpp, and the usage length (607, from its third line) "
+              "there and in tests/scenarios/60-usage-and-help.txt");
 
 namespace {
 

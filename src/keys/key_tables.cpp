@@ -239,18 +239,18 @@ constexpr KeyRow kExtendedRows[] = {
 // The sizes are pinned: a key or an alias added or removed changes what users can choose.
 static_assert(std::size(kLegacyRows) == 74,
               "a legacy key added or removed: update this count and the one in key_tables.h, "
-              "kTables in tests/unit/key_tables_test.cpp, the legacy row count in "
-              "tests/unit/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
+              "kTables in tests/plugin/key_tables_test.cpp, the legacy row count in "
+              "tests/plugin/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
 static_assert(std::size(kLegacyAliases) == 17,
               "a legacy alias added or removed: update this count and the one in key_tables.h, "
-              "kTables in tests/unit/key_tables_test.cpp and the alias table in README.md");
+              "kTables in tests/plugin/key_tables_test.cpp and the alias table in README.md");
 static_assert(std::size(kExtendedRows) == 72,
               "an extended key added or removed: update this count and the one in key_tables.h, "
-              "kTables in tests/unit/key_tables_test.cpp, the extended row count in "
-              "tests/unit/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
+              "kTables in tests/plugin/key_tables_test.cpp, the extended row count in "
+              "tests/plugin/key_golden_test.cpp and the key's row in tests/golden/key_tables.txt");
 static_assert(std::size(kExtendedAliases) == 25,
               "an extended alias added or removed: update this count and the one in key_tables.h, "
-              "kTables in tests/unit/key_tables_test.cpp and the alias table in README.md");
+              "kTables in tests/plugin/key_tables_test.cpp and the alias table in README.md");
 
 } // namespace
 

@@ -2,6 +2,7 @@
 """scripts/mutate without building: its exit status, the work folders it refuses, the tree copy
 (what it holds, and next to links), and its programs ended with it by a signal."""
 
+import ast
 import os
 import re
 import signal
@@ -9,23 +10,15 @@ import subprocess
 import sys
 import tempfile
 import time
-import types
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCRIPT = os.path.join(ROOT, "scripts", "mutate")
 
-
-def load():
-    """The script as a module, run from its text: no cache of it is written into the checkout."""
-    module = types.ModuleType("mutate")
-    module.__file__ = SCRIPT
-    with open(SCRIPT) as f:
-        exec(compile(f.read(), SCRIPT, "exec"), module.__dict__)
-    return module
-
-
-mutate = load()
+# The script's modules, imported as it imports them: no cache of them is written into the checkout.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+from mutate_lib import build, report  # noqa: E402
 
 
 def running(pid):
@@ -46,7 +39,7 @@ class MutateTest(unittest.TestCase):
             (0, 0, [], (0, "")),  # nothing that counts
             (99, 1, ["src/keys"], (1, "1 mutant of the files asked for survived")),
         ]:
-            self.assertEqual(mutate.verdict(killed, survived, files), expected,
+            self.assertEqual(report.verdict(killed, survived, files), expected,
                              (killed, survived, files))
 
     def test_work_folders(self):
@@ -54,20 +47,16 @@ class MutateTest(unittest.TestCase):
             checkout = os.path.join(top, "tree")
             os.makedirs(os.path.join(checkout, "src"))
             os.symlink(os.path.join(checkout, "src"), os.path.join(top, "link"))
-            mutate.ROOT, root = checkout, mutate.ROOT
             inside = "it is inside src/, which the run copies into it; give a folder outside src/"
-            try:
-                for work, expected in [
-                    ("tree/src/a", inside + " (build/mutate-2, say)"),
-                    ("link", inside + " (build/mutate-2, say)"),
-                    (".", f"the run would put its tree over this checkout, {checkout}"),
-                    ("tree/srcs", None),
-                    ("tree/build/mutate", None),
-                ]:
-                    self.assertEqual(mutate.work_folder_problem(os.path.join(top, work)),
-                                     expected, work)
-            finally:
-                mutate.ROOT = root
+            for work, expected in [
+                ("tree/src/a", inside + " (build/mutate-2, say)"),
+                ("link", inside + " (build/mutate-2, say)"),
+                (".", f"the run would put its tree over this checkout, {checkout}"),
+                ("tree/srcs", None),
+                ("tree/build/mutate", None),
+            ]:
+                self.assertEqual(build.work_folder_problem(os.path.join(top, work), checkout),
+                                 expected, work)
 
     def test_command_line(self):
         for arguments, status, expected in [
@@ -91,7 +80,24 @@ class MutateTest(unittest.TestCase):
                 with open(os.path.join(folder, name), encoding="utf-8") as f:
                     read.update(re.findall(r'TORVANE_TESTS_DIR "/\.\./([^/"]+)', f.read()))
         self.assertIn("README.md", read)
-        self.assertEqual(sorted(read - set(mutate.TREE_PARTS)), [])
+        self.assertEqual(sorted(read - set(build.TREE_PARTS)), [])
+
+    def test_modules_import_one_way_down(self):
+        order = ["report", "judge", "build", "select", "programs"]  # from the top down
+        found = []
+        for name in order:
+            with open(os.path.join(ROOT, "scripts", "mutate_lib", name + ".py")) as f:
+                tree = ast.parse(f.read())
+            for node in ast.walk(tree):
+                if isinstance(node, ast.ImportFrom) and node.module == "mutate_lib":
+                    found += [(name, alias.name) for alias in node.names]
+                elif isinstance(node, ast.ImportFrom) and node.module.startswith("mutate_lib."):
+                    found.append((name, node.module.split(".")[1]))
+                elif isinstance(node, ast.Import):
+                    found += [(name, alias.name.split(".")[1]) for alias in node.names
+                              if alias.name.startswith("mutate_lib.")]
+        self.assertIn(("judge", "build"), found)
+        self.assertEqual([(a, b) for a, b in found if order.index(b) <= order.index(a)], [])
 
     def test_copy_follows_no_link(self):
         with tempfile.TemporaryDirectory() as top:
@@ -108,7 +114,7 @@ class MutateTest(unittest.TestCase):
             os.symlink(os.path.join(elsewhere, "victim"), os.path.join(target, "file"))
             os.symlink(elsewhere, os.path.join(target, "folder"))
             os.symlink(os.path.join(elsewhere, "kept"), os.path.join(target, "gone"))
-            mutate.sync(source, target)
+            build.sync(source, target)
             for name, text in files.items():
                 with open(os.path.join(top, name)) as f:
                     self.assertEqual(f.read(), text, name)
@@ -122,11 +128,11 @@ class MutateTest(unittest.TestCase):
             pid_file = os.path.join(top, "pid")
             child = subprocess.Popen([sys.executable, "-B", "-c", f"""
 import signal, sys
-sys.path.insert(0, {os.path.dirname(os.path.abspath(__file__))!r})
-from mutate_test import mutate
-signal.signal(signal.SIGTERM, mutate.ended)
-mutate.run(["sh", "-c", "sleep 120 & echo $! >{pid_file}.part; mv {pid_file}.part {pid_file}; "
-            "wait"], 300)
+sys.path.insert(0, {os.path.join(ROOT, "scripts")!r})
+from mutate_lib import programs
+signal.signal(signal.SIGTERM, programs.ended)
+programs.run(["sh", "-c", "sleep 120 & echo $! >{pid_file}.part; mv {pid_file}.part {pid_file}; "
+              "wait"], 300)
 """])
             deadline = time.time() + 30
             while not os.path.exists(pid_file) and time.time() < deadline:
