@@ -43,10 +43,19 @@ find_package(GTest QUIET)
 # A test program's own code is compiled without optimisation, which takes a third of the time of
 # -O2 for code made of GoogleTest's macros and runs as fast where it matters: the code under test
 # keeps its build's optimisation. GoogleTest's header, which every test file includes, is parsed
-# once per program (a precompiled header) instead of once per file.
+# once for all test programs (a precompiled header the first one makes) instead of once per file.
+# Every test program is told where the tests find their checked-in data (tests/golden) and
+# README.md; the same definitions are what lets them share the header.
 function(torvane_test_program target)
   target_compile_options(${target} PRIVATE -O0)
-  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
+  target_compile_definitions(${target} PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
+  get_property(maker GLOBAL PROPERTY TORVANE_TEST_PCH)
+  if(maker)
+    target_precompile_headers(${target} REUSE_FROM ${maker})
+  else()
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
+    set_property(GLOBAL PROPERTY TORVANE_TEST_PCH ${target})
+  endif()
 endfunction()
 if(GTest_FOUND)
   include(GoogleTest)
@@ -58,8 +67,6 @@ if(GTest_FOUND)
     add_executable(${name} ${sources})
     torvane_test_program(${name})
     target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
-    # Where the tests find their checked-in data (tests/golden) and README.md.
-    target_compile_definitions(${name} PRIVATE TORVANE_TESTS_DIR="${PROJECT_SOURCE_DIR}/tests")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endfunction()
   torvane_unit_tests(torvane_standins_tests tests/standins torvane_standins torvane_text)
