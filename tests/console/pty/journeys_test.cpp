@@ -322,7 +322,7 @@ TEST(ConsolePty, VariablesLastToTheNextStart) {
 // defaults at its end.
 TEST(ConsolePty, TheRealDllUnderWine) {
     std::string dir = TestDirectory("wine");
-    setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    SharedWinePrefix prefix;
     ConsoleRun run = Start({"--windows"}, dir);
     auto startedOrRefused = [](const TerminalModel& s) {
         return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
@@ -470,7 +470,7 @@ TEST(ConsolePty, ATranscriptKeepsNoControlCharacterOfAFileName) {
 // --windows: once the bridge has died, the next key says how it ended and the console leaves
 // with status 1.
 TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
-    setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    SharedWinePrefix prefix;
     ConsoleRun run = Start({"--windows"}, TestDirectory("wine-dies"), 24, 200);
     auto startedOrRefused = [](const TerminalModel& s) {
         return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;

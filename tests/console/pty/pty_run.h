@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -49,6 +50,22 @@ inline std::string TestDirectory(const std::string& name) {
     std::filesystem::create_directories(dir);
     return dir;
 }
+
+// The Wine prefix the --windows journeys share, held by one journey at a time: ctest runs tests
+// side by side, and two journeys starting together would both make the prefix.
+struct SharedWinePrefix {
+    SharedWinePrefix() {
+        std::filesystem::create_directories(TORVANE_CONSOLE_TEST_DIR);
+        lock =
+            open(TORVANE_CONSOLE_TEST_DIR "/wine-prefix.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+        if (lock >= 0) flock(lock, LOCK_EX);
+        setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+    }
+    ~SharedWinePrefix() {
+        if (lock >= 0) close(lock);
+    }
+    int lock = -1;
+};
 
 // In a child: becomes the console with arguments.
 [[noreturn]] inline void ExecConsole(const std::vector<std::string>& arguments,
