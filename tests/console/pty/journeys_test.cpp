@@ -327,7 +327,7 @@ TEST(ConsolePty, TheRealDllUnderWine) {
     auto startedOrRefused = [](const TerminalModel& s) {
         return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
     };
-    bool started = WaitFor(&run, startedOrRefused, kWinePatience);
+    bool started = WaitFor(&run, startedOrRefused);
     std::string all = AllText(run.screen);
     if (all.find("--windows:") != std::string::npos) {
         Finish(&run);
@@ -346,25 +346,24 @@ TEST(ConsolePty, TheRealDllUnderWine) {
                    {"x<c-q>", "", "> x ctrl-q /s"},
                    {"<esc>", "", ">"},
                });
-    Leave(&run, "exit\r", 0, kWinePatience);
+    Leave(&run, "exit\r", 0);
 
     ConsoleRun again = Start({"--windows"}, dir);
-    ASSERT_TRUE(WaitFor(&again, startedOrRefused, kWinePatience)) << AllText(again.screen);
+    ASSERT_TRUE(WaitFor(&again, startedOrRefused)) << AllText(again.screen);
     EXPECT_TRUE(Shows(&again, "Torvane v" TORVANE_VERSION_TEXT " loaded; hotkey is Ctrl-Q."))
         << AllText(again.screen);
     Play(&again, {{"torvane /d /s /q\r", "", ">"}, {"set noloadmsg=1\r", "", ">"}});
-    Leave(&again, "exit\r", 0, kWinePatience);
+    Leave(&again, "exit\r", 0);
 
     // The variables kept beside the default registry file reach the bridge before the plug-in
     // starts: no banner.
     ConsoleRun third = Start({"--windows"}, dir);
-    ASSERT_TRUE(WaitFor(
-        &third, [](const TerminalModel& s) { return CursorRow(s) == ">"; }, kWinePatience))
+    ASSERT_TRUE(WaitFor(&third, [](const TerminalModel& s) { return CursorRow(s) == ">"; }))
         << AllText(third.screen);
     EXPECT_EQ(AllText(third.screen).find("loaded; hotkey is"), std::string::npos)
         << AllText(third.screen);
     Play(&third, {{"echo [%noloadmsg%]\r", "[1]", ">"}, {"set noloadmsg=\r", "", ">"}});
-    Leave(&third, "<c-c>", 130, kWinePatience);
+    Leave(&third, "<c-c>", 130);
 }
 
 // A save waits a few seconds for a lock another process holds, names the file and fails with
@@ -475,7 +474,7 @@ TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
     auto startedOrRefused = [](const TerminalModel& s) {
         return CursorRow(s) == ">" || AllText(s).find("--windows:") != std::string::npos;
     };
-    ASSERT_TRUE(WaitFor(&run, startedOrRefused, kWinePatience)) << AllText(run.screen);
+    ASSERT_TRUE(WaitFor(&run, startedOrRefused)) << AllText(run.screen);
     if (CursorRow(run.screen) != ">") {
         Finish(&run);
         GTEST_SKIP() << AllText(run.screen);
@@ -483,7 +482,7 @@ TEST(ConsolePty, ABridgeThatDiesIsNamedAndEndsTheConsole) {
     pid_t bridge = ChildOf(&run);
     ASSERT_GT(bridge, 0);
     kill(bridge, SIGKILL);
-    Leave(&run, "torvane /q\r", 1, kWinePatience);
+    Leave(&run, "torvane /q\r", 1);
     EXPECT_NE(
         AllText(run.screen)
             .find(">\ntorvane-console: the bridge under Wine was ended by signal 9 (Killed)\n"),

@@ -29,7 +29,8 @@
 #include "tests/console/typed_keys.h"
 
 constexpr auto kPatience = std::chrono::seconds(20);
-// Wine makes its prefix on the first run, which takes a while.
+// Under Wine: a fresh machine reads every Wine library from disk on the first start, and a call
+// into the DLL can wait on the Wine server while another program of the prefix keeps it busy.
 constexpr auto kWinePatience = std::chrono::seconds(240);
 // How long output may still arrive after the console ended.
 constexpr auto kDrainBound = std::chrono::seconds(10);
@@ -41,6 +42,7 @@ struct ConsoleRun {
     TerminalModel screen;
     int status = 0;
     bool exited = false;
+    std::chrono::seconds patience = kPatience; // how long a wait for the screen may take
 };
 
 // A fresh, empty folder of that name for one test's files.
@@ -52,19 +54,43 @@ inline std::string TestDirectory(const std::string& name) {
 }
 
 // The Wine prefix the --windows journeys share, held by one journey at a time: ctest runs tests
-// side by side, and two journeys starting together would both make the prefix.
+// side by side, and two journeys starting together would both make the prefix. The journeys drive
+// the DLL, not Wine's set-up: a new prefix is made and Wine's set-up of it waited for first (that
+// set-up goes on for seconds after the first program of the prefix has started, and on a fresh
+// machine for longer than a journey's wait). While a journey holds the prefix, its server is kept
+// running and its services are started outside the console's terminals, so no run of the console
+// starts them, and the next does not start while a server is still ending; the journey's end stops
+// them all. Without Wine this does nothing, and the console says Wine is missing.
 struct SharedWinePrefix {
     SharedWinePrefix() {
         std::filesystem::create_directories(TORVANE_CONSOLE_TEST_DIR);
         lock =
             open(TORVANE_CONSOLE_TEST_DIR "/wine-prefix.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         if (lock >= 0) flock(lock, LOCK_EX);
-        setenv("TORVANE_WINE_PREFIX", TORVANE_CONSOLE_TEST_DIR "/wine-prefix", 1);
+        setenv("TORVANE_WINE_PREFIX", kPath, 1);
+        bool made = std::filesystem::exists(std::string(kPath) + "/system.reg");
+        std::string wine = "WINEPREFIX=" + std::string(kPath) +
+                           " WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= "
+                           "DISPLAY= WAYLAND_DISPLAY= ";
+        Shell("command -v wine && command -v wineserver || exit 0; " +
+              (made ? std::string()
+                    : wine + "timeout -k 5 240 wine wineboot --init && " + wine +
+                          "timeout 120 wineserver -w; ") +
+              wine + "wineserver -p && " + wine + "timeout -k 5 120 wine cmd /c exit");
+        stop = wine + "timeout 20 wineserver -k; " + wine + "timeout 20 wineserver -w";
     }
     ~SharedWinePrefix() {
+        Shell("command -v wineserver && { " + stop + "; }");
         if (lock >= 0) close(lock);
     }
+    // Runs a shell command with no terminal and its output thrown away.
+    static void Shell(const std::string& command) {
+        int status = std::system(("(" + command + ") </dev/null >/dev/null 2>&1").c_str());
+        (void)status; // what went wrong shows in the journey: the console names it
+    }
+    static constexpr const char* kPath = TORVANE_CONSOLE_TEST_DIR "/wine-prefix";
     int lock = -1;
+    std::string stop;
 };
 
 // In a child: becomes the console with arguments.
@@ -106,6 +132,8 @@ inline ConsoleRun Start(const std::vector<std::string>& arguments, const std::st
                         bool asJob = false) {
     ConsoleRun run;
     run.screen = NewTerminalModel(rows, columns);
+    for (const auto& argument : arguments)
+        if (argument == "--windows") run.patience = kWinePatience;
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
     size.ws_col = static_cast<unsigned short>(columns);
@@ -141,10 +169,9 @@ inline void Settle(ConsoleRun* run) {
     }
 }
 
-// Waits until done holds for the screen; false after the patience ran out.
-inline bool WaitFor(ConsoleRun* run, const std::function<bool(const TerminalModel&)>& done,
-                    std::chrono::seconds patience = kPatience) {
-    auto until = std::chrono::steady_clock::now() + patience;
+// Waits until done holds for the screen; false after the run's patience ran out.
+inline bool WaitFor(ConsoleRun* run, const std::function<bool(const TerminalModel&)>& done) {
+    auto until = std::chrono::steady_clock::now() + run->patience;
     while (std::chrono::steady_clock::now() < until) {
         if (done(run->screen)) return true;
         if (Pump(run, 50) < 0) return done(run->screen);
@@ -212,8 +239,8 @@ inline void Drain(ConsoleRun* run) {
 
 // Waits for the console to end and reads all it wrote; the terminal's settings can still be read
 // from the master.
-inline bool Ended(ConsoleRun* run, std::chrono::seconds patience = kPatience) {
-    auto until = std::chrono::steady_clock::now() + patience;
+inline bool Ended(ConsoleRun* run) {
+    auto until = std::chrono::steady_clock::now() + run->patience;
     while (std::chrono::steady_clock::now() < until) {
         Pump(run, 20);
         if (waitpid(run->pid, &run->status, WNOHANG) == run->pid) {
@@ -246,10 +273,9 @@ inline void Finish(ConsoleRun* run) {
 
 // Types keys after which the console ends with status and leaves the terminal as it found it;
 // the run is finished. The two ways a person leaves are Ctrl-C (status 130) and exit (0).
-inline void Leave(ConsoleRun* run, const std::string& keys, int status,
-                  std::chrono::seconds patience = kPatience) {
+inline void Leave(ConsoleRun* run, const std::string& keys, int status) {
     Type(run, keys);
-    if (!Ended(run, patience)) {
+    if (!Ended(run)) {
         ADD_FAILURE() << "still running after " << keys << ":\n" << AllText(run->screen);
     } else {
         EXPECT_TRUE(WIFEXITED(run->status) && WEXITSTATUS(run->status) == status)
