@@ -60,7 +60,9 @@ inline std::string TestDirectory(const std::string& name) {
 // machine for longer than a journey's wait). While a journey holds the prefix, its server is kept
 // running and its services are started outside the console's terminals, so no run of the console
 // starts them, and the next does not start while a server is still ending; the journey's end stops
-// them all. Without Wine this does nothing, and the console says Wine is missing.
+// them all. Now and then the first program after the set-up cannot be started: the prefix is then
+// made once more from nothing. Without Wine this does nothing, and the console says Wine is
+// missing.
 struct SharedWinePrefix {
     SharedWinePrefix() {
         std::filesystem::create_directories(TORVANE_CONSOLE_TEST_DIR);
@@ -68,29 +70,43 @@ struct SharedWinePrefix {
             open(TORVANE_CONSOLE_TEST_DIR "/wine-prefix.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         if (lock >= 0) flock(lock, LOCK_EX);
         setenv("TORVANE_WINE_PREFIX", kPath, 1);
-        bool made = std::filesystem::exists(std::string(kPath) + "/system.reg");
-        std::string wine = "WINEPREFIX=" + std::string(kPath) +
-                           " WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= "
-                           "DISPLAY= WAYLAND_DISPLAY= ";
-        Shell("command -v wine && command -v wineserver || exit 0; " +
-              (made ? std::string()
-                    : wine + "timeout -k 5 240 wine wineboot --init && " + wine +
-                          "timeout 120 wineserver -w; ") +
-              wine + "wineserver -p && " + wine + "timeout -k 5 120 wine cmd /c exit");
-        stop = wine + "timeout 20 wineserver -k; " + wine + "timeout 20 wineserver -w";
+        if (!Shell("command -v wine && command -v wineserver")) return;
+        for (int attempt = 0; attempt < 2 && !Ready(); ++attempt) {
+            Shell(Stop());
+            std::filesystem::remove_all(kPath);
+        }
     }
     ~SharedWinePrefix() {
-        Shell("command -v wineserver && { " + stop + "; }");
+        Shell("command -v wineserver && { " + Stop() + "; }");
         if (lock >= 0) close(lock);
     }
-    // Runs a shell command with no terminal and its output thrown away.
-    static void Shell(const std::string& command) {
-        int status = std::system(("(" + command + ") </dev/null >/dev/null 2>&1").c_str());
-        (void)status; // what went wrong shows in the journey: the console names it
-    }
+
     static constexpr const char* kPath = TORVANE_CONSOLE_TEST_DIR "/wine-prefix";
     int lock = -1;
-    std::string stop;
+
+  private:
+    // The prefix made and set up (when it is new), its server started and kept, and a first
+    // program run in it.
+    static bool Ready() {
+        bool made = std::filesystem::exists(std::string(kPath) + "/system.reg");
+        return Shell((made ? std::string()
+                           : Wine() + "timeout -k 5 240 wine wineboot --init && " + Wine() +
+                                 "timeout 120 wineserver -w && ") +
+                     Wine() + "wineserver -p && " + Wine() + "timeout -k 5 120 wine cmd /c exit");
+    }
+    static std::string Stop() {
+        return Wine() + "timeout 20 wineserver -k; " + Wine() + "timeout 20 wineserver -w";
+    }
+    // The environment the console gives Wine, as the start of a command line.
+    static std::string Wine() {
+        return "WINEPREFIX=" + std::string(kPath) +
+               " WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= "
+               "WAYLAND_DISPLAY= ";
+    }
+    // Runs a shell command with no terminal and its output thrown away; true when it succeeded.
+    static bool Shell(const std::string& command) {
+        return std::system(("(" + command + ") </dev/null >/dev/null 2>&1").c_str()) == 0;
+    }
 };
 
 // In a child: becomes the console with arguments.
